@@ -1,0 +1,85 @@
+# Windows build (MinGW-w64 cross or native): the program, its Win32 layers and every test program.
+# ctest runs the test programs under Wine through CMAKE_CROSSCOMPILING_EMULATOR.
+
+set(TARNWICK_WIN_LIBS user32 gdi32 comctl32 comdlg32 shell32 shlwapi ole32 oleaut32 uuid advapi32
+    psapi)
+
+# Every .cpp of the Win32 layers, less the portable ones and the program entry.
+file(GLOB WIN_SOURCES CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/app/*.cpp ${CMAKE_SOURCE_DIR}/forms/*.cpp ${CMAKE_SOURCE_DIR}/gen/*_win.cpp
+  ${CMAKE_SOURCE_DIR}/toolkit/*.cpp ${CMAKE_SOURCE_DIR}/tray/*.cpp)
+get_target_property(_portable tarnwick_portable SOURCES)
+foreach(_src IN LISTS _portable)
+  list(REMOVE_ITEM WIN_SOURCES ${CMAKE_SOURCE_DIR}/${_src})
+endforeach()
+list(REMOVE_ITEM WIN_SOURCES ${CMAKE_SOURCE_DIR}/app/Main.cpp)
+
+add_library(tarnwick_win STATIC ${WIN_SOURCES})
+target_link_libraries(tarnwick_win PUBLIC tarnwick_portable ${TARNWICK_WIN_LIBS})
+target_compile_definitions(tarnwick_portable PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX
+                           _WIN32_WINNT=0x0601 WINVER=0x0601)
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/app/Main.cpp)
+  file(GLOB RC_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.rc)
+  add_executable(Tarnwick WIN32 app/Main.cpp ${RC_SOURCES})
+  target_link_libraries(Tarnwick PRIVATE tarnwick_win)
+endif()
+
+# ---- Tests under Wine -------------------------------------------------------------------------
+# One Wine prefix per test run, made by the setup fixture; every Wine test requires it.
+set(WINE_STATE_DIR ${CMAKE_BINARY_DIR}/wine)
+set(WINE_TEST_ENV "TARNWICK_WINE_STATE=${WINE_STATE_DIR}"
+                  "TARNWICK_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+                  "TARNWICK_BINARY_DIR=${CMAKE_BINARY_DIR}")
+
+# A program that keeps one hidden window open, so Wine keeps its virtual desktop between tests.
+add_executable(wine_keepalive WIN32 tests/support/keepalive.cpp)
+target_link_libraries(wine_keepalive PRIVATE user32)
+
+add_test(NAME wine.setup
+         COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-setup.sh ${WINE_STATE_DIR}
+                 $<TARGET_FILE:wine_keepalive>)
+set_tests_properties(wine.setup PROPERTIES FIXTURES_SETUP wine TIMEOUT 180)
+add_test(NAME wine.teardown COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-teardown.sh ${WINE_STATE_DIR})
+set_tests_properties(wine.teardown PROPERTIES FIXTURES_CLEANUP wine)
+
+# tarnwick_wine_test(NAME target [DESKTOP]): run a test program under Wine. DESKTOP serialises
+# the tests that share the virtual desktop (windows, focus, the notification area).
+function(tarnwick_wine_test name target)
+  cmake_parse_arguments(ARG "DESKTOP" "" "" ${ARGN})
+  add_test(NAME ${name} COMMAND ${target})
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine ENVIRONMENT "${WINE_TEST_ENV}"
+                       TIMEOUT 600)
+  if(ARG_DESKTOP)
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK desktop)
+  endif()
+endfunction()
+
+# unit: the portable tests, here as Windows code.
+file(GLOB UNIT_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
+add_executable(unit_tests ${UNIT_TEST_SOURCES} ${CMAKE_SOURCE_DIR}/tests/support/Recorder.cpp)
+target_include_directories(unit_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+target_link_libraries(unit_tests PRIVATE tarnwick_portable GTest::gtest_main)
+tarnwick_wine_test(unit.wine unit_tests)
+
+# gui and e2e: one program per source file, each its own ctest test.
+file(GLOB TEST_SUPPORT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*_lib.cpp)
+add_library(tarnwick_test_support STATIC ${TEST_SUPPORT_SOURCES}
+            ${CMAKE_SOURCE_DIR}/tests/support/Recorder.cpp)
+target_link_libraries(tarnwick_test_support PUBLIC tarnwick_win GTest::gtest)
+target_include_directories(tarnwick_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests)
+
+foreach(_kind gui e2e)
+  file(GLOB _tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${_kind}/*.cpp)
+  foreach(_src IN LISTS _tests)
+    get_filename_component(_name ${_src} NAME_WE)
+    add_executable(${_kind}_${_name} ${_src})
+    target_link_libraries(${_kind}_${_name} PRIVATE tarnwick_test_support GTest::gtest_main)
+    tarnwick_wine_test(${_kind}.${_name} ${_kind}_${_name} DESKTOP)
+  endforeach()
+endforeach()
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e)
+  # The stand-in that end-to-end launches start: records its arguments and working folder.
+  add_executable(marker tests/support/marker.cpp)
+endif()

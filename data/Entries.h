@@ -1,0 +1,45 @@
+// The launcher's one list of launch entries. The database editor owns it and edits it in place;
+// the command window scans it on every qualifying key press.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+struct TDBItem {
+    std::string Name;
+    std::string Filename;
+    std::string Directory;
+    std::string Params;
+    std::string Keyword;
+};
+
+// Raised by TEntries::At for an index outside 0 .. Count - 1.
+class DynArrayOutOfRange : public std::out_of_range {
+public:
+    DynArrayOutOfRange(std::int32_t index, std::int32_t count);
+    std::int32_t Index;
+    std::int32_t Count;
+};
+
+class TEntries {
+public:
+    std::int32_t Count() const { return static_cast<std::int32_t>(items_.size()); }
+
+    TDBItem& At(std::int32_t i);
+    const TDBItem& At(std::int32_t i) const;
+
+    // Makes the list exactly n entries long, keeping the first min(Count, n) entries; new entries
+    // have five empty fields. A negative n empties the list. If storage for n entries cannot be
+    // had, std::bad_alloc leaves the list as it was.
+    void Resize(std::int32_t n);
+
+    // The editor's New, Apply and Delete, built on the three primitives above.
+    void Append(TDBItem item);
+    void Replace(std::int32_t k, const TDBItem& item);
+    void Delete(std::int32_t k);
+
+private:
+    std::vector<TDBItem> items_;
+};

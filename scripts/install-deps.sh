@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs, from Debian's packages, whatever the build, the tests or the launcher still lack.
+set -euo pipefail
+need=()
+have() { command -v "$1" >/dev/null 2>&1 || [ -x "$1" ]; }
+have cmake || need+=(cmake)
+have g++ || need+=(g++)
+have x86_64-w64-mingw32-g++-posix || need+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix)
+have x86_64-w64-mingw32-windres || need+=(binutils-mingw-w64-x86-64)
+have /usr/lib/wine/wine64 || need+=(wine64 wine)
+have Xvfb || need+=(xvfb)
+have xdotool || need+=(xdotool)
+[ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
+if [ ${#need[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  echo "Installing: ${need[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+fi

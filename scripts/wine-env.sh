@@ -1,0 +1,15 @@
+# Sourced by the Wine scripts: the environment of one test run's Wine prefix.
+# $1 (or TARNWICK_WINE_STATE) is the state folder the setup fixture made.
+TARNWICK_WINE_STATE=${1:-${TARNWICK_WINE_STATE:?state folder not given}}
+export TARNWICK_WINE_STATE
+export WINEPREFIX="$TARNWICK_WINE_STATE/prefix"
+export WINEARCH=win64
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+WINE=/usr/lib/wine/wine64
+[ -x "$WINE" ] || WINE=$(command -v wine64 || command -v wine)
+WINESERVER=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+if [ -f "$TARNWICK_WINE_STATE/display" ]; then
+  DISPLAY=$(cat "$TARNWICK_WINE_STATE/display")
+  export DISPLAY
+fi

@@ -1,0 +1,78 @@
+#include "support/Recorder.h"
+
+namespace testing_support {
+
+void Recorder::Execute(toolkit::WindowHandle owner, const std::string& verb,
+                       const std::string& file, const std::string& parameters,
+                       const std::string& directory, int showCmd) {
+    Calls.push_back({"execute", owner, {verb, file, parameters, directory}, showCmd});
+}
+
+void Recorder::Beep(unsigned type) {
+    Calls.push_back({"beep", nullptr, {}, type});
+}
+
+int Recorder::ShowMessageBox(toolkit::WindowHandle owner, const std::string& text,
+                             const std::string& caption, unsigned flags) {
+    Calls.push_back({"messagebox", owner, {text, caption}, flags});
+    if (MessageBoxAnswers.empty())
+        return 1;
+    const int answer = MessageBoxAnswers.front();
+    MessageBoxAnswers.pop_front();
+    return answer;
+}
+
+namespace {
+bool Answer(std::deque<std::string>& queue, std::string& chosen) {
+    if (queue.empty())
+        return false;
+    chosen = queue.front();
+    queue.pop_front();
+    return !chosen.empty();
+}
+} // namespace
+
+bool Recorder::ChooseFile(const toolkit::FileDialogRequest& request, std::string& chosen) {
+    Calls.push_back({"choosefile", request.Owner, {request.Title, request.FileName},
+                     static_cast<long long>(request.Flags)});
+    FileRequests.push_back(request);
+    return Answer(ChosenFiles, chosen);
+}
+
+bool Recorder::ChooseFolder(const toolkit::FolderDialogRequest& request, std::string& chosen) {
+    Calls.push_back({"choosefolder", request.Owner, {request.Title, request.StartFolder}, 0});
+    FolderRequests.push_back(request);
+    return Answer(ChosenFolders, chosen);
+}
+
+std::string Recorder::ModuleFileName() {
+    Calls.push_back({"module", nullptr, {}, 0});
+    return ModulePath;
+}
+
+std::vector<std::string> Recorder::Lines() const {
+    std::vector<std::string> lines;
+    for (const auto& call : Calls) {
+        std::string line = call.What;
+        if (call.What == "execute" || call.What == "messagebox") {
+            line += ' ';
+            for (const auto& arg : call.Args)
+                line += arg + '|';
+            line += std::to_string(call.Number);
+        } else if (call.What == "beep") {
+            line += ' ' + std::to_string(call.Number);
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::vector<RecordedCall> Recorder::Only(const std::string& what) const {
+    std::vector<RecordedCall> out;
+    for (const auto& call : Calls)
+        if (call.What == what)
+            out.push_back(call);
+    return out;
+}
+
+} // namespace testing_support

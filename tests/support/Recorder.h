@@ -1,0 +1,47 @@
+// A System that records every call in order and answers from a script, for tests.
+#pragma once
+
+#include "toolkit/System.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+struct RecordedCall {
+    std::string What; // "execute", "beep", "messagebox", "choosefile", "choosefolder", "module"
+    toolkit::WindowHandle Owner = nullptr;
+    std::vector<std::string> Args; // execute: verb, file, params, dir; messagebox: text, caption
+    long long Number = 0;          // execute: show command; beep: type; messagebox: flags
+};
+
+class Recorder : public toolkit::System {
+public:
+    void Execute(toolkit::WindowHandle owner, const std::string& verb, const std::string& file,
+                 const std::string& parameters, const std::string& directory,
+                 int showCmd) override;
+    void Beep(unsigned type) override;
+    int ShowMessageBox(toolkit::WindowHandle owner, const std::string& text,
+                       const std::string& caption, unsigned flags) override;
+    bool ChooseFile(const toolkit::FileDialogRequest& request, std::string& chosen) override;
+    bool ChooseFolder(const toolkit::FolderDialogRequest& request, std::string& chosen) override;
+    std::string ModuleFileName() override;
+
+    // The calls so far, one line each, e.g. "beep 0" or "execute open|FILE|PARAMS|DIR|1".
+    std::vector<std::string> Lines() const;
+    // Only the calls of one kind.
+    std::vector<RecordedCall> Only(const std::string& what) const;
+
+    std::vector<RecordedCall> Calls;
+
+    // Scripted answers, used first to last; when a queue is empty the defaults below answer.
+    std::deque<int> MessageBoxAnswers;            // default: 1 (IDOK)
+    std::deque<std::string> ChosenFiles;          // empty text = cancelled; default: cancelled
+    std::deque<std::string> ChosenFolders;        // likewise
+    std::string ModulePath = "C:\\Tools\\Tarnwick.exe";
+    std::vector<toolkit::FileDialogRequest> FileRequests;
+    std::vector<toolkit::FolderDialogRequest> FolderRequests;
+};
+
+} // namespace testing_support
