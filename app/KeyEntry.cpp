@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr int kShowNormal = 1; // SW_SHOWNORMAL
+constexpr int kShowNormal = 1;       // SW_SHOWNORMAL
 constexpr unsigned kBeepDefault = 0; // MB_OK: the system's default sound
 
 // Tried in this order on Enter; the first that holds is opened. A line must be longer than its

@@ -61,6 +61,13 @@ REGEDIT4
 REG
 setsid "$WINE" regedit /S "$(sed 's|/|\\|g' <<<"Z:$state/settings.reg")" </dev/null >/dev/null 2>&1
 
+# The desktop mode is read when Wine's desktop process starts, and wineboot started one already:
+# restart the server so that the next window brings up the virtual desktop.
+"$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
+"$WINESERVER" -w 2>/dev/null || true
+setsid "$WINESERVER" -p </dev/null >/dev/null 2>&1 &
+sleep 0.2
+
 if [ -n "$keepalive" ]; then
   setsid "$WINE" "$keepalive" </dev/null >/dev/null 2>&1 &
   sleep 1

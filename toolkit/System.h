@@ -14,8 +14,8 @@ using WindowHandle = void*;
 struct FileDialogRequest {
     WindowHandle Owner = nullptr;
     std::string Title;
-    std::string FileName;      // preset file name
-    unsigned long Flags = 0;   // OFN_... options
+    std::string FileName;    // preset file name
+    unsigned long Flags = 0; // OFN_... options
 };
 
 struct FolderDialogRequest {
@@ -35,8 +35,8 @@ public:
     // MessageBeep(type).
     virtual void Beep(unsigned type) = 0;
     // MessageBoxA(owner, text, caption, flags); returns the button pressed (IDOK, IDYES, ...).
-    virtual int ShowMessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
-                           unsigned flags) = 0;
+    virtual int ShowMessageBox(WindowHandle owner, const std::string& text,
+                               const std::string& caption, unsigned flags) = 0;
     // The file-open dialog: true and the chosen path in `chosen`, or false when cancelled.
     virtual bool ChooseFile(const FileDialogRequest& request, std::string& chosen) = 0;
     // The folder-selection dialog: true and the chosen folder in `chosen`, or false.

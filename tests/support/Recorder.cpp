@@ -33,7 +33,9 @@ bool Answer(std::deque<std::string>& queue, std::string& chosen) {
 } // namespace
 
 bool Recorder::ChooseFile(const toolkit::FileDialogRequest& request, std::string& chosen) {
-    Calls.push_back({"choosefile", request.Owner, {request.Title, request.FileName},
+    Calls.push_back({"choosefile",
+                     request.Owner,
+                     {request.Title, request.FileName},
                      static_cast<long long>(request.Flags)});
     FileRequests.push_back(request);
     return Answer(ChosenFiles, chosen);

@@ -19,8 +19,7 @@ struct RecordedCall {
 class Recorder : public toolkit::System {
 public:
     void Execute(toolkit::WindowHandle owner, const std::string& verb, const std::string& file,
-                 const std::string& parameters, const std::string& directory,
-                 int showCmd) override;
+                 const std::string& parameters, const std::string& directory, int showCmd) override;
     void Beep(unsigned type) override;
     int ShowMessageBox(toolkit::WindowHandle owner, const std::string& text,
                        const std::string& caption, unsigned flags) override;
@@ -36,9 +35,9 @@ public:
     std::vector<RecordedCall> Calls;
 
     // Scripted answers, used first to last; when a queue is empty the defaults below answer.
-    std::deque<int> MessageBoxAnswers;            // default: 1 (IDOK)
-    std::deque<std::string> ChosenFiles;          // empty text = cancelled; default: cancelled
-    std::deque<std::string> ChosenFolders;        // likewise
+    std::deque<int> MessageBoxAnswers;     // default: 1 (IDOK)
+    std::deque<std::string> ChosenFiles;   // empty text = cancelled; default: cancelled
+    std::deque<std::string> ChosenFolders; // likewise
     std::string ModulePath = "C:\\Tools\\Tarnwick.exe";
     std::vector<toolkit::FileDialogRequest> FileRequests;
     std::vector<toolkit::FolderDialogRequest> FolderRequests;

@@ -65,9 +65,8 @@ TEST(WindowsVersionCode, MapsEveryRowOfTheTable) {
         {{0, 0, 0, 0}, 0},
     };
     for (const auto& r : rows)
-        EXPECT_EQ(VersionCodeOf(r.v), r.code)
-            << r.v.PlatformId << " " << r.v.MajorVersion << "." << r.v.MinorVersion << "."
-            << r.v.BuildNumber;
+        EXPECT_EQ(VersionCodeOf(r.v), r.code) << r.v.PlatformId << " " << r.v.MajorVersion << "."
+                                              << r.v.MinorVersion << "." << r.v.BuildNumber;
 }
 
 } // namespace

@@ -65,8 +65,8 @@ TEST_F(KeyEntry, LaunchCallCarriesEveryArgumentAndBeepsFirst) {
     const auto& call = system.Calls[1];
     EXPECT_EQ(call.What, "execute");
     EXPECT_EQ(call.Owner, kWindow);
-    EXPECT_EQ(call.Args, (std::vector<std::string>{"open", "C:\\Windows\\notepad.exe", "a.txt",
-                                                   "C:\\Docs"}));
+    EXPECT_EQ(call.Args,
+              (std::vector<std::string>{"open", "C:\\Windows\\notepad.exe", "a.txt", "C:\\Docs"}));
     EXPECT_EQ(call.Number, 1) << "SW_SHOWNORMAL";
 }
 
@@ -157,9 +157,9 @@ TEST_F(KeyEntry, AddressPrefixesAtTheirExactLengths) {
         const char* line;
         bool opened;
     } cases[] = {
-        {"www.", false},      {"www.x", true},     {"http:", false},  {"http:/", true},
-        {"ftp://", false},    {"ftp://a", true},   {"mailto:", false}, {"mailto:a", true},
-        {"https://a.b", false}, {"httpx:", false},  {"xwww.a", false}, {"wwwa", false},
+        {"www.", false},        {"www.x", true},   {"http:", false},   {"http:/", true},
+        {"ftp://", false},      {"ftp://a", true}, {"mailto:", false}, {"mailto:a", true},
+        {"https://a.b", false}, {"httpx:", false}, {"xwww.a", false},  {"wwwa", false},
     };
     for (const auto& c : cases) {
         system.Calls.clear();
@@ -191,8 +191,7 @@ TEST_F(KeyEntry, WebKeywordLaunchesEntryAndAddressWithTwoBeeps) {
     line = "www.home";
     EXPECT_TRUE(Type(kKeyEnter));
     EXPECT_EQ(system.Lines(), (std::vector<std::string>{"beep 0", "execute open|home.exe|||1",
-                                                        "beep 0",
-                                                        "execute open|WWW.HOME|||1"}));
+                                                        "beep 0", "execute open|WWW.HOME|||1"}));
     // With Web off only the entry launches; with Sound off nothing beeps.
     system.Calls.clear();
     options.Web = false;
