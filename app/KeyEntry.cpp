@@ -21,6 +21,17 @@ void Launch(toolkit::System& system, toolkit::WindowHandle window, const TComman
     system.Execute(window, "open", file, params, dir, kShowNormal);
 }
 
+// True when `keyword`, upper-cased, equals `upper` (upper-cased already): same length, same bytes.
+// Compared byte by byte so that the scan allocates nothing per entry.
+bool MatchesUpperCased(const std::string& upper, const std::string& keyword) {
+    if (upper.size() != keyword.size())
+        return false;
+    for (std::size_t i = 0; i < upper.size(); ++i)
+        if (upper[i] != UpperCaseChar(keyword[i]))
+            return false;
+    return true;
+}
+
 // `candidate` is upper-cased already.
 bool IsAddress(const std::string& candidate) {
     for (const auto prefix : kAddressPrefixes) {
@@ -51,7 +62,7 @@ bool CommandKeyPress(char& key, const std::string& line, const TCommandOptions& 
         for (std::int32_t i = 0; i < entries.Count(); ++i) {
             const TDBItem& entry = entries.At(i);
             if (entry.Keyword.empty() || candidate.empty() ||
-                candidate != UpperCaseText(entry.Keyword))
+                !MatchesUpperCased(candidate, entry.Keyword))
                 continue;
             // Copied first: the shell may pump messages, and the editor may change the list.
             const TDBItem match = entry;

@@ -1,11 +1,8 @@
 #include "gen/Gen_func.h"
 
 std::string UpperCaseText(std::string text) {
-    for (char& c : text) {
-        auto b = static_cast<unsigned char>(c);
-        if ((b >= 0x61 && b <= 0x7A) || b >= 0xE0)
-            c = static_cast<char>(b - 0x20);
-    }
+    for (char& c : text)
+        c = UpperCaseChar(c);
     return text;
 }
 

@@ -9,6 +9,12 @@
 // result is the same on every system and the length never changes.
 std::string UpperCaseText(std::string text);
 
+// The byte mapping of UpperCaseText, for comparisons that need no new text.
+constexpr char UpperCaseChar(char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return ((b >= 0x61 && b <= 0x7A) || b >= 0xE0) ? static_cast<char>(b - 0x20) : c;
+}
+
 // The part of a path up to and including its last backslash, without one leading double quote.
 // A forward slash is not a separator; a path without a backslash gives the empty text.
 std::string ExtractFolder(std::string path);
