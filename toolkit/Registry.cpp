@@ -1,0 +1,123 @@
+#include "toolkit/Registry.h"
+
+#include "toolkit/Errors.h"
+
+#include <vector>
+
+namespace toolkit {
+
+namespace {
+
+[[noreturn]] void Fail(const char* what, const std::string& name) {
+    throw ERegistryException(std::string(what) + " '" + name + "'");
+}
+
+} // namespace
+
+TRegistry::~TRegistry() {
+    CloseKey();
+}
+
+HKEY TRegistry::BaseFor(const std::string& path, std::string& rest) const {
+    if (!path.empty() && path.front() == '\\') {
+        rest = path.substr(1);
+        return root_;
+    }
+    rest = path;
+    return current_ ? current_ : root_;
+}
+
+bool TRegistry::KeyExists(const std::string& path) const {
+    std::string rest;
+    const HKEY base = BaseFor(path, rest);
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(base, rest.c_str(), 0,
+                      KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS | READ_CONTROL,
+                      &key) != ERROR_SUCCESS)
+        return false;
+    (void)RegCloseKey(key);
+    return true;
+}
+
+bool TRegistry::OpenKey(const std::string& path) {
+    std::string rest;
+    const HKEY base = BaseFor(path, rest);
+    // The new path is known before the old key goes, since a relative path starts from it.
+    const std::string fullPath = (base == current_ && !currentPath_.empty() && !rest.empty())
+                                     ? currentPath_ + "\\" + rest
+                                 : base == current_ ? currentPath_ + rest
+                                                    : rest;
+    HKEY key = nullptr;
+    const bool opened = RegOpenKeyExA(base, rest.c_str(), 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS;
+    CloseKey();
+    if (!opened)
+        return false;
+    current_ = key;
+    currentPath_ = fullPath;
+    return true;
+}
+
+void TRegistry::CloseKey() {
+    if (current_)
+        (void)RegCloseKey(current_);
+    current_ = nullptr;
+    currentPath_.clear();
+}
+
+bool TRegistry::ValueExists(const std::string& name) const {
+    if (!current_)
+        return false;
+    return RegQueryValueExA(current_, name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
+           ERROR_SUCCESS;
+}
+
+std::string TRegistry::ReadString(const std::string& name) const {
+    if (!current_)
+        Fail("Failed to get data for", name);
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExA(current_, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+        Fail("Failed to get data for", name);
+    if (type != REG_SZ && type != REG_EXPAND_SZ)
+        Fail("Invalid data type for", name);
+    // The value may grow between the two queries (another process writing it); ask again then.
+    std::vector<char> data;
+    for (;;) {
+        data.assign(static_cast<std::size_t>(size) + 1, '\0');
+        DWORD got = size;
+        const LONG rc = RegQueryValueExA(current_, name.c_str(), nullptr, &type,
+                                         reinterpret_cast<BYTE*>(data.data()), &got);
+        if (rc == ERROR_MORE_DATA) {
+            size = got > size ? got : size * 2 + 16;
+            continue;
+        }
+        if (rc != ERROR_SUCCESS)
+            Fail("Failed to get data for", name);
+        if (type != REG_SZ && type != REG_EXPAND_SZ)
+            Fail("Invalid data type for", name);
+        size = got;
+        break;
+    }
+    // Stored text need not end in a zero byte; the extra byte set aside above guarantees one.
+    std::size_t length = 0;
+    while (length < size && data[length] != '\0')
+        ++length;
+    return std::string(data.data(), length);
+}
+
+void TRegistry::WriteString(const std::string& name, const std::string& text) {
+    if (!current_)
+        Fail("Failed to set data for", name);
+    if (RegSetValueExA(current_, name.c_str(), 0, REG_SZ,
+                       reinterpret_cast<const BYTE*>(text.c_str()),
+                       static_cast<DWORD>(text.size() + 1)) != ERROR_SUCCESS)
+        Fail("Failed to set data for", name);
+}
+
+bool TRegistry::DeleteValue(const std::string& name) {
+    if (!current_)
+        return false;
+    return RegDeleteValueA(current_, name.c_str()) == ERROR_SUCCESS;
+}
+
+} // namespace toolkit
