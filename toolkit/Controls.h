@@ -1,0 +1,198 @@
+// Thin wrappers over the standard controls the windows use. Each holds only the control's window
+// handle and owns nothing: the form that built the control destroys it. One message per method,
+// bool instead of BOOL, 8-bit ANSI text.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <string>
+
+namespace toolkit {
+
+enum class TMouseButton { Left, Right, Middle };
+
+// The modifier keys and mouse buttons held during a key or mouse event.
+enum class TShiftFlag : unsigned {
+    Shift = 1,
+    Alt = 2,
+    Ctrl = 4,
+    Left = 8,
+    Right = 16,
+    Middle = 32,
+    Double = 64,
+};
+
+class TShiftState {
+public:
+    constexpr TShiftState() = default;
+    constexpr TShiftState(std::initializer_list<TShiftFlag> flags) {
+        for (const TShiftFlag f : flags)
+            bits_ |= static_cast<unsigned>(f);
+    }
+    constexpr bool Contains(TShiftFlag f) const { return (bits_ & static_cast<unsigned>(f)) != 0; }
+    constexpr TShiftState& operator+=(TShiftFlag f) {
+        bits_ |= static_cast<unsigned>(f);
+        return *this;
+    }
+    constexpr bool Empty() const { return bits_ == 0; }
+    constexpr unsigned Bits() const { return bits_; }
+    constexpr bool operator==(const TShiftState&) const = default;
+
+private:
+    unsigned bits_ = 0;
+};
+
+// The keyboard part of the shift state now (Shift, Ctrl, Alt), from GetKeyState.
+TShiftState KeyboardShiftState();
+// The shift state a mouse message carries in its wParam (MK_...), plus Alt from the keyboard.
+TShiftState MouseShiftState(WPARAM mouseKeys);
+
+// The key and mouse events of a control. A key handler gets the key by reference and swallows it
+// by setting it to 0: the control then never sees the keystroke. Mouse coordinates are the
+// control's client coordinates.
+struct TControlEvents {
+    std::function<void(char& key)> OnKeyPress;
+    std::function<void(WORD& key, TShiftState shift)> OnKeyDown;
+    std::function<void(WORD& key, TShiftState shift)> OnKeyUp;
+    std::function<void(TMouseButton button, TShiftState shift, int x, int y)> OnMouseDown;
+    std::function<void(TShiftState shift, int x, int y)> OnMouseMove;
+    std::function<void(TMouseButton button, TShiftState shift, int x, int y)> OnMouseUp;
+
+    bool HasKeyHandler() const { return OnKeyPress || OnKeyDown || OnKeyUp; }
+};
+
+// Routes the control's key and mouse messages to `events` before the control acts on them. The
+// events must outlive the control's window; the routing ends by itself when the window goes.
+void AttachEvents(HWND control, TControlEvents* events);
+
+// Decodes a JPEG (or any picture the system's OLE picture loader reads) into a bitmap the caller
+// owns. Returns nullptr when the bytes are no picture.
+HBITMAP DecodePicture(const void* data, std::size_t size);
+
+class TWinControl {
+public:
+    TWinControl() = default;
+    explicit TWinControl(HWND handle) : handle_(handle) {}
+
+    HWND Handle() const { return handle_; }
+    int Id() const { return GetDlgCtrlID(handle_); }
+
+    std::string Text() const;
+    void SetText(const std::string& text) const { (void)SetWindowTextA(handle_, text.c_str()); }
+
+    bool Enabled() const { return IsWindowEnabled(handle_) != FALSE; }
+    void SetEnabled(bool enabled) const { (void)EnableWindow(handle_, enabled ? TRUE : FALSE); }
+    bool Visible() const { return (GetWindowLongPtrA(handle_, GWL_STYLE) & WS_VISIBLE) != 0; }
+    void SetVisible(bool visible) const { (void)ShowWindow(handle_, visible ? SW_SHOW : SW_HIDE); }
+    void SetFocus() const { (void)::SetFocus(handle_); }
+    bool Focused() const { return GetFocus() == handle_; }
+
+    // Position and size in the parent's client coordinates, in device pixels.
+    RECT Bounds() const;
+
+protected:
+    HWND handle_ = nullptr;
+};
+
+class Edit : public TWinControl {
+public:
+    using TWinControl::TWinControl;
+    void SetMaxLength(int length) const { (void)SendMessageA(handle_, EM_SETLIMITTEXT, length, 0); }
+    int MaxLength() const { return static_cast<int>(SendMessageA(handle_, EM_GETLIMITTEXT, 0, 0)); }
+    void SelectAll() const { (void)SendMessageA(handle_, EM_SETSEL, 0, -1); }
+    void SetSelection(int start, int end) const {
+        (void)SendMessageA(handle_, EM_SETSEL, start, end);
+    }
+    // Caret position (the selection's start) and selection end.
+    void Selection(int& start, int& end) const;
+    bool UpperCase() const { return (GetWindowLongPtrA(handle_, GWL_STYLE) & ES_UPPERCASE) != 0; }
+};
+
+class ListBox : public TWinControl {
+public:
+    using TWinControl::TWinControl;
+    int Count() const { return static_cast<int>(SendMessageA(handle_, LB_GETCOUNT, 0, 0)); }
+    int Add(const std::string& item) const;
+    void Insert(int index, const std::string& item) const;
+    void Delete(int index) const { (void)SendMessageA(handle_, LB_DELETESTRING, index, 0); }
+    void Clear() const { (void)SendMessageA(handle_, LB_RESETCONTENT, 0, 0); }
+    std::string Item(int index) const;
+    // Replaces the text of item `index`, keeping the selection where it was.
+    void SetItem(int index, const std::string& item) const;
+    // -1 when nothing is selected.
+    int ItemIndex() const { return static_cast<int>(SendMessageA(handle_, LB_GETCURSEL, 0, 0)); }
+    void SetItemIndex(int index) const { (void)SendMessageA(handle_, LB_SETCURSEL, index, 0); }
+    int ItemHeight() const {
+        return static_cast<int>(SendMessageA(handle_, LB_GETITEMHEIGHT, 0, 0));
+    }
+};
+
+class Button : public TWinControl {
+public:
+    using TWinControl::TWinControl;
+    // Presses the button as a click would (BN_CLICKED to its form).
+    void Click() const { (void)SendMessageA(handle_, BM_CLICK, 0, 0); }
+    bool Default() const {
+        return (GetWindowLongPtrA(handle_, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+    }
+};
+
+// A flat button that never takes the focus; draws its caption in its own font (the windows use a
+// symbol font for an open-folder glyph).
+class SpeedButton : public TWinControl {
+public:
+    using TWinControl::TWinControl;
+    void Click() const;
+};
+
+class CheckBox : public TWinControl {
+public:
+    using TWinControl::TWinControl;
+    bool Checked() const { return SendMessageA(handle_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+    void SetChecked(bool checked) const {
+        (void)SendMessageA(handle_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
+};
+
+class TrackBar : public TWinControl {
+public:
+    using TWinControl::TWinControl;
+    void SetRange(int min, int max) const;
+    int Min() const;
+    int Max() const;
+    int Position() const;
+    void SetPosition(int position) const;
+};
+
+class Label : public TWinControl {
+public:
+    using TWinControl::TWinControl;
+};
+
+class Bevel : public TWinControl {
+public:
+    using TWinControl::TWinControl;
+};
+
+class Panel : public TWinControl {
+public:
+    using TWinControl::TWinControl;
+};
+
+class Image : public TWinControl {
+public:
+    using TWinControl::TWinControl;
+    // Shows `bitmap` at the control's top left, unscaled. The caller keeps owning the bitmap.
+    void SetPicture(HBITMAP bitmap) const;
+    HBITMAP Picture() const;
+};
+
+// Window classes of our own controls, registered on first use.
+extern const char* const kPanelClass;
+extern const char* const kSpeedButtonClass;
+void RegisterControlClasses();
+
+} // namespace toolkit

@@ -1,0 +1,591 @@
+#include "toolkit/Form.h"
+
+#include "toolkit/Application.h"
+#include "toolkit/Errors.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <climits>
+
+namespace toolkit {
+
+COLORREF ToColorRef(TColor color) {
+    if (color & 0x80000000u)
+        return GetSysColor(static_cast<int>(color & 0xFF));
+    return static_cast<COLORREF>(color & 0xFFFFFF);
+}
+
+int ScreenPixelsPerInch() {
+    HDC dc = GetDC(nullptr);
+    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+    if (dc)
+        (void)ReleaseDC(nullptr, dc);
+    return dpi > 0 ? dpi : 96;
+}
+
+namespace {
+
+DWORD FormStyle(const TFormSpec& spec) {
+    DWORD style = WS_POPUP | WS_CLIPCHILDREN;
+    if (spec.Border == TBorderStyle::Dialog)
+        style |= WS_CAPTION; // a title bar without system menu or buttons
+    return style;
+}
+
+DWORD FormExStyle(const TFormSpec& spec) {
+    DWORD ex = WS_EX_CONTROLPARENT;
+    if (spec.Border == TBorderStyle::Dialog)
+        ex |= WS_EX_DLGMODALFRAME;
+    if (spec.StayOnTop)
+        ex |= WS_EX_TOPMOST;
+    return ex;
+}
+
+const char* ControlClass(TControlKind kind) {
+    switch (kind) {
+    case TControlKind::Edit:
+        return "EDIT";
+    case TControlKind::ListBox:
+        return "LISTBOX";
+    case TControlKind::Button:
+    case TControlKind::CheckBox:
+        return "BUTTON";
+    case TControlKind::SpeedButton:
+        return kSpeedButtonClass;
+    case TControlKind::TrackBar:
+        return TRACKBAR_CLASSA;
+    case TControlKind::Panel:
+        return kPanelClass;
+    case TControlKind::Label:
+    case TControlKind::Bevel:
+    case TControlKind::Image:
+        return "STATIC";
+    }
+    return "STATIC";
+}
+
+DWORD ControlStyle(const TControlSpec& s) {
+    DWORD style = WS_CHILD | WS_VISIBLE;
+    if (s.TabOrder >= 0 && s.TabStop)
+        style |= WS_TABSTOP;
+    switch (s.Kind) {
+    case TControlKind::Edit:
+        style |= ES_AUTOHSCROLL;
+        if (s.UpperCase)
+            style |= ES_UPPERCASE;
+        break;
+    case TControlKind::ListBox:
+        style |= WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+        break;
+    case TControlKind::Button:
+        style |= s.Default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+        break;
+    case TControlKind::CheckBox:
+        style |= BS_AUTOCHECKBOX;
+        break;
+    case TControlKind::TrackBar:
+        style |= TBS_HORZ | TBS_BOTTOM;
+        break;
+    case TControlKind::Panel:
+        style |= WS_CLIPCHILDREN;
+        break;
+    case TControlKind::Label:
+        style |= SS_NOPREFIX | (s.Alignment == TAlignment::Right    ? SS_RIGHT
+                                : s.Alignment == TAlignment::Center ? SS_CENTER
+                                                                    : SS_LEFT);
+        break;
+    case TControlKind::Bevel:
+        style |= SS_ETCHEDHORZ;
+        break;
+    case TControlKind::Image:
+        style |= SS_BITMAP;
+        break;
+    case TControlKind::SpeedButton:
+        break;
+    }
+    return style;
+}
+
+DWORD ControlExStyle(const TControlSpec& s) {
+    switch (s.Kind) {
+    case TControlKind::Edit:
+        return s.Flat ? 0 : WS_EX_CLIENTEDGE;
+    case TControlKind::ListBox:
+        return WS_EX_CLIENTEDGE;
+    case TControlKind::Panel:
+        return WS_EX_CONTROLPARENT;
+    default:
+        return 0;
+    }
+}
+
+std::string FontKey(const TFontSpec& f) {
+    return f.Name + '|' + std::to_string(f.Height) + (f.Bold ? "|b" : "|n");
+}
+
+} // namespace
+
+TForm::TForm(TComponent* owner, TFormSpec spec) : TComponent(owner), spec_(std::move(spec)) {
+    dpi_ = ScreenPixelsPerInch();
+    RegisterControlClasses();
+    RegisterWindowClass();
+
+    const DWORD style = FormStyle(spec_);
+    const DWORD ex = FormExStyle(spec_);
+    RECT rc{0, 0, Scale(spec_.ClientWidth), Scale(spec_.ClientHeight)};
+    (void)AdjustWindowRectEx(&rc, style, FALSE, ex);
+    const int width = rc.right - rc.left;
+    const int height = rc.bottom - rc.top;
+    int x = spec_.Left;
+    int y = spec_.Top;
+    if (spec_.Position == TFormPosition::ScreenCenter) {
+        RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+        (void)SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+        x = work.left + (work.right - work.left - width) / 2;
+        y = work.top + (work.bottom - work.top - height) / 2;
+    }
+
+    // Owned by the application's hidden window: no taskbar button of the form's own.
+    handle_ = CreateWindowExA(ex, spec_.ClassName.c_str(), spec_.Caption.c_str(), style, x, y,
+                              width, height, App ? App->Handle() : nullptr, nullptr,
+                              GetModuleHandleA(nullptr), this);
+    if (!handle_)
+        throw EOutOfResources("Error creating window " + spec_.ClassName);
+    CreateControls();
+    alphaBlend_ = spec_.AlphaBlend;
+    alphaValue_ = spec_.AlphaBlendValue;
+    ApplyAlpha();
+}
+
+TForm::~TForm() {
+    if (App)
+        App->FormDestroying(this);
+    if (handle_) {
+        (void)SetWindowLongPtrA(handle_, GWLP_USERDATA, 0);
+        (void)DestroyWindow(handle_);
+        handle_ = nullptr;
+    }
+    for (auto& [key, font] : fonts_)
+        (void)DeleteObject(font);
+    for (auto& [color, brush] : brushes_)
+        (void)DeleteObject(brush);
+    for (HBITMAP picture : pictures_)
+        (void)DeleteObject(picture);
+}
+
+void TForm::RegisterWindowClass() const {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    if (GetClassInfoExA(instance, spec_.ClassName.c_str(), &wc))
+        return;
+    wc = WNDCLASSEXA{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = App ? App->Icon() : nullptr;
+    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
+    // The background is painted from the layout's colour (WM_ERASEBKGND).
+    wc.hbrBackground = nullptr;
+    wc.lpszClassName = spec_.ClassName.c_str();
+    if (!RegisterClassExA(&wc))
+        throw EOutOfResources("Error registering window class " + spec_.ClassName);
+}
+
+void TForm::CreateControls() {
+    // Panels first, so that their children have a parent to go into.
+    for (int pass = 0; pass < 2; ++pass) {
+        for (const TControlSpec& s : spec_.Controls) {
+            if (s.Parent.empty() != (pass == 0))
+                continue;
+            HWND parent = handle_;
+            if (!s.Parent.empty()) {
+                parent = Control(s.Parent);
+                if (!parent)
+                    throw Exception("Control " + s.Name + " has no parent " + s.Parent);
+            }
+            controls_[s.Name] = CreateControl(s, parent);
+        }
+    }
+
+    // The Tab key follows the z-order: put the tab-ordered controls into their order.
+    std::vector<const TControlSpec*> tabbed;
+    for (const TControlSpec& s : spec_.Controls)
+        if (s.TabOrder >= 0)
+            tabbed.push_back(&s);
+    std::stable_sort(tabbed.begin(), tabbed.end(),
+                     [](const auto* a, const auto* b) { return a->TabOrder < b->TabOrder; });
+    HWND previous = HWND_TOP;
+    for (const TControlSpec* s : tabbed) {
+        HWND control = controls_[s->Name];
+        (void)SetWindowPos(control, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        previous = control;
+    }
+}
+
+HWND TForm::CreateControl(const TControlSpec& s, HWND parent) {
+    const TFontSpec& fontSpec = s.Font ? *s.Font : spec_.Font;
+    HFONT font = FontFor(fontSpec);
+
+    int width = Scale(s.Width);
+    int height = Scale(s.Height);
+    if (s.Kind == TControlKind::Label && (s.Width == 0 || s.Height == 0)) {
+        // A label without a size fits its text.
+        RECT text{0, 0, 0, 0};
+        HDC dc = GetDC(handle_);
+        HGDIOBJ old = SelectObject(dc, font);
+        (void)DrawTextA(dc, s.Caption.c_str(), -1, &text, DT_CALCRECT | DT_NOPREFIX);
+        (void)SelectObject(dc, old);
+        (void)ReleaseDC(handle_, dc);
+        width = text.right - text.left;
+        height = text.bottom - text.top;
+    }
+    if (s.Kind == TControlKind::Bevel)
+        height = std::min(height, 2); // a line along the top edge
+
+    LPVOID param = nullptr;
+    if (s.Kind == TControlKind::Panel) {
+        const TColor back = s.Color == kColorDefault ? spec_.Color : s.Color;
+        param = reinterpret_cast<LPVOID>(static_cast<UINT_PTR>(ToColorRef(back)));
+    }
+    const std::string caption = s.Kind == TControlKind::Image ? std::string() : s.Caption;
+    HWND control = CreateWindowExA(ControlExStyle(s), ControlClass(s.Kind), caption.c_str(),
+                                   ControlStyle(s), Scale(s.Left), Scale(s.Top), width, height,
+                                   parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(s.Id)),
+                                   GetModuleHandleA(nullptr), param);
+    if (!control)
+        throw EOutOfResources("Error creating control " + s.Name);
+    (void)SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+
+    ControlLook look;
+    look.TextColor = s.Font ? s.Font->Color : spec_.Font.Color;
+    look.Back = s.Color;
+    look.Transparent = s.Transparent;
+    looks_[control] = look;
+
+    switch (s.Kind) {
+    case TControlKind::Edit:
+        if (s.MaxLength > 0)
+            (void)SendMessageA(control, EM_SETLIMITTEXT, s.MaxLength, 0);
+        break;
+    case TControlKind::ListBox:
+        if (s.ItemHeight > 0)
+            (void)SendMessageA(control, LB_SETITEMHEIGHT, 0, Scale(s.ItemHeight));
+        break;
+    case TControlKind::Button:
+        if (s.Default)
+            defaultButton_ = s.Id;
+        break;
+    case TControlKind::TrackBar:
+        TrackBar(control).SetRange(s.Min, s.Max);
+        TrackBar(control).SetPosition(s.Position);
+        break;
+    case TControlKind::Image:
+        if (!s.Picture.empty()) {
+            HMODULE module = GetModuleHandleA(nullptr);
+            if (HRSRC res = FindResourceA(module, s.Picture.c_str(), MAKEINTRESOURCEA(10))) {
+                HGLOBAL data = LoadResource(module, res);
+                const void* bytes = data ? LockResource(data) : nullptr;
+                if (HBITMAP picture = DecodePicture(bytes, SizeofResource(module, res))) {
+                    pictures_.push_back(picture);
+                    Image(control).SetPicture(picture);
+                }
+            }
+        }
+        break;
+    default:
+        break;
+    }
+    return control;
+}
+
+HFONT TForm::FontFor(const TFontSpec& f) {
+    const std::string key = FontKey(f);
+    for (auto& [k, font] : fonts_)
+        if (k == key)
+            return font;
+    HFONT font = CreateFontA(Scale(f.Height), 0, 0, 0, f.Bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
+                             FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                             DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, f.Name.c_str());
+    if (!font)
+        font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    else
+        fonts_.emplace_back(key, font);
+    return font;
+}
+
+HBRUSH TForm::BrushFor(COLORREF color) {
+    auto it = brushes_.find(color);
+    if (it != brushes_.end())
+        return it->second;
+    HBRUSH brush = CreateSolidBrush(color);
+    brushes_[color] = brush;
+    return brush;
+}
+
+LRESULT TForm::ControlColor(HDC dc, HWND control, LRESULT systemBrush) {
+    auto it = looks_.find(control);
+    if (it == looks_.end())
+        return systemBrush;
+    const ControlLook& look = it->second;
+    if (look.TextColor != kColorDefault)
+        (void)SetTextColor(dc, ToColorRef(look.TextColor));
+    if (look.Transparent) {
+        (void)SetBkMode(dc, TRANSPARENT);
+        HWND parent = GetParent(control);
+        char cls[32] = "";
+        (void)GetClassNameA(parent, cls, sizeof cls);
+        if (parent != handle_ && lstrcmpiA(cls, kPanelClass) == 0)
+            return GetWindowLongPtrA(parent, 0); // the panel's own brush
+        return reinterpret_cast<LRESULT>(BrushFor(ToColorRef(spec_.Color)));
+    }
+    if (look.Back != kColorDefault) {
+        (void)SetBkColor(dc, ToColorRef(look.Back));
+        return reinterpret_cast<LRESULT>(BrushFor(ToColorRef(look.Back)));
+    }
+    return systemBrush;
+}
+
+LRESULT CALLBACK TForm::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    TForm* form = nullptr;
+    if (msg == WM_NCCREATE) {
+        form = static_cast<TForm*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
+        form->handle_ = hwnd;
+        (void)SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    } else {
+        form = reinterpret_cast<TForm*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    }
+    if (!form)
+        return DefWindowProcA(hwnd, msg, wp, lp);
+    if (msg == WM_NCDESTROY) {
+        (void)SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        form->handle_ = nullptr;
+        return DefWindowProcA(hwnd, msg, wp, lp);
+    }
+    TMessage message{msg, wp, lp, 0};
+    try {
+        form->Dispatch(message);
+    } catch (...) {
+        // Nothing unwinds through the system's frames: report, and go on with the next message.
+        ReportCurrentException();
+        return 0;
+    }
+    return message.Result;
+}
+
+void TForm::Dispatch(TMessage& m) {
+    switch (m.Msg) {
+    case WM_COMMAND:
+        if (m.LParam != 0) {
+            RunBinding(LOWORD(m.WParam), HIWORD(m.WParam));
+            return;
+        }
+        break;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+        if (m.LParam != 0) {
+            RunBinding(GetDlgCtrlID(reinterpret_cast<HWND>(m.LParam)), kTrackBarChange);
+            return;
+        }
+        break;
+    case DM_GETDEFID:
+        // Asked by the loop's dialog navigation when Enter is pressed.
+        m.Result = defaultButton_ ? MAKELRESULT(defaultButton_, DC_HASDEFID) : 0;
+        return;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX: {
+        // The system's colours first, then the layout's on top of them.
+        const LRESULT system = DefWindowProcA(handle_, m.Msg, m.WParam, m.LParam);
+        m.Result =
+            ControlColor(reinterpret_cast<HDC>(m.WParam), reinterpret_cast<HWND>(m.LParam), system);
+        return;
+    }
+    case WM_ERASEBKGND: {
+        RECT rc;
+        (void)GetClientRect(handle_, &rc);
+        (void)FillRect(reinterpret_cast<HDC>(m.WParam), &rc, BrushFor(ToColorRef(spec_.Color)));
+        m.Result = 1;
+        return;
+    }
+    case WM_CLOSE:
+        Close();
+        return;
+    case WM_ACTIVATE:
+        if (LOWORD(m.WParam) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(handle_, focus))
+                lastFocus_ = focus;
+        }
+        break;
+    case WM_SETFOCUS:
+        // The form itself takes no keys: the focus goes on to its control.
+        FocusFirstControl();
+        return;
+    default:
+        break;
+    }
+    m.Result = DefWindowProcA(handle_, m.Msg, m.WParam, m.LParam);
+}
+
+void TForm::FocusFirstControl() {
+    HWND target = nullptr;
+    if (lastFocus_ && IsWindow(lastFocus_) && IsChild(handle_, lastFocus_) &&
+        IsWindowVisible(lastFocus_) && IsWindowEnabled(lastFocus_))
+        target = lastFocus_;
+    if (!target)
+        target = GetNextDlgTabItem(handle_, nullptr, FALSE);
+    if (target && target != handle_)
+        (void)SetFocus(target);
+}
+
+void TForm::RunBinding(int id, UINT notification) {
+    auto it = bindings_.find({id, notification});
+    if (it != bindings_.end() && it->second)
+        it->second();
+}
+
+void TForm::FinishCreate() {
+    if (OnCreate)
+        OnCreate();
+    if (App)
+        App->FormCreated(this, handle_);
+}
+
+void TForm::Bind(int controlId, UINT notification, std::function<void()> handler) {
+    bindings_[{controlId, notification}] = std::move(handler);
+}
+
+TControlEvents& TForm::Events(HWND control) {
+    auto& slot = events_[control];
+    if (!slot) {
+        slot = std::make_unique<TControlEvents>();
+        AttachEvents(control, slot.get());
+    }
+    return *slot;
+}
+
+HWND TForm::Control(const std::string& name) const {
+    auto it = controls_.find(name);
+    return it == controls_.end() ? nullptr : it->second;
+}
+
+HWND TForm::ControlById(int id) const {
+    for (const auto& [name, hwnd] : controls_)
+        if (GetDlgCtrlID(hwnd) == id)
+            return hwnd;
+    return nullptr;
+}
+
+void TForm::Show() {
+    if (!Visible()) {
+        if (OnShow)
+            OnShow();
+        (void)ShowWindow(handle_, SW_SHOW);
+    }
+    // To the top of the program's windows; a stay-on-top form stays in the topmost band.
+    (void)SetWindowPos(handle_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void TForm::Hide() {
+    (void)ShowWindow(handle_, SW_HIDE);
+}
+
+bool TForm::Visible() const {
+    return handle_ && (GetWindowLongPtrA(handle_, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+void TForm::Close() {
+    if (App && App->MainFormHandle() == handle_)
+        App->Terminate();
+    Hide();
+}
+
+std::string TForm::Caption() const {
+    return TWinControl(handle_).Text();
+}
+
+void TForm::SetCaption(const std::string& caption) {
+    TWinControl(handle_).SetText(caption);
+}
+
+namespace {
+RECT WindowRect(HWND hwnd) {
+    RECT rc{};
+    (void)GetWindowRect(hwnd, &rc);
+    return rc;
+}
+} // namespace
+
+int TForm::Left() const {
+    return WindowRect(handle_).left;
+}
+int TForm::Top() const {
+    return WindowRect(handle_).top;
+}
+int TForm::Width() const {
+    const RECT rc = WindowRect(handle_);
+    return rc.right - rc.left;
+}
+int TForm::Height() const {
+    const RECT rc = WindowRect(handle_);
+    return rc.bottom - rc.top;
+}
+
+void TForm::SetLeft(int left) {
+    (void)SetWindowPos(handle_, nullptr, left, Top(), 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm::SetTop(int top) {
+    (void)SetWindowPos(handle_, nullptr, Left(), top, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm::SetWidth(int width) {
+    (void)SetWindowPos(handle_, nullptr, 0, 0, width, Height(),
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm::SetHeight(int height) {
+    (void)SetWindowPos(handle_, nullptr, 0, 0, Width(), height,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int TForm::ClientWidth() const {
+    RECT rc{};
+    (void)GetClientRect(handle_, &rc);
+    return rc.right;
+}
+
+int TForm::ClientHeight() const {
+    RECT rc{};
+    (void)GetClientRect(handle_, &rc);
+    return rc.bottom;
+}
+
+void TForm::SetAlphaBlend(bool on) {
+    alphaBlend_ = on;
+    ApplyAlpha();
+}
+
+void TForm::SetAlphaBlendValue(std::uint8_t value) {
+    alphaValue_ = value;
+    ApplyAlpha();
+}
+
+void TForm::ApplyAlpha() {
+    const LONG_PTR ex = GetWindowLongPtrA(handle_, GWL_EXSTYLE);
+    if (alphaBlend_) {
+        if (!(ex & WS_EX_LAYERED))
+            (void)SetWindowLongPtrA(handle_, GWL_EXSTYLE, ex | WS_EX_LAYERED);
+        (void)SetLayeredWindowAttributes(handle_, 0, alphaValue_, LWA_ALPHA);
+    } else if (ex & WS_EX_LAYERED) {
+        (void)SetWindowLongPtrA(handle_, GWL_EXSTYLE, ex & ~static_cast<LONG_PTR>(WS_EX_LAYERED));
+    }
+}
+
+} // namespace toolkit

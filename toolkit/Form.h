@@ -1,0 +1,218 @@
+// Forms: top-level windows built from a layout table. A form's window class is registered under
+// the form's own class name, its controls are made from the table at 96 pixels per inch and scaled
+// to the system's, and its handlers are bound per (control id, notification).
+#pragma once
+
+#include "toolkit/Component.h"
+#include "toolkit/Controls.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace toolkit {
+
+// A colour of the layout: an RGB value, or one of the system colours below.
+using TColor = std::uint32_t;
+constexpr TColor kColorDefault = 0xFF000000; // whatever the control draws
+constexpr TColor SystemColor(int index) {
+    return 0x80000000u | static_cast<TColor>(index);
+}
+constexpr TColor kColorBtnFace = SystemColor(COLOR_BTNFACE);
+constexpr TColor kColorWindowText = SystemColor(COLOR_WINDOWTEXT);
+constexpr TColor kColorWhite = RGB(255, 255, 255);
+constexpr TColor kColorSilver = RGB(192, 192, 192);
+COLORREF ToColorRef(TColor color);
+
+struct TFontSpec {
+    std::string Name = "MS Sans Serif";
+    int Height = -11; // at 96 pixels per inch, negative: character height
+    bool Bold = false;
+    TColor Color = kColorWindowText;
+};
+
+enum class TControlKind {
+    Edit,
+    ListBox,
+    Button,
+    SpeedButton,
+    CheckBox,
+    TrackBar,
+    Label,
+    Bevel,
+    Panel,
+    Image
+};
+
+enum class TAlignment { Left, Right, Center };
+
+// One control of a layout. Positions and sizes are at 96 pixels per inch; a label with no size
+// takes the size of its text.
+struct TControlSpec {
+    TControlKind Kind = TControlKind::Label;
+    std::string Name;
+    int Id = 0; // the control id its notifications carry; unique in the form
+    int Left = 0, Top = 0, Width = 0, Height = 0;
+    std::string Caption;
+    std::string Parent;            // the name of a panel of the same form; empty: the form itself
+    int TabOrder = -1;             // -1: takes no focus by the Tab key
+    bool TabStop = true;           // with a tab order: reached by Tab
+    std::optional<TFontSpec> Font; // none: the form's font
+    TColor Color = kColorDefault;  // background (panels, labels)
+    bool Transparent = false;      // labels: the parent shows through
+    TAlignment Alignment = TAlignment::Left;
+    bool UpperCase = false; // edit boxes: letters forced to upper case as they are typed
+    bool Flat = false;      // edit boxes: no border at all
+    bool Default = false;   // buttons: pressed by Enter anywhere in the form
+    int MaxLength = 0;      // edit boxes; 0: no limit of ours
+    int ItemHeight = 0;     // list boxes; 0: the font's
+    int Min = 0, Max = 10, Position = 0; // track bars
+    std::string Picture;                 // images: name of an RCDATA resource holding a JPEG
+};
+
+enum class TBorderStyle { None, Dialog };
+enum class TFormPosition { Designed, ScreenCenter };
+
+struct TFormSpec {
+    std::string ClassName; // the window class: TTarnwick, TF_Database, TF_Config
+    std::string Caption;
+    TBorderStyle Border = TBorderStyle::Dialog;
+    bool StayOnTop = false;
+    bool AlphaBlend = false;
+    std::uint8_t AlphaBlendValue = 255;
+    TFormPosition Position = TFormPosition::Designed;
+    int Left = 0, Top = 0;                 // at 96 pixels per inch, for a designed position
+    int ClientWidth = 0, ClientHeight = 0; // likewise
+    TColor Color = kColorBtnFace;
+    TFontSpec Font;
+    std::vector<TControlSpec> Controls;
+};
+
+// A window message on its way through a form's dispatch.
+struct TMessage {
+    UINT Msg = 0;
+    WPARAM WParam = 0;
+    LPARAM LParam = 0;
+    LRESULT Result = 0;
+};
+
+// The notification a track bar's change is bound under (track bars report by WM_HSCROLL).
+constexpr UINT kTrackBarChange = WM_HSCROLL;
+
+// The system's pixels per inch and the scaling of 96-DPI layout values to it.
+int ScreenPixelsPerInch();
+constexpr int ScaleToDpi(int value, int dpi) {
+    // Rounded half away from zero, as MulDiv does.
+    const long long scaled = static_cast<long long>(value) * dpi;
+    return static_cast<int>(scaled >= 0 ? (scaled + 48) / 96 : -((-scaled + 48) / 96));
+}
+
+class TForm : public TComponent {
+public:
+    ~TForm() override;
+    TForm(const TForm&) = delete;
+    TForm& operator=(const TForm&) = delete;
+
+    HWND Handle() const { return handle_; }
+    const std::string& ClassName() const { return spec_.ClassName; }
+
+    // Show: visible and on top of the program's windows. OnShow runs first, and only when the
+    // form was hidden.
+    void Show();
+    void Hide();
+    bool Visible() const;
+    // A close request (the system's close command): the main form's ends the program, any other
+    // form only hides.
+    void Close();
+
+    std::string Caption() const;
+    void SetCaption(const std::string& caption);
+
+    // The window's outer place and size in screen pixels.
+    int Left() const;
+    int Top() const;
+    int Width() const;
+    int Height() const;
+    void SetLeft(int left);
+    void SetTop(int top);
+    void SetWidth(int width);
+    void SetHeight(int height);
+    int ClientWidth() const;
+    int ClientHeight() const;
+
+    // Layered-window translucency; the level applies while AlphaBlend is on.
+    bool AlphaBlend() const { return alphaBlend_; }
+    void SetAlphaBlend(bool on);
+    std::uint8_t AlphaBlendValue() const { return alphaValue_; }
+    void SetAlphaBlendValue(std::uint8_t value);
+
+    // A 96-DPI layout value in this system's pixels.
+    int Scale(int value) const { return ScaleToDpi(value, dpi_); }
+
+    // The window of the layout's control `name`; nullptr when there is none.
+    HWND Control(const std::string& name) const;
+    HWND ControlById(int id) const;
+
+    std::function<void()> OnCreate;
+    std::function<void()> OnShow;
+
+    // Every message of the form's window passes through here; the inherited dispatch does the
+    // form's own handling. Derived forms route single messages and pass the rest on.
+    virtual void Dispatch(TMessage& message);
+
+protected:
+    // Builds the window and the controls of `spec`, hidden. The derived constructor then binds
+    // its handlers and its components and calls FinishCreate.
+    TForm(TComponent* owner, TFormSpec spec);
+
+    // Runs OnCreate and tells the application that this form is complete.
+    void FinishCreate();
+
+    // Handlers: a WM_COMMAND notification of a control (BN_CLICKED, LBN_SELCHANGE, ...) or
+    // kTrackBarChange.
+    void Bind(int controlId, UINT notification, std::function<void()> handler);
+    // The key and mouse events of a control, routed before the control acts.
+    TControlEvents& Events(HWND control);
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    void RegisterWindowClass() const;
+    void CreateControls();
+    HWND CreateControl(const TControlSpec& spec, HWND parent);
+    HFONT FontFor(const TFontSpec& font);
+    HBRUSH BrushFor(COLORREF color);
+    LRESULT ControlColor(HDC dc, HWND control, LRESULT systemBrush);
+    void RunBinding(int id, UINT notification);
+    void ApplyAlpha();
+    void FocusFirstControl();
+
+    struct ControlLook {
+        TColor TextColor = kColorDefault;
+        TColor Back = kColorDefault;
+        bool Transparent = false;
+    };
+
+    TFormSpec spec_;
+    HWND handle_ = nullptr;
+    int dpi_ = 96;
+    bool alphaBlend_ = false;
+    std::uint8_t alphaValue_ = 255;
+    HWND lastFocus_ = nullptr;
+    int defaultButton_ = 0;
+    std::map<std::string, HWND> controls_;
+    std::map<HWND, ControlLook> looks_;
+    std::map<std::pair<int, UINT>, std::function<void()>> bindings_;
+    std::map<HWND, std::unique_ptr<TControlEvents>> events_;
+    std::vector<std::pair<std::string, HFONT>> fonts_;
+    std::map<COLORREF, HBRUSH> brushes_;
+    std::vector<HBITMAP> pictures_;
+};
+
+} // namespace toolkit
