@@ -1,0 +1,61 @@
+#include "toolkit/ImageList.h"
+
+#include "toolkit/Errors.h"
+
+#include <string>
+
+namespace toolkit {
+
+TImageList::TImageList(TComponent* owner, int width, int height)
+    : TComponent(owner), width_(width), height_(height) {
+    handle_ = ImageList_Create(width_, height_, ILC_COLOR32 | ILC_MASK, 4, 4);
+    if (handle_ == nullptr)
+        throw EOutOfResources("Cannot create an image list");
+}
+
+TImageList::~TImageList() {
+    if (handle_ != nullptr)
+        (void)ImageList_Destroy(handle_);
+}
+
+int TImageList::Count() const {
+    return ImageList_GetImageCount(handle_);
+}
+
+int TImageList::AddIcon(HICON icon) {
+    const int index = icon != nullptr ? ImageList_ReplaceIcon(handle_, -1, icon) : -1;
+    if (index < 0)
+        throw EOutOfResources("Cannot add an image to the image list");
+    return index;
+}
+
+int TImageList::AddIconResource(HINSTANCE module, const char* name) {
+    auto icon = static_cast<HICON>(LoadImageA(module, name, IMAGE_ICON, width_, height_, 0));
+    if (icon == nullptr)
+        throw EOutOfResources(std::string("Cannot load the icon ") + name);
+    int index = -1;
+    try {
+        index = AddIcon(icon);
+    } catch (...) {
+        (void)DestroyIcon(icon);
+        throw;
+    }
+    (void)DestroyIcon(icon);
+    return index;
+}
+
+bool TImageList::GetIcon(int index, TIcon& icon) const {
+    if (index < 0 || index >= Count())
+        return false;
+    const HICON copy = ImageList_GetIcon(handle_, index, ILD_NORMAL);
+    if (copy == nullptr)
+        return false;
+    icon.TakeHandle(copy);
+    return true;
+}
+
+void TImageList::Clear() {
+    (void)ImageList_RemoveAll(handle_);
+}
+
+} // namespace toolkit

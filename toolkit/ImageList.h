@@ -1,0 +1,37 @@
+// A list of small images (16 x 16 unless told otherwise), the source of the tray icon's pictures.
+#pragma once
+
+#include "toolkit/Component.h"
+#include "toolkit/Icon.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+namespace toolkit {
+
+class TImageList : public TComponent {
+public:
+    explicit TImageList(TComponent* owner, int width = 16, int height = 16);
+    ~TImageList() override;
+
+    int Count() const;
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    HIMAGELIST Handle() const { return handle_; }
+
+    // Appends a copy of the icon; returns its index. Raises EOutOfResources on failure.
+    int AddIcon(HICON icon);
+    // Appends an icon resource of the module, loaded at the list's size.
+    int AddIconResource(HINSTANCE module, const char* name);
+    // Copies image `index` into `icon`; false (and `icon` untouched) when the index is outside
+    // the list or the copy fails.
+    bool GetIcon(int index, TIcon& icon) const;
+    void Clear();
+
+private:
+    int width_;
+    int height_;
+    HIMAGELIST handle_ = nullptr;
+};
+
+} // namespace toolkit

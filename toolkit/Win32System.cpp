@@ -1,0 +1,89 @@
+#include "toolkit/Win32System.h"
+
+#include <windows.h>
+#include <commdlg.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <vector>
+
+namespace toolkit {
+
+void Win32System::Execute(WindowHandle owner, const std::string& verb, const std::string& file,
+                          const std::string& parameters, const std::string& directory,
+                          int showCmd) {
+    (void)ShellExecuteA(static_cast<HWND>(owner), verb.c_str(), file.c_str(), parameters.c_str(),
+                        directory.c_str(), showCmd);
+}
+
+void Win32System::Beep(unsigned type) {
+    (void)MessageBeep(type);
+}
+
+int Win32System::ShowMessageBox(WindowHandle owner, const std::string& text,
+                                const std::string& caption, unsigned flags) {
+    return MessageBoxA(static_cast<HWND>(owner), text.c_str(), caption.c_str(), flags);
+}
+
+bool Win32System::ChooseFile(const FileDialogRequest& request, std::string& chosen) {
+    // Room for any path the dialog may hand back; the preset name is cut to fit.
+    std::vector<char> buffer(32768, '\0');
+    request.FileName.copy(buffer.data(), buffer.size() - 1);
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = static_cast<HWND>(request.Owner);
+    ofn.lpstrFile = buffer.data();
+    ofn.nMaxFile = static_cast<DWORD>(buffer.size());
+    ofn.lpstrTitle = request.Title.empty() ? nullptr : request.Title.c_str();
+    ofn.Flags = request.Flags;
+    if (!GetOpenFileNameA(&ofn))
+        return false;
+    chosen.assign(buffer.data());
+    return true;
+}
+
+namespace {
+int CALLBACK BrowseCallback(HWND hwnd, UINT msg, LPARAM, LPARAM data) {
+    if (msg == BFFM_INITIALIZED && data != 0)
+        (void)SendMessageA(hwnd, BFFM_SETSELECTIONA, TRUE, data);
+    return 0;
+}
+} // namespace
+
+bool Win32System::ChooseFolder(const FolderDialogRequest& request, std::string& chosen) {
+    char display[MAX_PATH + 1] = {};
+    BROWSEINFOA info{};
+    info.hwndOwner = static_cast<HWND>(request.Owner);
+    info.pszDisplayName = display;
+    info.lpszTitle = request.Title.c_str();
+    info.ulFlags = BIF_RETURNONLYFSDIRS;
+    info.lpfn = &BrowseCallback;
+    info.lParam =
+        request.StartFolder.empty() ? 0 : reinterpret_cast<LPARAM>(request.StartFolder.c_str());
+    PIDLIST_ABSOLUTE pidl = SHBrowseForFolderA(&info);
+    if (pidl == nullptr)
+        return false;
+    char path[MAX_PATH + 1] = {};
+    const bool ok = SHGetPathFromIDListA(pidl, path) != FALSE;
+    CoTaskMemFree(pidl);
+    if (!ok)
+        return false;
+    chosen.assign(path);
+    return true;
+}
+
+std::string Win32System::ModuleFileName() {
+    // Grows the buffer until the path fits: a long path is never cut short silently.
+    std::vector<char> buffer(MAX_PATH + 1);
+    for (;;) {
+        const DWORD n =
+            GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n == 0)
+            return std::string();
+        if (n < buffer.size() - 1 || buffer.size() >= 65536)
+            return std::string(buffer.data(), n);
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+} // namespace toolkit
