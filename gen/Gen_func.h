@@ -33,3 +33,35 @@ std::uint8_t VersionCodeOf(const TVersionRecord& v);
 // Over Win32 (Gen_func_win.cpp): the live cursor position and the running system's version code.
 void GetCursorXY(std::int32_t& x, std::int32_t& y);
 std::uint8_t WindowsVersionCode();
+
+// ---- Hot key ---------------------------------------------------------------------------------
+// The launcher's one global hot key. Key is a Windows virtual-key code (0: no hot key at all);
+// a flag counts as set when it is non-zero, and these functions only ever write 0 or 1.
+struct THotKey {
+    std::uint16_t Key = 0;
+    std::int32_t Ctrl = 0;
+    std::int32_t Alt = 0;
+    std::int32_t Shift = 0;
+    std::int32_t Win = 0;
+};
+
+// The display name of a key: the name table for the keys that have one, else the one-character
+// text whose byte is the code's low 8 bits (so letters and digits name themselves).
+std::string KeyName(std::uint16_t code);
+
+// The stored "hKey" value: Key + 1000 Ctrl + 2000 Alt + 4000 Shift + 8000 Win, kept to 16 bits.
+// Decimal weights, not bit fields: the last three digits are the key, the thousands the modifiers.
+std::uint16_t EncodeHotKey(const THotKey& hotKey);
+// Every value decodes to some record; a key part of 8 (Backspace, the clearing key) gives Key 0.
+THotKey DecodeHotKey(std::uint16_t value);
+// MOD_ALT 1, MOD_CONTROL 2, MOD_SHIFT 4, MOD_WIN 8, as RegisterHotKey wants them.
+std::uint32_t HotKeyModifiers(const THotKey& hotKey);
+// "None" without a key, else e.g. "Ctrl + Alt + F".
+std::string HotKeyText(const THotKey& hotKey);
+THotKey EmptyHotKey();
+
+// Capture in the configuration window's hot key box: each key event moves the capture record
+// and gives the box's whole new text. While keys go down only the modifiers show; the key-up
+// completes the text. The first modifier pressed after a complete hot key starts a new one.
+std::string HotKeyKeyDown(std::uint16_t key, THotKey& capture);
+std::string HotKeyKeyUp(std::uint16_t key, THotKey& capture);

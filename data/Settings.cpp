@@ -1,0 +1,71 @@
+#include "data/Settings.h"
+
+#include "toolkit/IniFile.h"
+
+#include <algorithm>
+
+namespace {
+constexpr const char* DbSystem = "DBSYSTEM";
+constexpr const char* Database = "DATABASE";
+constexpr const char* System = "SYSTEM";
+} // namespace
+
+void ReadSettings(const std::string& iniPath, TEntries& entries, TSettings& settings) {
+    toolkit::TIniFile ini(iniPath);
+    const std::int32_t count =
+        std::clamp(ini.ReadInteger(DbSystem, "Count", 0), 0, MaxStoredEntries);
+    entries.Resize(count);
+    for (std::int32_t i = 0; i < entries.Count(); ++i) {
+        const std::string n = std::to_string(i);
+        TDBItem& item = entries.At(i);
+        item.Name = ini.ReadString(Database, "Name" + n, "Unknown");
+        item.Filename = ini.ReadString(Database, "Filename" + n, "");
+        item.Directory = ini.ReadString(Database, "Directory" + n, "");
+        item.Params = ini.ReadString(Database, "Params" + n, "");
+        item.Keyword = ini.ReadString(Database, "Keyword" + n, "");
+    }
+    settings.Left = ini.ReadInteger(System, "Left", 100);
+    settings.Top = ini.ReadInteger(System, "Top", 70);
+    settings.AlphaBlendValue = ini.ReadInteger(System, "AlphaBlendValue", 255) & 0xFF;
+    settings.Web = ini.ReadBool(System, "Web", true);
+    settings.NoEnter = ini.ReadBool(System, "NoEnter", true);
+    settings.Sound = ini.ReadBool(System, "Sound", true);
+    settings.hKey = ini.ReadInteger(System, "hKey", 0);
+    ini.Close();
+}
+
+void WriteDatabase(const std::string& iniPath, const TEntries& entries) {
+    toolkit::TIniFile ini(iniPath);
+    ini.WriteInteger(DbSystem, "Count", entries.Count());
+    for (std::int32_t i = 0; i < entries.Count(); ++i) {
+        const std::string n = std::to_string(i);
+        const TDBItem& item = entries.At(i);
+        ini.WriteString(Database, "Name" + n, item.Name);
+        ini.WriteString(Database, "Filename" + n, item.Filename);
+        ini.WriteString(Database, "Directory" + n, item.Directory);
+        ini.WriteString(Database, "Params" + n, item.Params);
+        ini.WriteString(Database, "Keyword" + n, item.Keyword);
+    }
+    ini.UpdateFile();
+    ini.Close();
+}
+
+void WritePosition(const std::string& iniPath, std::int32_t left, std::int32_t top) {
+    toolkit::TIniFile ini(iniPath);
+    ini.WriteInteger(System, "Left", left);
+    ini.WriteInteger(System, "Top", top);
+    ini.UpdateFile();
+    ini.Close();
+}
+
+void WriteOptions(const std::string& iniPath, std::int32_t alphaBlendValue, bool web, bool sound,
+                  bool noEnter, std::int32_t hKey) {
+    toolkit::TIniFile ini(iniPath);
+    ini.WriteInteger(System, "AlphaBlendValue", alphaBlendValue);
+    ini.WriteBool(System, "Web", web);
+    ini.WriteBool(System, "Sound", sound);
+    ini.WriteBool(System, "NoEnter", noEnter);
+    ini.WriteInteger(System, "hKey", hKey);
+    ini.UpdateFile();
+    ini.Close();
+}

@@ -1,0 +1,38 @@
+// The settings file "Tarnwick.ini" beside the executable: the database of launch entries
+// ("DBSYSTEM" Count, "DATABASE" Name0, Filename0 ...), the command window's position and the
+// options ("SYSTEM"). Read once at start; each writer touches only its own keys and saves the
+// file whole (it lands whole or not at all) or raises toolkit::EIniFileException
+// "Unable to write to <path>". Portable.
+#pragma once
+
+#include "data/Entries.h"
+
+#include <cstdint>
+#include <string>
+
+struct TSettings {
+    int32_t Left = 100, Top = 70, AlphaBlendValue = 255;
+    bool Web = true, NoEnter = true, Sound = true;
+    int32_t hKey = 0;
+};
+
+// A damaged "Count" must not exhaust memory: a stored count above this loads this many entries
+// (those not stored get the name "Unknown"); a negative one loads none.
+inline constexpr std::int32_t MaxStoredEntries = 100000;
+
+// The start-up read. Every key missing or unreadable gets its default; entries beyond "Count"
+// are not looked at. AlphaBlendValue holds only the low 8 bits of the stored value (the
+// opacity); hKey holds the stored value as it is (its low 16 bits are the hot key code). Reading
+// never creates or changes the file.
+void ReadSettings(const std::string& iniPath, TEntries& entries, TSettings& settings);
+
+// The database editor's OK: "Count", then each entry's five keys in order. Keys of entries
+// beyond the new count stay in the file.
+void WriteDatabase(const std::string& iniPath, const TEntries& entries);
+
+// A mouse release over the input line: "Left", then "Top".
+void WritePosition(const std::string& iniPath, std::int32_t left, std::int32_t top);
+
+// The configuration window's OK: "AlphaBlendValue", "Web", "Sound", "NoEnter", "hKey".
+void WriteOptions(const std::string& iniPath, std::int32_t alphaBlendValue, bool web, bool sound,
+                  bool noEnter, std::int32_t hKey);

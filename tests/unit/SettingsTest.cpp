@@ -1,0 +1,344 @@
+#include "data/Settings.h"
+#include "toolkit/Errors.h"
+#include "toolkit/FileReplace.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A fresh folder standing in for the executable's folder; the settings path is built the way the
+// command window builds it, folder + separator + one more separator + "Tarnwick.ini".
+class ExeFolder {
+public:
+    ExeFolder() {
+        std::random_device rd;
+        dir_ = fs::temp_directory_path() / ("tarnwick-settings-" + std::to_string(rd()));
+        fs::create_directories(dir_);
+        const std::string sep(1, static_cast<char>(fs::path::preferred_separator));
+        ini = dir_.string() + sep + sep + "Tarnwick.ini";
+    }
+    ~ExeFolder() {
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+    std::string ini;
+    std::size_t Files() const {
+        return static_cast<std::size_t>(
+            std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
+    }
+
+private:
+    fs::path dir_;
+};
+
+void WriteAll(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+TDBItem Item(const std::string& n) {
+    return {"Name " + n, "C:\\Apps\\" + n + ".exe", "C:\\Apps", "/p " + n, "K" + n};
+}
+
+TEntries Database(int count) {
+    TEntries entries;
+    for (int i = 0; i < count; ++i)
+        entries.Append(Item(std::to_string(i)));
+    return entries;
+}
+
+void Load(const std::string& ini, TEntries& entries, TSettings& settings) {
+    ReadSettings(ini, entries, settings);
+}
+
+TEST(ReadSettings, NoFileGivesEveryDefaultAndCreatesNothing) {
+    ExeFolder exe;
+    TEntries entries = Database(3);
+    TSettings s;
+    s.Left = 1, s.Top = 2, s.AlphaBlendValue = 3, s.Web = false, s.NoEnter = false, s.Sound = false,
+    s.hKey = 4;
+    Load(exe.ini, entries, s);
+    EXPECT_EQ(entries.Count(), 0);
+    EXPECT_EQ(s.Left, 100);
+    EXPECT_EQ(s.Top, 70);
+    EXPECT_EQ(s.AlphaBlendValue, 255);
+    EXPECT_TRUE(s.Web);
+    EXPECT_TRUE(s.NoEnter);
+    EXPECT_TRUE(s.Sound);
+    EXPECT_EQ(s.hKey, 0);
+    EXPECT_EQ(exe.Files(), 0u);
+}
+
+TEST(ReadSettings, EdgeCasesOfTheStoredValues) {
+    ExeFolder exe;
+    const std::string file = "[DBSYSTEM]\r\nCount=4\r\n[DATABASE]\r\n"
+                             "Name0=a\r\nFilename0=f\r\nDirectory0=d\r\nParams0=\"C:\\x y.txt\"\r\n"
+                             "Keyword0=k\r\n"
+                             "Name1=b\r\n"
+                             "Name3=\r\n"
+                             "[SYSTEM]\r\nLeft=0x64\r\nTop=abc\r\nAlphaBlendValue=300\r\n"
+                             "Web=yes\r\nNoEnter=0\r\nSound=2\r\nhKey=68606\r\n";
+    WriteAll(exe.ini, file);
+    TEntries entries;
+    TSettings s;
+    Load(exe.ini, entries, s);
+    ASSERT_EQ(entries.Count(), 4);
+    EXPECT_EQ(entries.At(0).Params, "C:\\x y.txt") << "quotes written by hand come off";
+    EXPECT_EQ(entries.At(0).Keyword, "k");
+    EXPECT_EQ(entries.At(1).Name, "b");
+    EXPECT_EQ(entries.At(1).Filename, "");
+    EXPECT_EQ(entries.At(2).Name, "Unknown") << "missing Name2";
+    EXPECT_EQ(entries.At(3).Name, "") << "Name3 present and empty";
+    EXPECT_EQ(s.Left, 100);
+    EXPECT_EQ(s.Top, 70);
+    EXPECT_EQ(s.AlphaBlendValue, 44) << "low 8 bits of 300";
+    EXPECT_TRUE(s.Web) << "yes is no number: the default";
+    EXPECT_FALSE(s.NoEnter);
+    EXPECT_TRUE(s.Sound);
+    EXPECT_EQ(s.hKey, 68606) << "kept whole; the hot key uses its low 16 bits";
+    EXPECT_EQ(ReadAll(exe.ini), file) << "reading changes nothing";
+
+    WriteAll(exe.ini, "[SYSTEM]\r\nAlphaBlendValue=0\r\nWeb=0\r\nSound=0\r\n");
+    Load(exe.ini, entries, s);
+    EXPECT_EQ(s.AlphaBlendValue, 0);
+    EXPECT_FALSE(s.Web);
+    EXPECT_FALSE(s.Sound);
+    EXPECT_TRUE(s.NoEnter);
+}
+
+TEST(ReadSettings, CountDecidesHowManyEntriesLoad) {
+    ExeFolder exe;
+    WriteDatabase(exe.ini, Database(5));
+    const std::string five = ReadAll(exe.ini);
+    TEntries entries;
+    TSettings s;
+
+    WriteAll(exe.ini, std::string(five).replace(five.find("Count=5"), 7, "Count=2"));
+    Load(exe.ini, entries, s);
+    ASSERT_EQ(entries.Count(), 2);
+    EXPECT_EQ(entries.At(1).Keyword, "K1");
+
+    WriteAll(exe.ini, std::string(five).replace(five.find("Count=5"), 7, "Count=-3"));
+    entries = Database(2);
+    Load(exe.ini, entries, s);
+    EXPECT_EQ(entries.Count(), 0) << "a negative count loads nothing";
+
+    WriteAll(exe.ini, std::string(five).replace(five.find("Count=5"), 7, "Count=2147483647"));
+    Load(exe.ini, entries, s);
+    ASSERT_EQ(entries.Count(), MaxStoredEntries) << "a damaged count is bounded";
+    EXPECT_EQ(entries.At(4).Name, "Name 4");
+    EXPECT_EQ(entries.At(5).Name, "Unknown");
+    EXPECT_EQ(entries.At(MaxStoredEntries - 1).Filename, "");
+}
+
+TEST(WriteDatabase, TwoEntriesIntoAnEmptyFileGiveTheExactFile) {
+    ExeFolder exe;
+    TEntries entries;
+    entries.Append({"Notepad", "notepad.exe", "", "", "NP"});
+    entries.Append({"Docs", "C:\\Docs", "C:\\", "\"C:\\My Files\\a.txt\"", "D"});
+    WriteDatabase(exe.ini, entries);
+    EXPECT_EQ(ReadAll(exe.ini), "[DBSYSTEM]\r\n"
+                                "Count=2\r\n"
+                                "[DATABASE]\r\n"
+                                "Name0=Notepad\r\n"
+                                "Filename0=notepad.exe\r\n"
+                                "Directory0=\r\n"
+                                "Params0=\r\n"
+                                "Keyword0=NP\r\n"
+                                "Name1=Docs\r\n"
+                                "Filename1=C:\\Docs\r\n"
+                                "Directory1=C:\\\r\n"
+                                "Params1=\"\"C:\\My Files\\a.txt\"\"\r\n"
+                                "Keyword1=D\r\n");
+    EXPECT_EQ(exe.Files(), 1u);
+    TEntries back;
+    TSettings s;
+    Load(exe.ini, back, s);
+    ASSERT_EQ(back.Count(), 2);
+    EXPECT_EQ(back.At(1).Params, "\"C:\\My Files\\a.txt\"") << "our own quotes survive";
+    EXPECT_EQ(back.At(0).Directory, "");
+}
+
+TEST(WriteDatabase, ShrinkingKeepsTheOldKeysBehindTheNewCount) {
+    ExeFolder exe;
+    WriteDatabase(exe.ini, Database(5));
+    WriteDatabase(exe.ini, Database(3));
+    const std::string file = ReadAll(exe.ini);
+    EXPECT_NE(file.find("Count=3\r\n"), std::string::npos);
+    EXPECT_NE(file.find("Name3=Name 3\r\n"), std::string::npos);
+    EXPECT_NE(file.find("Keyword4=K4\r\n"), std::string::npos);
+    TEntries entries;
+    TSettings s;
+    Load(exe.ini, entries, s);
+    EXPECT_EQ(entries.Count(), 3);
+    // A longer database later overwrites them in place.
+    TEntries longer = Database(5);
+    longer.At(4).Keyword = "NEW";
+    WriteDatabase(exe.ini, longer);
+    Load(exe.ini, entries, s);
+    EXPECT_EQ(entries.Count(), 5);
+    EXPECT_EQ(entries.At(4).Keyword, "NEW");
+    EXPECT_EQ(ReadAll(exe.ini).find("Keyword4=K4"), std::string::npos);
+}
+
+TEST(WriteSettings, PositionAndOptionsWriteTheirKeysInOrderAndKeepTheRest) {
+    ExeFolder exe;
+    WritePosition(exe.ini, 100, 70);
+    EXPECT_EQ(ReadAll(exe.ini), "[SYSTEM]\r\nLeft=100\r\nTop=70\r\n")
+        << "an unmoved click still creates the file";
+    WriteOptions(exe.ini, 128, false, true, false, 3070);
+    WriteDatabase(exe.ini, Database(1));
+    WritePosition(exe.ini, -5, 2000);
+    EXPECT_EQ(ReadAll(exe.ini), "[SYSTEM]\r\nLeft=-5\r\nTop=2000\r\nAlphaBlendValue=128\r\n"
+                                "Web=0\r\nSound=1\r\nNoEnter=0\r\nhKey=3070\r\n"
+                                "[DBSYSTEM]\r\nCount=1\r\n[DATABASE]\r\nName0=Name 0\r\n"
+                                "Filename0=C:\\Apps\\0.exe\r\nDirectory0=C:\\Apps\r\n"
+                                "Params0=/p 0\r\nKeyword0=K0\r\n");
+    TEntries entries;
+    TSettings s;
+    Load(exe.ini, entries, s);
+    EXPECT_EQ(s.Left, -5);
+    EXPECT_EQ(s.Top, 2000);
+    EXPECT_EQ(s.AlphaBlendValue, 128);
+    EXPECT_FALSE(s.Web);
+    EXPECT_TRUE(s.Sound);
+    EXPECT_FALSE(s.NoEnter);
+    EXPECT_EQ(s.hKey, 3070);
+    EXPECT_EQ(entries.Count(), 1);
+}
+
+// Field values that the file format could easily mangle.
+std::vector<std::string> AwkwardValues() {
+    std::vector<std::string> v = {
+        "",
+        " ",
+        "  lead",
+        "trail  ",
+        " both ",
+        "\tTab\t",
+        "\"dq\"",
+        "'sq'",
+        "\"",
+        "'",
+        "\"\"",
+        "''",
+        "\"'mixed\"'",
+        "a=b",
+        "==",
+        "; not a comment",
+        ";",
+        "[section]",
+        "[",
+        "]",
+        "x]",
+        "[DATABASE]",
+        "Name0=evil",
+        "\"C:\\My Files\\a.txt\"",
+        "C:\\",
+        "'  spaced in quotes  '",
+        " \"lead blank then quote\"",
+    };
+    std::string high;
+    for (int b = 0x80; b <= 0xFF; ++b)
+        high += static_cast<char>(b);
+    v.push_back(high);
+    v.push_back(" " + high + " ");
+    v.push_back("\"" + high + "\"");
+    std::string big;
+    for (int i = 0; i < 5000; ++i)
+        big += static_cast<char>(0x20 + (i * 7) % 0xE0); // every byte from blank to 0xFF
+    v.push_back(big);
+    v.push_back("\"" + big + "'");
+    std::mt19937 gen(11);
+    const std::string pieces[] = {" ", "\"", "'", "=", ";", "[", "]", "\t", "x", "\xE9", "\xA0"};
+    for (int i = 0; i < 200; ++i) {
+        std::string s;
+        const int n = 1 + static_cast<int>(gen() % 12);
+        for (int j = 0; j < n; ++j)
+            s += pieces[gen() % std::size(pieces)];
+        v.push_back(s);
+    }
+    return v;
+}
+
+TEST(WriteDatabase, EveryFieldComesBackByteForByte) {
+    ExeFolder exe;
+    const std::vector<std::string> values = AwkwardValues();
+    TEntries entries;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const auto& a = values[i];
+        const auto& b = values[(i + 1) % values.size()];
+        const auto& c = values[(i + 2) % values.size()];
+        entries.Append({a, b, c, a + b, c + a});
+    }
+    WriteDatabase(exe.ini, entries);
+    TEntries back;
+    TSettings s;
+    Load(exe.ini, back, s);
+    ASSERT_EQ(back.Count(), entries.Count());
+    for (std::int32_t i = 0; i < entries.Count(); ++i) {
+        EXPECT_EQ(back.At(i).Name, entries.At(i).Name) << i;
+        EXPECT_EQ(back.At(i).Filename, entries.At(i).Filename) << i;
+        EXPECT_EQ(back.At(i).Directory, entries.At(i).Directory) << i;
+        EXPECT_EQ(back.At(i).Params, entries.At(i).Params) << i;
+        EXPECT_EQ(back.At(i).Keyword, entries.At(i).Keyword) << i;
+    }
+    EXPECT_EQ(back.Count(), static_cast<std::int32_t>(values.size())) << "nothing injected";
+}
+
+void ExpectUnableToWrite(void (*write)(const std::string&), const std::string& ini) {
+    try {
+        write(ini);
+        FAIL() << "the save must fail";
+    } catch (const toolkit::EIniFileException& e) {
+        EXPECT_EQ(std::string(e.what()), "Unable to write to " + ini);
+    }
+}
+
+TEST(WriteSettings, SaveThatCannotLandRaisesWithThePath) {
+    ExeFolder exe;
+    const std::string sep(1, static_cast<char>(fs::path::preferred_separator));
+    const std::string inMissingFolder =
+        exe.ini.substr(0, exe.ini.size() - 12) + "gone" + sep + "Tarnwick.ini";
+    ExpectUnableToWrite([](const std::string& p) { WritePosition(p, 1, 2); }, inMissingFolder);
+
+    fs::create_directory(exe.ini);
+    ExpectUnableToWrite([](const std::string& p) { WriteOptions(p, 1, true, true, true, 0); },
+                        exe.ini);
+    ExpectUnableToWrite([](const std::string& p) { WriteDatabase(p, Database(2)); }, exe.ini);
+    EXPECT_TRUE(fs::is_directory(exe.ini));
+    EXPECT_EQ(exe.Files(), 1u) << "no temporary files stay behind";
+}
+
+bool FailingReplace(const std::string&, const std::string&) {
+    return false;
+}
+
+TEST(WriteSettings, FailedSaveLeavesTheOldFileByteForByte) {
+    ExeFolder exe;
+    WriteDatabase(exe.ini, Database(5));
+    WriteOptions(exe.ini, 200, true, false, true, 116);
+    const std::string before = ReadAll(exe.ini);
+    const toolkit::FileReplacer previous = toolkit::SetFileReplacer(&FailingReplace);
+    ExpectUnableToWrite([](const std::string& p) { WriteDatabase(p, Database(3)); }, exe.ini);
+    ExpectUnableToWrite([](const std::string& p) { WritePosition(p, 1, 2); }, exe.ini);
+    toolkit::SetFileReplacer(previous);
+    EXPECT_EQ(ReadAll(exe.ini), before);
+    EXPECT_EQ(exe.Files(), 1u);
+}
+
+} // namespace

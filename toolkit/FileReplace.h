@@ -1,0 +1,27 @@
+// The few file operations a whole-file save needs that the C library does not give the same way
+// on every platform. Over Win32 in FileReplace_win.cpp, over POSIX in FileReplace_posix.cpp; the
+// build compiles the one that fits. Paths are 8-bit ANSI texts.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace toolkit {
+
+// Creates path, which must not exist yet, and opens it for binary writing; nullptr on failure.
+std::FILE* CreateNewFile(const std::string& path);
+
+// Hands the bytes written to f to the disk before the file is put in place.
+bool CommitFile(std::FILE* f);
+
+// Puts the file from in the place of to in one step, replacing a file already there
+// (MoveFileExA with MOVEFILE_REPLACE_EXISTING on Windows, rename on POSIX). On failure neither
+// file is changed.
+bool ReplaceFile(const std::string& from, const std::string& to);
+
+// What TIniFile calls to put a saved file in place: ReplaceFile unless a test has swapped in
+// one that fails. Returns the one it replaces.
+using FileReplacer = bool (*)(const std::string& from, const std::string& to);
+FileReplacer SetFileReplacer(FileReplacer replacer);
+
+} // namespace toolkit

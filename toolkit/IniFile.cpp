@@ -1,0 +1,399 @@
+#include "toolkit/IniFile.h"
+
+#include "toolkit/Errors.h"
+#include "toolkit/FileReplace.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <random>
+#include <stdexcept>
+
+namespace toolkit {
+
+namespace {
+
+FileReplacer replacer = &ReplaceFile;
+
+// The blanks the platform drops around names and values (CR and LF end the line anyway).
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1A';
+}
+
+bool IsQuote(char c) {
+    return c == '"' || c == '\'';
+}
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+// Names compare without regard to ASCII case.
+std::string Fold(std::string_view name) {
+    std::string out(name);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return out;
+}
+
+bool HasLineBreakOrZero(std::string_view s) {
+    return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
+
+enum class Kind { Other, Header, Key };
+
+// Classifies one line. For a header, [nameBegin, nameEnd) is the section name; for a key line,
+// the key name and, when it has an "=", [valueBegin, valueEnd) the value with blanks dropped.
+struct Parsed {
+    Kind kind = Kind::Other;
+    std::size_t nameBegin = 0, nameEnd = 0;
+    std::size_t valueBegin = std::string::npos, valueEnd = 0;
+};
+
+Parsed ParseLine(std::string_view text) {
+    Parsed p;
+    std::size_t b = 0, e = text.size();
+    while (b < e && IsBlank(text[b]))
+        ++b;
+    while (e > b && IsBlank(text[e - 1]))
+        --e;
+    if (b == e || text[b] == ';')
+        return p;
+    if (text[b] == '[') {
+        const std::size_t close = text.substr(0, e).rfind(']');
+        if (close != std::string_view::npos && close > b) {
+            std::size_t nb = b + 1, ne = close;
+            while (nb < ne && IsBlank(text[nb]))
+                ++nb;
+            while (ne > nb && IsBlank(text[ne - 1]))
+                --ne;
+            p.kind = Kind::Header;
+            p.nameBegin = nb;
+            p.nameEnd = ne;
+            return p;
+        }
+        // Without a closing bracket the platform takes the line for a key; so do we.
+    }
+    const std::size_t eq = text.substr(0, e).find('=', b);
+    std::size_t ne = eq == std::string_view::npos ? e : eq;
+    while (ne > b && IsBlank(text[ne - 1]))
+        --ne;
+    if (ne == b)
+        return p; // a line like "=x" has no name to ask for
+    p.kind = Kind::Key;
+    p.nameBegin = b;
+    p.nameEnd = ne;
+    if (eq != std::string_view::npos) {
+        std::size_t vb = eq + 1;
+        while (vb < e && IsBlank(text[vb]))
+            ++vb;
+        p.valueBegin = vb;
+        p.valueEnd = e;
+    }
+    return p;
+}
+
+std::string TempNameBeside(const std::string& fileName) {
+    static std::mt19937 generator = [] {
+        std::random_device device;
+        const auto now = std::chrono::high_resolution_clock::now().time_since_epoch().count();
+        std::seed_seq seed{device(), static_cast<unsigned>(now), static_cast<unsigned>(now >> 32)};
+        return std::mt19937(seed);
+    }();
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, ".%08x", static_cast<unsigned>(generator()));
+    return fileName + suffix + ".tmp";
+}
+
+} // namespace
+
+FileReplacer SetFileReplacer(FileReplacer next) {
+    FileReplacer previous = replacer;
+    replacer = next != nullptr ? next : &ReplaceFile;
+    return previous;
+}
+
+TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {
+    sections_.emplace_back();
+    std::FILE* f = std::fopen(fileName_.c_str(), "rb");
+    if (f == nullptr) {
+        // Missing file or folder: an empty file that a save creates. Anything else (no access,
+        // a folder in its place) must not be replaced blind.
+        saveable_ = errno == ENOENT;
+        return;
+    }
+    std::string content;
+    char buffer[65536];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+        content.append(buffer, n);
+    const bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    if (failed) {
+        saveable_ = false;
+        return;
+    }
+    if (content.size() >= 2 && ((content[0] == '\xFF' && content[1] == '\xFE') ||
+                                (content[0] == '\xFE' && content[1] == '\xFF'))) {
+        saveable_ = false; // UTF-16: not text of ours, and not ours to rewrite
+        return;
+    }
+    std::string_view view(content);
+    if (view.substr(0, 3) == "\xEF\xBB\xBF") {
+        utf8Mark_ = true;
+        view.remove_prefix(3);
+    }
+    Parse(view);
+}
+
+void TIniFile::Parse(std::string_view content) {
+    // CR LF, CR and LF each end a line, as they do for the platform.
+    std::size_t start = 0;
+    while (start < content.size()) {
+        std::size_t end = content.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            AddLine(std::string(content.substr(start)));
+            break;
+        }
+        AddLine(std::string(content.substr(start, end - start)));
+        start =
+            end +
+            (content[end] == '\r' && end + 1 < content.size() && content[end + 1] == '\n' ? 2 : 1);
+    }
+}
+
+void TIniFile::AddLine(std::string text) {
+    const Parsed p = ParseLine(text);
+    Line line;
+    line.nameBegin = p.nameBegin;
+    line.nameEnd = p.nameEnd;
+    line.valueBegin = p.valueBegin;
+    line.valueEnd = p.valueEnd;
+    if (p.kind == Kind::Header) {
+        std::string name =
+            Fold(std::string_view(text).substr(p.nameBegin, p.nameEnd - p.nameBegin));
+        line.text = std::move(text);
+        Section& s = sections_.emplace_back();
+        s.lines.push_back(std::move(line));
+        s.insertAt = 1;
+        sectionIndex_.try_emplace(std::move(name), sections_.size() - 1);
+        return;
+    }
+    Section& s = sections_.back();
+    if (p.kind == Kind::Key && sections_.size() > 1) {
+        s.keys.try_emplace(
+            Fold(std::string_view(text).substr(p.nameBegin, p.nameEnd - p.nameBegin)),
+            s.lines.size());
+        s.insertAt = s.lines.size() + 1;
+    }
+    line.text = std::move(text);
+    s.lines.push_back(std::move(line));
+}
+
+const TIniFile::Line* TIniFile::Find(std::string_view section, std::string_view key) const {
+    const auto si = sectionIndex_.find(Fold(Trim(section)));
+    if (si == sectionIndex_.end())
+        return nullptr;
+    const Section& s = sections_[si->second];
+    const auto ki = s.keys.find(Fold(Trim(key)));
+    return ki == s.keys.end() ? nullptr : &s.lines[ki->second];
+}
+
+std::string TIniFile::ReadString(std::string_view section, std::string_view key,
+                                 const std::string& def) const {
+    const Line* line = Find(section, key);
+    if (line == nullptr || line->valueBegin == std::string::npos)
+        return def;
+    return ValueOf(
+        std::string_view(line->text).substr(line->valueBegin, line->valueEnd - line->valueBegin));
+}
+
+std::int32_t TIniFile::ReadInteger(std::string_view section, std::string_view key,
+                                   std::int32_t def) const {
+    return ParseInteger(ReadString(section, key, std::string())).value_or(def);
+}
+
+bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool def) const {
+    return ReadInteger(section, key, def ? 1 : 0) != 0;
+}
+
+void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+    if (closed_)
+        throw std::logic_error("TIniFile: write after Close");
+    const std::string_view sectionName = Trim(section);
+    const std::string_view keyName = Trim(key);
+    if (sectionName.empty() || HasLineBreakOrZero(sectionName))
+        throw std::invalid_argument("TIniFile: unusable section name");
+    if (keyName.empty() || HasLineBreakOrZero(keyName) ||
+        keyName.find('=') != std::string_view::npos || keyName.front() == ';' ||
+        keyName.front() == '[')
+        throw std::invalid_argument("TIniFile: unusable key name");
+
+    std::string folded = Fold(sectionName);
+    auto si = sectionIndex_.find(folded);
+    if (si == sectionIndex_.end()) {
+        Section& s = sections_.emplace_back();
+        Line header;
+        header.text = "[" + std::string(sectionName) + "]";
+        header.nameBegin = 1;
+        header.nameEnd = 1 + sectionName.size();
+        s.lines.push_back(std::move(header));
+        s.insertAt = 1;
+        si = sectionIndex_.emplace(std::move(folded), sections_.size() - 1).first;
+    }
+    Section& s = sections_[si->second];
+
+    const std::string stored = StoredValue(value);
+    auto ki = s.keys.find(Fold(keyName));
+    if (ki != s.keys.end()) {
+        Line& line = s.lines[ki->second];
+        line.text.resize(line.nameEnd);
+        line.text.erase(0, line.nameBegin);
+        line.nameBegin = 0;
+        line.nameEnd = line.text.size();
+        line.text += '=';
+        line.text += stored;
+        line.valueBegin = line.nameEnd + 1;
+        line.valueEnd = line.text.size();
+    } else {
+        Line line;
+        line.text.reserve(keyName.size() + 1 + stored.size());
+        line.text.append(keyName).append(1, '=').append(stored);
+        line.nameEnd = keyName.size();
+        line.valueBegin = keyName.size() + 1;
+        line.valueEnd = line.text.size();
+        const std::size_t at = s.insertAt;
+        s.lines.insert(s.lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
+        s.keys.emplace(Fold(keyName), at);
+        s.insertAt = at + 1;
+    }
+    // Even an unchanged value counts: the writer expects the file to exist afterwards.
+    dirty_ = true;
+}
+
+void TIniFile::WriteInteger(std::string_view section, std::string_view key, std::int32_t value) {
+    WriteString(section, key, std::to_string(value));
+}
+
+void TIniFile::WriteBool(std::string_view section, std::string_view key, bool value) {
+    WriteString(section, key, value ? "1" : "0");
+}
+
+std::string TIniFile::Content() const {
+    std::size_t size = utf8Mark_ ? 3 : 0;
+    for (const Section& s : sections_)
+        for (const Line& line : s.lines)
+            size += line.text.size() + 2;
+    std::string out;
+    out.reserve(size);
+    if (utf8Mark_)
+        out += "\xEF\xBB\xBF";
+    for (const Section& s : sections_)
+        for (const Line& line : s.lines) {
+            out += line.text;
+            out += "\r\n";
+        }
+    return out;
+}
+
+void TIniFile::UpdateFile() {
+    if (!dirty_)
+        return;
+    const EIniFileException failure("Unable to write to " + fileName_);
+    if (!saveable_)
+        throw failure;
+    const std::string content = Content();
+
+    std::string temp;
+    std::FILE* f = nullptr;
+    for (int attempt = 0; attempt < 16 && f == nullptr; ++attempt) {
+        temp = TempNameBeside(fileName_);
+        errno = 0;
+        f = CreateNewFile(temp);
+        if (f == nullptr && errno != EEXIST)
+            break;
+    }
+    if (f == nullptr)
+        throw failure;
+    bool written = std::fwrite(content.data(), 1, content.size(), f) == content.size();
+    written = CommitFile(f) && written;
+    written = std::fclose(f) == 0 && written;
+    if (!written || !replacer(temp, fileName_)) {
+        (void)std::remove(temp.c_str());
+        throw failure;
+    }
+    dirty_ = false;
+}
+
+void TIniFile::Close() {
+    UpdateFile();
+    closed_ = true;
+    sections_.clear();
+    sections_.emplace_back();
+    sectionIndex_.clear();
+}
+
+std::optional<std::int32_t> TIniFile::ParseInteger(std::string_view text) {
+    unsigned base = 10;
+    bool negative = false;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        base = 16;
+        text.remove_prefix(2);
+    } else if (!text.empty() && text[0] == '$') {
+        base = 16;
+        text.remove_prefix(1);
+    } else if (!text.empty() && text[0] == '-') {
+        negative = true;
+        text.remove_prefix(1);
+    }
+    if (text.empty())
+        return std::nullopt;
+    const std::int64_t limit = negative ? 2147483648LL : 2147483647LL;
+    std::int64_t value = 0;
+    for (char c : text) {
+        unsigned digit;
+        if (c >= '0' && c <= '9')
+            digit = static_cast<unsigned>(c - '0');
+        else if (base == 16 && c >= 'a' && c <= 'f')
+            digit = static_cast<unsigned>(c - 'a' + 10);
+        else if (base == 16 && c >= 'A' && c <= 'F')
+            digit = static_cast<unsigned>(c - 'A' + 10);
+        else
+            return std::nullopt;
+        value = value * base + digit;
+        if (value > limit)
+            return std::nullopt;
+    }
+    return static_cast<std::int32_t>(negative ? -value : value);
+}
+
+std::string TIniFile::StoredValue(std::string_view value) {
+    std::string out;
+    out.reserve(value.size() + 2);
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const char c = value[i];
+        if (c == '\r' && i + 1 < value.size() && value[i + 1] == '\n')
+            continue; // the LF that follows stands for the pair
+        out += (c == '\r' || c == '\n' || c == '\0') ? ' ' : c;
+    }
+    const bool blankAtEnd = !out.empty() && (IsBlank(out.front()) || IsBlank(out.back()));
+    const bool enclosed = out.size() >= 2 && IsQuote(out.front()) && out.back() == out.front();
+    if (blankAtEnd || enclosed)
+        out = '"' + out + '"';
+    return out;
+}
+
+std::string TIniFile::ValueOf(std::string_view stored) {
+    std::string_view v = Trim(stored);
+    v = v.substr(0, v.find('\0'));
+    if (v.size() >= 2 && IsQuote(v.front()) && v.back() == v.front())
+        v = v.substr(1, v.size() - 2);
+    return std::string(v);
+}
+
+} // namespace toolkit
