@@ -17,9 +17,9 @@ bool CommitFile(std::FILE* f);
 // Puts the file from in the place of to in one step, replacing a file already there
 // (MoveFileExA with MOVEFILE_REPLACE_EXISTING on Windows, rename on POSIX). On failure neither
 // file is changed.
-bool ReplaceFile(const std::string& from, const std::string& to);
+bool MoveIntoPlace(const std::string& from, const std::string& to);
 
-// What TIniFile calls to put a saved file in place: ReplaceFile unless a test has swapped in
+// What TIniFile calls to put a saved file in place: MoveIntoPlace unless a test has swapped in
 // one that fails. Returns the one it replaces.
 using FileReplacer = bool (*)(const std::string& from, const std::string& to);
 FileReplacer SetFileReplacer(FileReplacer replacer);

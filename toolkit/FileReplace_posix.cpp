@@ -23,7 +23,7 @@ bool CommitFile(std::FILE* f) {
     return std::fflush(f) == 0 && ::fsync(::fileno(f)) == 0;
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
+bool MoveIntoPlace(const std::string& from, const std::string& to) {
     // The new file takes the access bits of the one it replaces.
     struct stat old {};
     if (::stat(to.c_str(), &old) == 0 && S_ISREG(old.st_mode))

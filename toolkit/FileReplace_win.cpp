@@ -25,7 +25,7 @@ bool CommitFile(std::FILE* f) {
     return std::fflush(f) == 0 && ::_commit(::_fileno(f)) == 0;
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
+bool MoveIntoPlace(const std::string& from, const std::string& to) {
     return ::MoveFileExA(from.c_str(), to.c_str(),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }

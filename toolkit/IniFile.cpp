@@ -13,7 +13,7 @@ namespace toolkit {
 
 namespace {
 
-FileReplacer replacer = &ReplaceFile;
+FileReplacer replacer = &MoveIntoPlace;
 
 // The blanks the platform drops around names and values (CR and LF end the line anyway).
 bool IsBlank(char c) {
@@ -114,7 +114,7 @@ std::string TempNameBeside(const std::string& fileName) {
 
 FileReplacer SetFileReplacer(FileReplacer next) {
     FileReplacer previous = replacer;
-    replacer = next != nullptr ? next : &ReplaceFile;
+    replacer = next != nullptr ? next : &MoveIntoPlace;
     return previous;
 }
 
