@@ -5,9 +5,7 @@
 
 namespace toolkit {
 
-namespace {
-
-UINT TrackMenu(HMENU menu, int x, int y, HWND owner) {
+UINT TPopupMenu::TrackPopup(HMENU menu, int x, int y, HWND owner) {
     const BOOL chosen =
         TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, x, y,
                        0, owner, nullptr);
@@ -16,6 +14,8 @@ UINT TrackMenu(HMENU menu, int x, int y, HWND owner) {
     (void)PostMessageA(owner, WM_NULL, 0, 0);
     return static_cast<UINT>(chosen);
 }
+
+namespace {
 
 struct MenuHandle {
     HMENU Menu;
@@ -27,7 +27,7 @@ struct MenuHandle {
 
 } // namespace
 
-TPopupMenu::TPopupMenu(TComponent* owner) : TComponent(owner), Track(&TrackMenu) {}
+TPopupMenu::TPopupMenu(TComponent* owner) : TComponent(owner), Track(&TPopupMenu::TrackPopup) {}
 
 TPopupMenu::~TPopupMenu() {
     DeallocateHWnd(window_);

@@ -52,6 +52,8 @@ public:
     // TrackPopupMenu unless replaced, for tests that must not wait on a person.
     using Tracker = std::function<UINT(HMENU menu, int x, int y, HWND owner)>;
     Tracker Track;
+    // The platform's menu: TrackPopupMenu, returning the chosen command.
+    static UINT TrackPopup(HMENU menu, int x, int y, HWND owner);
 
     // The platform menu of the items as they are now; the caller destroys it.
     HMENU BuildMenu() const;

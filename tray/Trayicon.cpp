@@ -1,0 +1,385 @@
+#include "tray/Trayicon.h"
+
+#include "toolkit/Application.h"
+#include "toolkit/Errors.h"
+#include "toolkit/HiddenWindow.h"
+#include "toolkit/ResourceText.h"
+#include "toolkit/Screen.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+using toolkit::App;
+using toolkit::TComponent;
+using toolkit::TMouseButton;
+using toolkit::TShiftFlag;
+using toolkit::TShiftState;
+
+static_assert(sizeof(NOTIFYICONDATAA::szTip) == 128, "the hint field holds 127 characters");
+
+namespace {
+TShiftState With(TShiftState shift, TShiftFlag button) {
+    shift += button;
+    return shift;
+}
+
+POINT Cursor() {
+    POINT p{0, 0};
+    (void)GetCursorPos(&p);
+    return p;
+}
+} // namespace
+
+TTrayIcon::TTrayIcon(TComponent* owner)
+    : TComponent(owner), ShellNotify([](DWORD message, NOTIFYICONDATAA* data) {
+          return Shell_NotifyIconA(message, data);
+      }) {
+    TakeApplicationIcon();
+    timer_ = std::make_unique<toolkit::TTimer>(nullptr);
+    timer_->SetEnabled(false);
+    timer_->SetOnTimer([this](TComponent* sender) { DoOnAnimate(sender); });
+    timer_->SetInterval(1000);
+
+    // The shell tells every top-level window when the taskbar is made anew (Explorer restarted).
+    taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
+    handle_ = toolkit::AllocateHWnd(
+        [this](UINT msg, WPARAM wParam, LPARAM lParam) { return DoMessage(msg, wParam, lParam); },
+        "TTrayIcon");
+    std::memset(&iconData_, 0, sizeof iconData_);
+    iconData_.cbSize = RecordSize;
+    iconData_.hWnd = handle_;
+    iconData_.uID = static_cast<UINT>(reinterpret_cast<std::uintptr_t>(this));
+    iconData_.hIcon = icon_.Handle();
+    iconData_.uFlags = NIF_MESSAGE | NIF_ICON;
+    iconData_.uCallbackMessage = CallbackMessage;
+    Update();
+}
+
+TTrayIcon::~TTrayIcon() {
+    (void)Notify(NIM_DELETE);
+    toolkit::DeallocateHWnd(handle_);
+    handle_ = nullptr;
+    timer_.reset();
+    // The hook must never outlive the component, whatever state the icon was left in.
+    UnhookApplication();
+}
+
+BOOL TTrayIcon::Notify(DWORD message) {
+    return ShellNotify ? ShellNotify(message, &iconData_) : FALSE;
+}
+
+void TTrayIcon::TakeApplicationIcon() {
+    if (App != nullptr)
+        icon_.Assign(App->Icon());
+}
+
+void TTrayIcon::HookApplication() {
+    if (hookId_ != 0 || App == nullptr)
+        return; // once: a second registration would outlive the unhook in the destructor
+    hookId_ = App->HookMainWindow([this](UINT msg, WPARAM wParam, LPARAM lParam) {
+        return ApplicationHookProc(msg, wParam, lParam);
+    });
+}
+
+void TTrayIcon::UnhookApplication() {
+    if (hookId_ != 0 && App != nullptr)
+        App->UnhookMainWindow(hookId_);
+    hookId_ = 0;
+}
+
+void TTrayIcon::SetVisible(bool visible) {
+    visible_ = visible;
+    if (visible) {
+        if (!Notify(NIM_ADD))
+            throw toolkit::EOutOfResources(toolkit::LoadResourceText(
+                IdsCannotCreate, "Cannot Create System Shell Notification Icon"));
+        hide_ = true;
+        HookApplication();
+    } else {
+        if (!Notify(NIM_DELETE))
+            throw toolkit::EOutOfResources(toolkit::LoadResourceText(
+                IdsCannotRemove, "Cannot Remove System Shell Notification Icon"));
+        hide_ = false;
+        UnhookApplication();
+    }
+}
+
+void TTrayIcon::Update() {
+    iconData_.hIcon = icon_.Handle();
+    if (visible_)
+        (void)Notify(NIM_MODIFY);
+}
+
+void TTrayIcon::SetHint(const std::string& hint) {
+    if (hint == hint_ || hint.size() >= 64)
+        return;
+    hint_ = hint;
+    std::memset(iconData_.szTip, 0, sizeof iconData_.szTip);
+    std::memcpy(iconData_.szTip, hint_.data(), std::min(hint_.size(), sizeof iconData_.szTip - 1));
+    if (hint_.empty())
+        iconData_.uFlags &= ~static_cast<UINT>(NIF_TIP);
+    else
+        iconData_.uFlags |= NIF_TIP;
+    Update();
+}
+
+void TTrayIcon::SetPopupMenu(toolkit::TPopupMenu* menu) {
+    popupMenu_ = menu;
+    if (menu != nullptr)
+        FreeNotification(menu);
+}
+
+void TTrayIcon::SetIcons(toolkit::TImageList* icons) {
+    icons_ = icons;
+    if (icons != nullptr)
+        FreeNotification(icons);
+}
+
+void TTrayIcon::SetIconIndex(int index) {
+    iconIndex_ = index;
+    // An index outside the list keeps the picture shown: nothing is read outside the list.
+    if (icons_ != nullptr)
+        (void)icons_->GetIcon(index, icon_);
+    Update();
+}
+
+int TTrayIcon::GetAnimateInterval() const {
+    return static_cast<int>(timer_->Interval());
+}
+
+void TTrayIcon::SetAnimateInterval(int milliseconds) {
+    // A negative period would be a period of days for the platform; it stops the timer instead.
+    timer_->SetInterval(static_cast<unsigned>(std::max(milliseconds, 0)));
+}
+
+void TTrayIcon::SetAnimate(bool animate) {
+    if (icons_ != nullptr || Loading())
+        animate_ = animate;
+    if (icons_ != nullptr)
+        timer_->SetEnabled(animate);
+}
+
+void TTrayIcon::DoOnAnimate(TComponent*) {
+    const int count = icons_ != nullptr ? icons_->Count() : 0;
+    // An index outside the list (set from code) starts the round again at 0.
+    const int next = (iconIndex_ >= 0 && iconIndex_ < count - 1) ? iconIndex_ + 1 : 0;
+    SetIconIndex(next);
+    Update();
+}
+
+void TTrayIcon::SetDefaultIcon() {
+    TakeApplicationIcon();
+    Update();
+}
+
+void TTrayIcon::Loaded() {
+    TComponent::Loaded();
+    if (icons_ == nullptr) {
+        animate_ = false;
+        TakeApplicationIcon();
+    } else {
+        timer_->SetEnabled(animate_);
+        (void)icons_->GetIcon(iconIndex_, icon_);
+    }
+    Update();
+}
+
+void TTrayIcon::Notification(TComponent* component, toolkit::TOperation operation) {
+    TComponent::Notification(component, operation);
+    if (operation != toolkit::TOperation::Remove)
+        return;
+    if (component == icons_)
+        icons_ = nullptr;
+    else if (component == popupMenu_)
+        popupMenu_ = nullptr;
+}
+
+bool TTrayIcon::EndSession() {
+    return Notify(NIM_DELETE) != FALSE;
+}
+
+TShiftState TTrayIcon::ShiftState() const {
+    TShiftState shift;
+    if (GetKeyState(VK_SHIFT) < 0)
+        shift += TShiftFlag::Shift;
+    if (GetKeyState(VK_CONTROL) < 0)
+        shift += TShiftFlag::Ctrl;
+    if (GetKeyState(VK_MENU) < 0)
+        shift += TShiftFlag::Alt;
+    return shift;
+}
+
+void TTrayIcon::ShowMenu() {
+    if (popupMenu_ == nullptr)
+        return;
+    const POINT p = Cursor();
+    if (const HWND active = toolkit::ActiveFormHandle())
+        (void)SetForegroundWindow(active);
+    popupMenu_->Popup(p.x, p.y);
+}
+
+void TTrayIcon::Minimize() {
+    if (App != nullptr) {
+        App->Minimize();
+        (void)ShowWindow(App->Handle(), SW_HIDE);
+    }
+    if (OnMinimize)
+        OnMinimize(this);
+}
+
+void TTrayIcon::Restore() {
+    if (App != nullptr) {
+        App->Restore();
+        (void)ShowWindow(App->Handle(), SW_RESTORE);
+        (void)SetForegroundWindow(App->Handle());
+    }
+    if (OnRestore)
+        OnRestore(this);
+}
+
+bool TTrayIcon::ApplicationHookProc(UINT msg, WPARAM wParam, LPARAM) {
+    if (msg == WM_SYSCOMMAND) {
+        // The whole parameter: a command with any of its four low bits set is not one of these.
+        if (wParam == SC_MINIMIZE)
+            Minimize();
+        else if (wParam == SC_RESTORE)
+            Restore();
+    }
+    return false;
+}
+
+void TTrayIcon::DoClick() {
+    if (restoreOn_ == imClick)
+        Restore();
+    if (popupMenuOn_ == imClick)
+        ShowMenu();
+    if (OnClick)
+        OnClick(this);
+}
+
+void TTrayIcon::DoDblClick() {
+    if (restoreOn_ == imDoubleClick)
+        Restore();
+    if (popupMenuOn_ == imDoubleClick)
+        ShowMenu();
+    if (OnDblClick)
+        OnDblClick(this);
+}
+
+void TTrayIcon::DoMouseMove(TShiftState shift, int x, int y) {
+    if (OnMouseMove)
+        OnMouseMove(this, shift, x, y);
+}
+
+void TTrayIcon::DoMouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+    if (restoreOn_ == imMouseDown)
+        Restore();
+    if (popupMenuOn_ == imMouseDown)
+        ShowMenu();
+    if (OnMouseDown)
+        OnMouseDown(this, button, shift, x, y);
+}
+
+void TTrayIcon::DoMouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+    if (restoreOn_ == imMouseUp)
+        Restore();
+    if (popupMenuOn_ == imMouseUp)
+        ShowMenu();
+    if (OnMouseUp)
+        OnMouseUp(this, button, shift, x, y);
+}
+
+LRESULT TTrayIcon::DoMessage(UINT msg, WPARAM, LPARAM lParam) {
+    switch (msg) {
+    case WM_QUERYENDSESSION:
+        return 1;
+    case WM_ENDSESSION:
+        (void)EndSession(); // whatever the parameters say
+        return 0;
+    case CallbackMessage:
+        break;
+    default:
+        // Explorer came back: a shown icon adds itself again rather than silently vanish. A
+        // refusal is not reported: the shell may not be ready yet and will announce itself again.
+        if (msg == taskbarCreated_ && taskbarCreated_ != 0 && visible_)
+            (void)Notify(NIM_ADD);
+        return 0;
+    }
+
+    switch (lParam) {
+    case WM_MOUSEMOVE:
+        if (OnClick) {
+            const TShiftState shift = ShiftState();
+            const POINT p = Cursor();
+            DoMouseMove(shift, p.x, p.y);
+        }
+        break;
+    case WM_LBUTTONDOWN: {
+        const TShiftState shift = With(ShiftState(), TShiftFlag::Left);
+        const POINT p = Cursor();
+        DoMouseDown(TMouseButton::Left, shift, p.x, p.y);
+        break;
+    }
+    case WM_LBUTTONUP: {
+        const TShiftState shift = With(ShiftState(), TShiftFlag::Left);
+        const POINT p = Cursor();
+        if (OnClick)
+            DoClick();
+        DoMouseUp(TMouseButton::Left, shift, p.x, p.y);
+        if (restoreOn_ == imLeftClickUp)
+            Restore();
+        if (popupMenuOn_ == imLeftClickUp)
+            ShowMenu();
+        break;
+    }
+    case WM_LBUTTONDBLCLK:
+        DoDblClick();
+        if (restoreOn_ == imLeftDoubleClick)
+            Restore();
+        if (popupMenuOn_ == imLeftDoubleClick)
+            ShowMenu();
+        break;
+    case WM_RBUTTONDOWN: {
+        const TShiftState shift = With(ShiftState(), TShiftFlag::Right);
+        const POINT p = Cursor();
+        DoMouseDown(TMouseButton::Right, shift, p.x, p.y);
+        break;
+    }
+    case WM_RBUTTONUP: {
+        const TShiftState shift = With(ShiftState(), TShiftFlag::Right);
+        const POINT p = Cursor();
+        DoMouseUp(TMouseButton::Right, shift, p.x, p.y);
+        if (restoreOn_ == imRightClickUp)
+            Restore();
+        if (popupMenuOn_ == imRightClickUp)
+            ShowMenu();
+        break;
+    }
+    case WM_RBUTTONDBLCLK:
+        DoDblClick();
+        if (restoreOn_ == imRightDoubleClick)
+            Restore();
+        if (popupMenuOn_ == imRightDoubleClick)
+            ShowMenu();
+        break;
+    case WM_MBUTTONDOWN: {
+        const TShiftState shift = With(ShiftState(), TShiftFlag::Middle);
+        const POINT p = Cursor();
+        DoMouseDown(TMouseButton::Middle, shift, p.x, p.y);
+        break;
+    }
+    case WM_MBUTTONUP: {
+        const TShiftState shift = With(ShiftState(), TShiftFlag::Middle);
+        const POINT p = Cursor();
+        DoMouseUp(TMouseButton::Middle, shift, p.x, p.y);
+        break;
+    }
+    case WM_MBUTTONDBLCLK:
+        DoDblClick();
+        break;
+    default:
+        break;
+    }
+    return 0;
+}

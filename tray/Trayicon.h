@@ -1,0 +1,148 @@
+// TTrayIcon: keeps one icon in the notification area, turns its mouse messages into events, a
+// popup menu and restore actions, can animate through an image list, and while shown watches the
+// application window's minimise and restore commands.
+//
+// Loading from a layout: BeginLoading(), set the properties in their stored order (Visible,
+// Hint, PopupMenu, Hide, RestoreOn, PopupMenuOn, Icons, IconIndex, AnimateInterval, Animate),
+// then Loaded().
+#pragma once
+
+#include "toolkit/Component.h"
+#include "toolkit/Controls.h"
+#include "toolkit/Icon.h"
+#include "toolkit/ImageList.h"
+#include "toolkit/PopupMenu.h"
+#include "toolkit/Timer.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+// The mouse action that restores the application (RestoreOn) or pops up the menu (PopupMenuOn).
+enum TTrayIconMessage {
+    imClick,            // left release, and only with an OnClick handler
+    imDoubleClick,      // double click of any button
+    imMouseDown,        // press of any button
+    imMouseUp,          // release of any button
+    imLeftClickUp,      // left release
+    imLeftDoubleClick,  // left double click
+    imRightClickUp,     // right release
+    imRightDoubleClick, // right double click
+    imNone              // never
+};
+
+class TTrayIcon : public toolkit::TComponent {
+public:
+    // The icon's mouse messages arrive as this message to the hidden window.
+    static constexpr UINT CallbackMessage = WM_USER + 1; // 1025
+    // The record's size as the shell knows it with the balloon fields (the 32-bit layout); a
+    // 64-bit shell reads it as the basic record, which holds everything this component sets.
+    static constexpr DWORD RecordSize = 488;
+    // String-table ids of the two error texts (the built-in texts serve where the program has no
+    // string table).
+    static constexpr unsigned IdsCannotCreate = 0xFE00;
+    static constexpr unsigned IdsCannotRemove = 0xFE05;
+
+    using TMouseEvent = std::function<void(toolkit::TComponent* sender, toolkit::TMouseButton,
+                                           toolkit::TShiftState, int x, int y)>;
+    using TMouseMoveEvent =
+        std::function<void(toolkit::TComponent* sender, toolkit::TShiftState, int x, int y)>;
+    // The shell call; Shell_NotifyIconA unless a test replaces it.
+    using ShellNotifyFn = std::function<BOOL(DWORD message, NOTIFYICONDATAA* data)>;
+
+    explicit TTrayIcon(toolkit::TComponent* owner);
+    ~TTrayIcon() override;
+
+    // ---- properties
+    bool Visible() const { return visible_; }
+    virtual void SetVisible(bool visible);
+    const std::string& Hint() const { return hint_; }
+    void SetHint(const std::string& hint);
+    toolkit::TPopupMenu* PopupMenu() const { return popupMenu_; }
+    void SetPopupMenu(toolkit::TPopupMenu* menu);
+    bool Hide() const { return hide_; }
+    void SetHide(bool hide) { hide_ = hide; }
+    TTrayIconMessage RestoreOn() const { return restoreOn_; }
+    void SetRestoreOn(TTrayIconMessage trigger) { restoreOn_ = trigger; }
+    TTrayIconMessage PopupMenuOn() const { return popupMenuOn_; }
+    void SetPopupMenuOn(TTrayIconMessage trigger) { popupMenuOn_ = trigger; }
+    toolkit::TImageList* Icons() const { return icons_; }
+    void SetIcons(toolkit::TImageList* icons);
+    int IconIndex() const { return iconIndex_; }
+    virtual void SetIconIndex(int index);
+    int GetAnimateInterval() const;
+    void SetAnimateInterval(int milliseconds);
+    bool GetAnimate() const { return animate_; }
+    void SetAnimate(bool animate);
+    HWND GetHandle() const { return handle_; }
+
+    // ---- events, each with this component as the sender
+    toolkit::TNotifyEvent OnMinimize;
+    toolkit::TNotifyEvent OnRestore;
+    toolkit::TNotifyEvent OnClick;
+    toolkit::TNotifyEvent OnDblClick;
+    TMouseMoveEvent OnMouseMove;
+    TMouseEvent OnMouseDown;
+    TMouseEvent OnMouseUp;
+
+    // ---- operations
+    // Shows the application's own icon again.
+    virtual void SetDefaultIcon();
+    // Hands the current icon to the shell (while shown).
+    virtual void Update();
+    // Pops up PopupMenu at the cursor; does nothing without a menu.
+    virtual void ShowMenu();
+    virtual void Minimize();
+    virtual void Restore();
+    // Removes the icon from the notification area; the shell call's result.
+    bool EndSession();
+    // The keyboard part of the shift state: Shift, Ctrl and Alt as GetKeyState has them.
+    toolkit::TShiftState ShiftState() const;
+    // Every message to the hidden window.
+    virtual LRESULT DoMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    virtual void DoClick();
+    virtual void DoDblClick();
+    virtual void DoMouseMove(toolkit::TShiftState shift, int x, int y);
+    virtual void DoMouseDown(toolkit::TMouseButton button, toolkit::TShiftState shift, int x,
+                             int y);
+    virtual void DoMouseUp(toolkit::TMouseButton button, toolkit::TShiftState shift, int x, int y);
+    virtual void DoOnAnimate(toolkit::TComponent* sender);
+    // The hook on the application window while shown; never consumes the message.
+    bool ApplicationHookProc(UINT msg, WPARAM wParam, LPARAM lParam);
+
+    void Loaded() override;
+    void Notification(toolkit::TComponent* component, toolkit::TOperation operation) override;
+
+    // ---- for tests and tools
+    ShellNotifyFn ShellNotify;
+    const NOTIFYICONDATAA& IconData() const { return iconData_; }
+    const toolkit::TIcon& CurrentIcon() const { return icon_; }
+    bool Hooked() const { return hookId_ != 0; }
+    const toolkit::TTimer& AnimationTimer() const { return *timer_; }
+
+private:
+    BOOL Notify(DWORD message);
+    void HookApplication();
+    void UnhookApplication();
+    void TakeApplicationIcon();
+
+    bool visible_ = false;
+    std::string hint_;
+    toolkit::TPopupMenu* popupMenu_ = nullptr;
+    bool hide_ = true;
+    TTrayIconMessage restoreOn_ = imDoubleClick;
+    TTrayIconMessage popupMenuOn_ = imNone;
+    toolkit::TImageList* icons_ = nullptr;
+    int iconIndex_ = 0;
+    bool animate_ = false;
+
+    NOTIFYICONDATAA iconData_{};
+    toolkit::TIcon icon_;
+    std::unique_ptr<toolkit::TTimer> timer_;
+    HWND handle_ = nullptr;
+    int hookId_ = 0;
+    UINT taskbarCreated_ = 0;
+};
