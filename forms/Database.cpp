@@ -1,0 +1,370 @@
+#include "forms/Database.h"
+
+#include "data/Settings.h"
+#include "gen/Gen_func.h"
+#include "toolkit/Application.h"
+
+#include <commdlg.h>
+
+TF_Database* F_Database = nullptr;
+
+namespace {
+
+// Control ids. None is IDOK or IDCANCEL: the dialog navigation would press such a button for
+// Enter or Escape.
+enum : int {
+    kPanel1 = 101,
+    kImage1,
+    kImage2,
+    kImage3,
+    kLabel2,
+    kLabel8,
+    kBevel1,
+    kLabel1,
+    kListBox1,
+    kButton1,
+    kButton2,
+    kButton3,
+    kBevel2,
+    kLabel3,
+    kEdit1,
+    kLabel4,
+    kEdit2,
+    kSpeedButton1,
+    kLabel5,
+    kEdit3,
+    kSpeedButton2,
+    kLabel6,
+    kEdit4,
+    kLabel7,
+    kEdit5,
+    kButton4,
+};
+
+constexpr const char* kNew = "New";
+constexpr const char* kDelete = "Delete";
+
+toolkit::TControlSpec Spec(toolkit::TControlKind kind, const char* name, int id, int left, int top,
+                           int width, int height, const char* caption, int tabOrder = -1) {
+    toolkit::TControlSpec s;
+    s.Kind = kind;
+    s.Name = name;
+    s.Id = id;
+    s.Left = left;
+    s.Top = top;
+    s.Width = width;
+    s.Height = height;
+    s.Caption = caption;
+    s.TabOrder = tabOrder;
+    return s;
+}
+
+toolkit::TFontSpec Font(const char* name, int height, bool bold,
+                        toolkit::TColor color = toolkit::kColorWindowText) {
+    return toolkit::TFontSpec{name, height, bold, color};
+}
+
+} // namespace
+
+bool TOpenDialog::Execute(HWND owner) {
+    toolkit::FileDialogRequest request;
+    request.Owner = owner;
+    request.Title = Title;
+    request.FileName = FileName;
+    request.Flags = Options;
+    std::string chosen;
+    if (!toolkit::App->Sys().ChooseFile(request, chosen))
+        return false;
+    FileName = chosen;
+    return true;
+}
+
+toolkit::TFormSpec TF_Database::Layout() {
+    using namespace toolkit;
+    using K = TControlKind;
+    TFormSpec spec;
+    spec.ClassName = "TF_Database";
+    spec.Caption = "Tarnwick database";
+    spec.Border = TBorderStyle::Dialog;
+    spec.Position = TFormPosition::ScreenCenter;
+    spec.ClientWidth = 317;
+    spec.ClientHeight = 337;
+    spec.Color = kColorBtnFace;
+    spec.Font = Font("MS Sans Serif", -11, false);
+
+    auto& c = spec.Controls;
+    const TFontSpec bold = Font("MS Sans Serif", -11, true);
+    const TFontSpec folderGlyph = Font("Wingdings", -13, true); // "1" draws an open folder
+
+    // The white header.
+    TControlSpec panel = Spec(K::Panel, "Panel1", kPanel1, 0, 0, 317, 85, "");
+    panel.Color = kColorWhite;
+    c.push_back(panel);
+    const struct {
+        const char* Name;
+        int Id, Left, Top, Width, Height;
+        const char* Picture;
+    } pictures[] = {{"Image1", kImage1, 12, 0, 73, 85, "HEADER1"},
+                    {"Image2", kImage2, 84, 4, 172, 30, "HEADER2"},
+                    {"Image3", kImage3, 84, 32, 200, 45, "HEADER3"}};
+    for (const auto& p : pictures) {
+        TControlSpec image = Spec(K::Image, p.Name, p.Id, p.Left, p.Top, p.Width, p.Height, "");
+        image.Parent = "Panel1";
+        image.Picture = p.Picture;
+        c.push_back(image);
+    }
+    TControlSpec version = Spec(K::Label, "Label2", kLabel2, 92, 68, 46, 13, "ver 1.0");
+    version.Parent = "Panel1";
+    version.Font = Font("Verdana", -11, true, RGB(255, 206, 206));
+    version.Transparent = true;
+    c.push_back(version);
+    TControlSpec freeware = Spec(K::Label, "Label8", kLabel8, 252, 0, 65, 14, "Freeware");
+    freeware.Parent = "Panel1";
+    freeware.Font = Font("Arial", -11, true, kColorSilver);
+    freeware.Alignment = TAlignment::Right;
+    freeware.Transparent = true;
+    c.push_back(freeware);
+
+    c.push_back(Spec(K::Bevel, "Bevel1", kBevel1, 0, 85, 317, 8, ""));
+    c.push_back(Spec(K::Label, "Label1", kLabel1, 12, 91, 0, 0, "Files in database:"));
+    TControlSpec list = Spec(K::ListBox, "ListBox1", kListBox1, 4, 104, 225, 89, "", 0);
+    list.Font = bold;
+    list.ItemHeight = 13;
+    c.push_back(list);
+    c.push_back(Spec(K::Button, "Button1", kButton1, 236, 108, 75, 25, kNew, 1));
+    c.push_back(Spec(K::Button, "Button2", kButton2, 236, 136, 75, 25, kDelete, 2));
+    c.push_back(Spec(K::Button, "Button3", kButton3, 236, 164, 75, 25, "Apply", 3));
+    c.push_back(Spec(K::Bevel, "Bevel2", kBevel2, 0, 200, 317, 9, ""));
+
+    // The entry's five boxes. Their design texts never show: FormShow empties them.
+    c.push_back(Spec(K::Label, "Label3", kLabel3, 8, 212, 0, 0, "Name of file:"));
+    TControlSpec name = Spec(K::Edit, "Edit1", kEdit1, 80, 208, 225, 21, "Name", 4);
+    name.Font = bold;
+    c.push_back(name);
+    c.push_back(Spec(K::Label, "Label4", kLabel4, 8, 236, 0, 0, "Filename:"));
+    c.push_back(Spec(K::Edit, "Edit2", kEdit2, 80, 232, 201, 21, "Filename", 5));
+    TControlSpec fileButton =
+        Spec(K::SpeedButton, "SpeedButton1", kSpeedButton1, 283, 232, 23, 22, "1");
+    fileButton.Font = folderGlyph;
+    c.push_back(fileButton);
+    c.push_back(Spec(K::Label, "Label5", kLabel5, 8, 260, 0, 0, "Start in:"));
+    c.push_back(Spec(K::Edit, "Edit3", kEdit3, 80, 256, 201, 21, "Work Folder", 6));
+    TControlSpec folderButton =
+        Spec(K::SpeedButton, "SpeedButton2", kSpeedButton2, 283, 256, 23, 22, "1");
+    folderButton.Font = folderGlyph;
+    c.push_back(folderButton);
+    c.push_back(Spec(K::Label, "Label6", kLabel6, 8, 284, 0, 0, "Parameters:"));
+    c.push_back(Spec(K::Edit, "Edit4", kEdit4, 80, 280, 225, 21, "Parameters", 7));
+    TControlSpec keywordLabel = Spec(K::Label, "Label7", kLabel7, 8, 308, 0, 0, "Keyword:");
+    keywordLabel.Font = bold;
+    c.push_back(keywordLabel);
+    TControlSpec keyword = Spec(K::Edit, "Edit5", kEdit5, 80, 304, 129, 21, "KEYWORD", 8);
+    keyword.Font = bold;
+    keyword.UpperCase = true;
+    c.push_back(keyword);
+    c.push_back(Spec(K::Button, "Button4", kButton4, 224, 308, 75, 25, "OK", 9));
+    return spec;
+}
+
+TF_Database::TF_Database() : TForm(nullptr, Layout()) {
+    using namespace toolkit;
+    F_Database = this;
+    Panel1 = Panel(Control("Panel1"));
+    Image1 = Image(Control("Image1"));
+    Image2 = Image(Control("Image2"));
+    Image3 = Image(Control("Image3"));
+    Label1 = Label(Control("Label1"));
+    Label2 = Label(Control("Label2"));
+    Label3 = Label(Control("Label3"));
+    Label4 = Label(Control("Label4"));
+    Label5 = Label(Control("Label5"));
+    Label6 = Label(Control("Label6"));
+    Label7 = Label(Control("Label7"));
+    Label8 = Label(Control("Label8"));
+    Bevel1 = Bevel(Control("Bevel1"));
+    Bevel2 = Bevel(Control("Bevel2"));
+    ListBox1 = ListBox(Control("ListBox1"));
+    Button1 = Button(Control("Button1"));
+    Button2 = Button(Control("Button2"));
+    Button3 = Button(Control("Button3"));
+    Button4 = Button(Control("Button4"));
+    Edit1 = Edit(Control("Edit1"));
+    Edit2 = Edit(Control("Edit2"));
+    Edit3 = Edit(Control("Edit3"));
+    Edit4 = Edit(Control("Edit4"));
+    Edit5 = Edit(Control("Edit5"));
+    SpeedButton1 = SpeedButton(Control("SpeedButton1"));
+    SpeedButton2 = SpeedButton(Control("SpeedButton2"));
+
+    OpenDialog1.Title = "Select file";
+    OpenDialog1.Options =
+        OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_ENABLESIZING | OFN_EXPLORER;
+
+    // The header labels are drawn over the pictures: painted after them, with no background.
+    for (HWND label : {Label2.Handle(), Label8.Handle()}) {
+        (void)SetWindowLongPtrA(label, GWL_EXSTYLE,
+                                GetWindowLongPtrA(label, GWL_EXSTYLE) | WS_EX_TRANSPARENT);
+        (void)SetWindowPos(label, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+
+    Bind(kListBox1, LBN_SELCHANGE, [this] { ListBox1Click(); });
+    Bind(kButton1, BN_CLICKED, [this] { Button1Click(); });
+    Bind(kButton2, BN_CLICKED, [this] { Button2Click(); });
+    Bind(kButton3, BN_CLICKED, [this] { Button3Click(); });
+    Bind(kButton4, BN_CLICKED, [this] { Button4Click(); });
+    Bind(kSpeedButton1, BN_CLICKED, [this] { SpeedButton1Click(); });
+    Bind(kSpeedButton2, BN_CLICKED, [this] { SpeedButton2Click(); });
+    OnShow = [this] { FormShow(); };
+    FinishCreate();
+}
+
+TF_Database::~TF_Database() {
+    if (F_Database == this)
+        F_Database = nullptr;
+}
+
+std::string TF_Database::SettingsPath() const {
+    return ExtractFolder(toolkit::App->Sys().ModuleFileName()) + "\\" + "Tarnwick.ini";
+}
+
+void TF_Database::Dispatch(toolkit::TMessage& m) {
+    switch (m.Msg) {
+    case WM_CLOSE:
+        // The editor is the application's main window, yet closing it must not end the
+        // launcher (tray icon, hot key and unsaved edits would go with it). An entry being added
+        // is abandoned, so that the editor opens in browsing mode next time.
+        if (!Browsing())
+            CancelAdding();
+        Hide();
+        return;
+    case WM_CTLCOLORSTATIC: {
+        const HWND control = reinterpret_cast<HWND>(m.LParam);
+        if (control == Label2.Handle() || control == Label8.Handle()) {
+            TForm::Dispatch(m); // the layout's text colour
+            (void)SetBkMode(reinterpret_cast<HDC>(m.WParam), TRANSPARENT);
+            m.Result = reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+            return;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    TForm::Dispatch(m);
+}
+
+void TF_Database::ClearBoxes() const {
+    Edit1.SetText("");
+    Edit2.SetText("");
+    Edit3.SetText("");
+    Edit4.SetText("");
+    Edit5.SetText("");
+}
+
+void TF_Database::FormShow() {
+    ListBox1.Clear();
+    for (std::int32_t i = 0; i < Entries.Count(); ++i)
+        ListBox1.Add(Entries.At(i).Name);
+    ListBox1Click();
+}
+
+void TF_Database::ListBox1Click() {
+    const int k = ListBox1.ItemIndex();
+    if (k < 0) {
+        ClearBoxes();
+        return;
+    }
+    const TDBItem& item = Entries.At(k);
+    Edit1.SetText(item.Name);
+    Edit2.SetText(item.Filename);
+    Edit3.SetText(item.Directory);
+    Edit4.SetText(item.Params);
+    Edit5.SetText(item.Keyword);
+}
+
+void TF_Database::Button1Click() {
+    if (Browsing()) {
+        // Start adding: the list keeps its selection for a Cancel.
+        Button1.SetText("OK");
+        Button2.SetText("Cancel");
+        Button3.SetEnabled(false);
+        ListBox1.SetEnabled(false);
+        ClearBoxes();
+        Edit1.SetFocus();
+        Button4.SetEnabled(false);
+        return;
+    }
+    ListBox1.Add(Edit1.Text());
+    Entries.Append({Edit1.Text(), Edit2.Text(), Edit3.Text(), Edit4.Text(), Edit5.Text()});
+    ListBox1.SetItemIndex(ListBox1.Count() - 1);
+    ListBox1.SetEnabled(true);
+    Button1.SetText(kNew);
+    Button2.SetText(kDelete);
+    Button3.SetEnabled(true);
+    Button4.SetEnabled(true);
+    ListBox1Click();
+}
+
+void TF_Database::CancelAdding() {
+    Button1.SetText(kNew);
+    Button2.SetText(kDelete);
+    Button3.SetEnabled(true);
+    Button4.SetEnabled(true);
+    ListBox1.SetEnabled(true);
+    ListBox1Click();
+}
+
+void TF_Database::Button2Click() {
+    if (!Browsing()) {
+        CancelAdding();
+        return;
+    }
+    const int k = ListBox1.ItemIndex();
+    if (k < 0)
+        return;
+    if (toolkit::App->Sys().ShowMessageBox(Handle(), "Are you sure?", "Delete?",
+                                           MB_YESNO | MB_ICONEXCLAMATION) == IDNO)
+        return;
+    ListBox1.Delete(k);
+    Entries.Delete(k);
+    const int count = ListBox1.Count();
+    if (count < k + 1)
+        ListBox1.SetItemIndex(count - 1); // the new last item, or none when the list is empty
+    else
+        ListBox1.SetItemIndex(k);
+    ListBox1Click();
+}
+
+void TF_Database::Button3Click() {
+    const int k = ListBox1.ItemIndex();
+    if (k < 0)
+        return;
+    ListBox1.SetItem(k, Edit1.Text());
+    Entries.Replace(k, {Edit1.Text(), Edit2.Text(), Edit3.Text(), Edit4.Text(), Edit5.Text()});
+}
+
+void TF_Database::Button4Click() {
+    WriteDatabase(SettingsPath(), Entries);
+    Hide();
+}
+
+void TF_Database::SpeedButton1Click() {
+    OpenDialog1.FileName = Edit2.Text();
+    if (!OpenDialog1.Execute(Handle()))
+        return;
+    Edit2.SetText(OpenDialog1.FileName);
+    if (Edit3.Text().empty())
+        Edit3.SetText(ExtractFolder(Edit2.Text()));
+}
+
+void TF_Database::SpeedButton2Click() {
+    toolkit::FolderDialogRequest request;
+    request.Owner = Handle();
+    request.Title = "Select Directory";
+    request.StartFolder = Edit3.Text();
+    if (request.StartFolder.empty())
+        request.StartFolder = "C:\\";
+    std::string chosen;
+    if (toolkit::App->Sys().ChooseFolder(request, chosen))
+        Edit3.SetText(chosen);
+}

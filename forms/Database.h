@@ -1,0 +1,67 @@
+// The database editor window F_Database: browse, add, change and delete launch entries and save
+// them. It owns the launcher's one list of entries and edits it in place, so the command window
+// matches every applied change at once; only OK writes the list to the settings file.
+#pragma once
+
+#include "data/Entries.h"
+#include "toolkit/Controls.h"
+#include "toolkit/Form.h"
+
+#include <string>
+
+// The file-open dialog of the layout. It is not a window of its own: Execute asks the System
+// seam, so tests answer it.
+struct TOpenDialog {
+    std::string Title;
+    std::string FileName;      // preset before Execute, the chosen file after it
+    unsigned long Options = 0; // OFN_...
+    // True, with FileName holding the chosen path, unless the user cancelled.
+    bool Execute(HWND owner);
+};
+
+class TF_Database : public toolkit::TForm {
+public:
+    TF_Database();
+    ~TF_Database() override;
+
+    // Components of the layout.
+    toolkit::Panel Panel1;
+    toolkit::Image Image1, Image2, Image3;
+    toolkit::Label Label1, Label2, Label3, Label4, Label5, Label6, Label7, Label8;
+    toolkit::Bevel Bevel1, Bevel2;
+    toolkit::ListBox ListBox1;
+    toolkit::Button Button1, Button2, Button3, Button4;
+    toolkit::Edit Edit1, Edit2, Edit3, Edit4, Edit5;
+    toolkit::SpeedButton SpeedButton1, SpeedButton2;
+    TOpenDialog OpenDialog1;
+
+    // The launcher's launch entries; ListBox1 shows their names in the same order.
+    TEntries Entries;
+
+    // Event handlers.
+    void FormShow();
+    void ListBox1Click();
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void Button4Click();
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+
+    // The settings file OK writes: beside the executable, the same path the command window
+    // reads at start (its ExeFolder followed by "Tarnwick.ini").
+    std::string SettingsPath() const;
+
+    // A close request only hides the editor; the tray menu's Exit ends the program. The two
+    // header labels draw over the pictures behind them.
+    void Dispatch(toolkit::TMessage& message) override;
+
+private:
+    static toolkit::TFormSpec Layout();
+    // Browsing mode: Apply enabled. Adding mode: Apply disabled.
+    bool Browsing() const { return Button3.Enabled(); }
+    void ClearBoxes() const;
+    void CancelAdding();
+};
+
+extern TF_Database* F_Database;
