@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
@@ -758,6 +759,53 @@ TEST_F(TrayIconTest, RealShellAcceptsTheRecord) {
     real.SetVisible(false);
     EXPECT_FALSE(real.Visible());
     EXPECT_FALSE(real.Hide());
+}
+
+// The launcher's picture in Wine's notification area. With TARNWICK_TRAY_HOLD_MS set the icon stays
+// that long, for a screenshot of the desktop.
+TEST_F(TrayIconTest, RealIconWithTheLauncherPicture) {
+    TImageList list(nullptr);
+    const char* source = std::getenv("TARNWICK_SOURCE_DIR");
+    const std::string ico = std::string(source ? source : ".") + "/resources/Tarnwick.ico";
+    auto picture =
+        static_cast<HICON>(LoadImageA(nullptr, ico.c_str(), IMAGE_ICON, 16, 16, LR_LOADFROMFILE));
+    list.AddIcon(picture != nullptr ? picture : LoadIconA(nullptr, IDI_INFORMATION));
+    if (picture != nullptr)
+        DestroyIcon(picture);
+    TTrayIcon real(nullptr);
+    real.BeginLoading();
+    real.SetVisible(true);
+    real.SetHint("Tarnwick");
+    real.SetPopupMenu(menu);
+    real.SetRestoreOn(imNone);
+    real.SetPopupMenuOn(imRightClickUp);
+    real.SetIcons(&list);
+    real.Loaded();
+    EXPECT_EQ(Pixels(real.CurrentIcon().Handle()), ImagePixels(list, 0));
+    if (const char* hold = std::getenv("TARNWICK_TRAY_HOLD_MS")) {
+        const DWORD ms = static_cast<DWORD>(std::atoi(hold));
+        const DWORD until = GetTickCount() + ms;
+        while (static_cast<int>(until - GetTickCount()) > 0) {
+            app->ProcessMessages();
+            Sleep(20);
+        }
+        // Then the launcher's menu, popped up by a right release over the icon, for as long.
+        TPopupMenu trayMenu(nullptr);
+        trayMenu.Add("Execute1", "Execute", {}, true);
+        trayMenu.Add("Database1", "Database");
+        trayMenu.Add("Cofiguration1", "Cofiguration");
+        trayMenu.Add("N1", "-");
+        trayMenu.Add("Exit1", "Exit");
+        real.SetPopupMenu(&trayMenu);
+        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 12, GetSystemMetrics(SM_CYSCREEN) - 12);
+        SetTimer(nullptr, 0, ms, [](HWND, UINT, UINT_PTR id, DWORD) {
+            KillTimer(nullptr, id);
+            EndMenu();
+        });
+        SendMessageA(real.GetHandle(), TTrayIcon::CallbackMessage, 0, WM_RBUTTONUP);
+        real.SetPopupMenu(nullptr);
+    }
+    real.SetVisible(false);
 }
 
 // Posts keys to the menu's owner from a timer, as a user choosing in the real menu would.
