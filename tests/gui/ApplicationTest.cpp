@@ -263,6 +263,30 @@ TEST_F(ApplicationTest, RunShowsTheMainFormByDefault) {
     EXPECT_TRUE(IsWindowVisible(shown->Hwnd));
 }
 
+TEST_F(ApplicationTest, RunMovesFocusWithTabInsideOurActiveForm) {
+    auto* form = app->CreateForm<TestForm>("form");
+    const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER;
+    HWND first =
+        CreateWindowExA(0, "EDIT", "", style, 5, 5, 80, 20, form->Hwnd, nullptr, nullptr, nullptr);
+    HWND second =
+        CreateWindowExA(0, "EDIT", "", style, 5, 30, 80, 20, form->Hwnd, nullptr, nullptr, nullptr);
+    ShowWindow(form->Hwnd, SW_SHOW);
+    SetForegroundWindow(form->Hwnd);
+    SetActiveWindow(form->Hwnd);
+    SetFocus(first);
+    ASSERT_EQ(GetFocus(), first);
+    app->HookMainWindow([](UINT msg, WPARAM, LPARAM) {
+        if (msg == WM_APP)
+            App->Terminate();
+        return false;
+    });
+    PostMessageA(first, WM_KEYDOWN, VK_TAB, 0);
+    PostMessageA(app->Handle(), WM_APP, 0, 0);
+    app->ShowMainForm = false;
+    app->Run();
+    EXPECT_EQ(GetFocus(), second);
+}
+
 TEST_F(ApplicationTest, MinimizeHidesOurFormsAndRestoreBringsThemBack) {
     auto* form = app->CreateForm<TestForm>("form");
     ShowWindow(form->Hwnd, SW_SHOW);
