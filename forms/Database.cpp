@@ -6,6 +6,8 @@
 
 #include <commdlg.h>
 
+#include <algorithm>
+
 TF_Database* F_Database = nullptr;
 
 namespace {
@@ -200,12 +202,9 @@ TF_Database::TF_Database() : TForm(nullptr, Layout()) {
     OpenDialog1.Options =
         OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_ENABLESIZING | OFN_EXPLORER;
 
-    // The header labels are drawn over the pictures: painted after them, with no background.
-    for (HWND label : {Label2.Handle(), Label8.Handle()}) {
-        (void)SetWindowLongPtrA(label, GWL_EXSTYLE,
-                                GetWindowLongPtrA(label, GWL_EXSTYLE) | WS_EX_TRANSPARENT);
-        (void)SetWindowPos(label, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    }
+    UseSymbolFontForFolderButtons();
+    MakeBackdrop(Label2);
+    MakeBackdrop(Label8);
 
     Bind(kListBox1, LBN_SELCHANGE, [this] { ListBox1Click(); });
     Bind(kButton1, BN_CLICKED, [this] { Button1Click(); });
@@ -221,6 +220,84 @@ TF_Database::TF_Database() : TForm(nullptr, Layout()) {
 TF_Database::~TF_Database() {
     if (F_Database == this)
         F_Database = nullptr;
+    // The controls go with the window after this; none of them paints again before that.
+    if (folderGlyphFont_)
+        (void)DeleteObject(folderGlyphFont_);
+    for (const Backdrop& b : backdrops_) {
+        (void)DeleteObject(b.Brush);
+        (void)DeleteObject(b.Bitmap);
+    }
+}
+
+void TF_Database::UseSymbolFontForFolderButtons() {
+    // A symbol font asked for with the default character set is not always found by its name
+    // (Wine then falls back to a text font and the buttons show a plain "1"); asking for the
+    // symbol character set finds it everywhere.
+    folderGlyphFont_ = CreateFontA(Scale(-13), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
+                                   SYMBOL_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                   DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Wingdings");
+    if (!folderGlyphFont_)
+        return; // the layout's font stays
+    for (const auto* button : {&SpeedButton1, &SpeedButton2})
+        (void)SendMessageA(button->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(folderGlyphFont_),
+                           TRUE);
+}
+
+void TF_Database::MakeBackdrop(const toolkit::Label& label) {
+    // A label over a picture cannot simply leave its background unpainted: the panel and the
+    // picture repaint in no fixed order and would wipe the text. Instead the label paints its
+    // background with a copy of what lies beneath it.
+    const RECT at = label.Bounds();
+    const int width = at.right - at.left;
+    const int height = at.bottom - at.top;
+    if (width <= 0 || height <= 0)
+        return;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HDC source = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    (void)ReleaseDC(nullptr, screen);
+    if (!dc || !source || !bitmap) {
+        if (bitmap)
+            (void)DeleteObject(bitmap);
+        if (dc)
+            (void)DeleteDC(dc);
+        if (source)
+            (void)DeleteDC(source);
+        return; // the layout's plain background stays
+    }
+    const HGDIOBJ oldTarget = SelectObject(dc, bitmap);
+    RECT all{0, 0, width, height};
+    HBRUSH panel = CreateSolidBrush(toolkit::ToColorRef(toolkit::kColorWhite));
+    (void)FillRect(dc, &all, panel);
+    (void)DeleteObject(panel);
+    for (const auto* image : {&Image1, &Image2, &Image3}) {
+        HBITMAP picture = image->Picture();
+        BITMAP info{};
+        if (!picture || !GetObjectA(picture, sizeof info, &info))
+            continue;
+        // The picture shows unscaled from the control's top left, clipped to the control.
+        const RECT box = image->Bounds();
+        RECT shown{box.left, box.top, std::min<LONG>(box.right, box.left + info.bmWidth),
+                   std::min<LONG>(box.bottom, box.top + info.bmHeight)};
+        RECT overlap{};
+        if (!IntersectRect(&overlap, &shown, &at))
+            continue;
+        const HGDIOBJ oldSource = SelectObject(source, picture);
+        (void)BitBlt(dc, overlap.left - at.left, overlap.top - at.top, overlap.right - overlap.left,
+                     overlap.bottom - overlap.top, source, overlap.left - box.left,
+                     overlap.top - box.top, SRCCOPY);
+        (void)SelectObject(source, oldSource);
+    }
+    (void)SelectObject(dc, oldTarget);
+    (void)DeleteDC(source);
+    (void)DeleteDC(dc);
+    HBRUSH brush = CreatePatternBrush(bitmap);
+    if (!brush) {
+        (void)DeleteObject(bitmap);
+        return;
+    }
+    backdrops_.push_back({label.Handle(), bitmap, brush});
 }
 
 std::string TF_Database::SettingsPath() const {
@@ -237,16 +314,18 @@ void TF_Database::Dispatch(toolkit::TMessage& m) {
             CancelAdding();
         Hide();
         return;
-    case WM_CTLCOLORSTATIC: {
-        const HWND control = reinterpret_cast<HWND>(m.LParam);
-        if (control == Label2.Handle() || control == Label8.Handle()) {
-            TForm::Dispatch(m); // the layout's text colour
-            (void)SetBkMode(reinterpret_cast<HDC>(m.WParam), TRANSPARENT);
-            m.Result = reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+    case WM_CTLCOLORSTATIC:
+        for (const Backdrop& b : backdrops_) {
+            if (reinterpret_cast<HWND>(m.LParam) != b.Label)
+                continue;
+            TForm::Dispatch(m); // the layout's text colour, no text background
+            const auto dc = reinterpret_cast<HDC>(m.WParam);
+            (void)SetBkMode(dc, TRANSPARENT);
+            (void)SetBrushOrgEx(dc, 0, 0, nullptr); // the pattern starts at the label's corner
+            m.Result = reinterpret_cast<LRESULT>(b.Brush);
             return;
         }
         break;
-    }
     default:
         break;
     }

@@ -8,6 +8,7 @@
 #include "toolkit/Form.h"
 
 #include <string>
+#include <vector>
 
 // The file-open dialog of the layout. It is not a window of its own: Execute asks the System
 // seam, so tests answer it.
@@ -58,10 +59,22 @@ public:
 
 private:
     static toolkit::TFormSpec Layout();
+    void UseSymbolFontForFolderButtons();
+    void MakeBackdrop(const toolkit::Label& label);
     // Browsing mode: Apply enabled. Adding mode: Apply disabled.
     bool Browsing() const { return Button3.Enabled(); }
     void ClearBoxes() const;
     void CancelAdding();
+
+    HFONT folderGlyphFont_ = nullptr;
+    // What lies under each header label (the white panel and the parts of the pictures it
+    // covers), as the brush the label paints its background with.
+    struct Backdrop {
+        HWND Label = nullptr;
+        HBITMAP Bitmap = nullptr;
+        HBRUSH Brush = nullptr;
+    };
+    std::vector<Backdrop> backdrops_;
 };
 
 extern TF_Database* F_Database;

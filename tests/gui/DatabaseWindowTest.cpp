@@ -260,6 +260,35 @@ TEST_F(DatabaseWindowTest, EveryControlSitsWhereTheLayoutPutsItWithItsCaption) {
         EXPECT_NE(image->Picture(), nullptr);
 }
 
+bool SystemHasFont(const char* face) {
+    LOGFONTA wanted{};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(wanted.lfFaceName, face, LF_FACESIZE);
+    bool found = false;
+    HDC dc = GetDC(nullptr);
+    (void)EnumFontFamiliesExA(
+        dc, &wanted,
+        [](const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) -> int {
+            *reinterpret_cast<bool*>(found) = true;
+            return 0;
+        },
+        reinterpret_cast<LPARAM>(&found), 0);
+    (void)ReleaseDC(nullptr, dc);
+    return found;
+}
+
+// The face the system really draws a control's text with.
+std::string RealizedFace(HWND control) {
+    HDC dc = GetDC(control);
+    const HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    char face[LF_FACESIZE] = {};
+    (void)GetTextFaceA(dc, sizeof face, face);
+    (void)SelectObject(dc, old);
+    (void)ReleaseDC(control, dc);
+    return face;
+}
+
 TEST_F(DatabaseWindowTest, FontsFollowTheLayout) {
     const struct {
         const char* Name;
@@ -281,22 +310,55 @@ TEST_F(DatabaseWindowTest, FontsFollowTheLayout) {
         EXPECT_EQ(lf.lfHeight, form->Scale(f.Height));
         EXPECT_EQ(lf.lfWeight >= FW_BOLD, f.Bold);
     }
+    // The folder buttons really get the symbol font where the system has it, or they would show
+    // a plain "1": asked for with the default character set, Wine hands out a text font.
+    for (const auto* button : {&form->SpeedButton1, &form->SpeedButton2}) {
+        EXPECT_EQ(FontOf(button->Handle()).lfCharSet, SYMBOL_CHARSET);
+        if (SystemHasFont("Wingdings")) {
+            EXPECT_EQ(RealizedFace(button->Handle()), "Wingdings");
+        }
+    }
 }
 
-// What a control is painted with: its parent's answer to WM_CTLCOLORSTATIC on a memory DC.
+// What a control is painted with: its parent's answer to WM_CTLCOLORSTATIC, and the pixels that
+// answer paints the control's background with, on a memory DC of the control's size.
 struct Painted {
     COLORREF Text;
     int BackMode;
-    HBRUSH Brush;
+    std::vector<COLORREF> Back; // row by row
+    int Width;
+    COLORREF At(int x, int y) const { return Back[static_cast<std::size_t>(y * Width + x)]; }
 };
 Painted PaintedWith(HWND control) {
-    HDC dc = CreateCompatibleDC(nullptr);
+    RECT rc{};
+    (void)GetClientRect(control, &rc);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, rc.right, rc.bottom);
+    (void)ReleaseDC(nullptr, screen);
+    const HGDIOBJ old = SelectObject(dc, bitmap);
     const auto brush = reinterpret_cast<HBRUSH>(SendMessageA(GetParent(control), WM_CTLCOLORSTATIC,
                                                              reinterpret_cast<WPARAM>(dc),
                                                              reinterpret_cast<LPARAM>(control)));
-    const Painted p{GetTextColor(dc), GetBkMode(dc), brush};
+    (void)FillRect(dc, &rc, brush);
+    Painted p{GetTextColor(dc), GetBkMode(dc), {}, rc.right};
+    for (int y = 0; y < rc.bottom; ++y)
+        for (int x = 0; x < rc.right; ++x)
+            p.Back.push_back(GetPixel(dc, x, y));
+    (void)SelectObject(dc, old);
+    (void)DeleteObject(bitmap);
     (void)DeleteDC(dc);
     return p;
+}
+
+// One pixel of a picture control's bitmap.
+COLORREF PicturePixel(const toolkit::Image& image, int x, int y) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    const HGDIOBJ old = SelectObject(dc, image.Picture());
+    const COLORREF colour = GetPixel(dc, x, y);
+    (void)SelectObject(dc, old);
+    (void)DeleteDC(dc);
+    return colour;
 }
 
 COLORREF ErasedColour(HWND window) {
@@ -314,16 +376,34 @@ COLORREF ErasedColour(HWND window) {
 }
 
 TEST_F(DatabaseWindowTest, HeaderIsWhiteWithItsLabelsDrawnInTheirColoursOverThePictures) {
-    EXPECT_EQ(ErasedColour(form->Panel1.Handle()), RGB(255, 255, 255));
+    constexpr COLORREF white = RGB(255, 255, 255);
+    EXPECT_EQ(ErasedColour(form->Panel1.Handle()), white);
     EXPECT_EQ(ErasedColour(form->Handle()), GetSysColor(COLOR_BTNFACE));
 
+    // "ver 1.0" sits on the lower part of Image3 and reaches below it onto the white panel:
+    // its background is the picture where the picture is, and white under it.
     const Painted version = PaintedWith(form->Label2.Handle());
     EXPECT_EQ(version.Text, RGB(255, 206, 206));
     EXPECT_EQ(version.BackMode, TRANSPARENT);
-    EXPECT_EQ(version.Brush, GetStockObject(NULL_BRUSH)); // the picture shows through
+    const RECT label = form->Label2.Bounds();
+    const RECT image = form->Image3.Bounds();
+    int differing = 0;
+    for (int y = 0; y < label.bottom - label.top; ++y) {
+        for (int x = 0; x < label.right - label.left; ++x) {
+            const int px = label.left + x - image.left;
+            const int py = label.top + y - image.top;
+            const COLORREF expected =
+                py < image.bottom - image.top ? PicturePixel(form->Image3, px, py) : white;
+            differing += version.At(x, y) != expected;
+        }
+    }
+    EXPECT_EQ(differing, 0);
+    EXPECT_NE(version.At(2, 2), white); // the picture's band is really there
+
     const Painted freeware = PaintedWith(form->Label8.Handle());
     EXPECT_EQ(freeware.Text, RGB(192, 192, 192));
-    EXPECT_EQ(freeware.Brush, GetStockObject(NULL_BRUSH));
+    EXPECT_EQ(freeware.BackMode, TRANSPARENT);
+    EXPECT_EQ(freeware.At(0, 0), white);
     EXPECT_EQ(PaintedWith(form->Label1.Handle()).Text, GetSysColor(COLOR_WINDOWTEXT));
 }
 
