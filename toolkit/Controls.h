@@ -152,6 +152,8 @@ class CheckBox : public TWinControl {
 public:
     using TWinControl::TWinControl;
     bool Checked() const { return SendMessageA(handle_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+    // Toggles the box as a click would, and tells the form (BN_CLICKED).
+    void Click() const { (void)SendMessageA(handle_, BM_CLICK, 0, 0); }
     void SetChecked(bool checked) const {
         (void)SendMessageA(handle_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
     }

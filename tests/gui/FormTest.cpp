@@ -1,0 +1,595 @@
+// Forms built from layout tables and the control wrappers, in-process under Wine: window class and
+// styles, DPI scaling, tab order, show and close rules, the edit box's key and mouse events, the
+// handler bindings, the pictures and the colours.
+#include "support/Recorder.h"
+#include "toolkit/Application.h"
+#include "toolkit/Errors.h"
+#include "toolkit/Form.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+using namespace toolkit;
+
+namespace {
+
+enum Ids {
+    kEdit = 100,
+    kFlatEdit,
+    kList,
+    kOk,
+    kOther,
+    kSpeed,
+    kCheck,
+    kTrack,
+    kLabel,
+    kBevel,
+    kPanel,
+    kPanelLabel,
+    kImage,
+    kNoStop
+};
+
+TControlSpec Spec(TControlKind kind, const char* name, int id, int l, int t, int w, int h,
+                  const char* caption = "", int tab = -1) {
+    TControlSpec s;
+    s.Kind = kind;
+    s.Name = name;
+    s.Id = id;
+    s.Left = l;
+    s.Top = t;
+    s.Width = w;
+    s.Height = h;
+    s.Caption = caption;
+    s.TabOrder = tab;
+    return s;
+}
+
+TFormSpec DialogLayout(const char* className) {
+    TFormSpec f;
+    f.ClassName = className;
+    f.Caption = "Probe dialog";
+    f.Border = TBorderStyle::Dialog;
+    f.Position = TFormPosition::ScreenCenter;
+    f.ClientWidth = 317;
+    f.ClientHeight = 240;
+    // Listed out of tab order on purpose: the Tab key must follow TabOrder, not the table.
+    f.Controls.push_back(Spec(TControlKind::Button, "Ok", kOk, 236, 200, 75, 25, "OK", 3));
+    f.Controls.back().Default = true;
+    f.Controls.push_back(Spec(TControlKind::Edit, "Edit1", kEdit, 80, 10, 129, 21, "abc", 0));
+    f.Controls.back().UpperCase = true;
+    f.Controls.push_back(Spec(TControlKind::Edit, "Flat", kFlatEdit, 80, 40, 129, 18, "", 1));
+    f.Controls.back().Flat = true;
+    f.Controls.push_back(Spec(TControlKind::Edit, "NoStop", kNoStop, 80, 70, 129, 21, "", 2));
+    f.Controls.back().TabStop = false;
+    f.Controls.push_back(Spec(TControlKind::ListBox, "List", kList, 4, 100, 225, 60, "", 4));
+    f.Controls.back().ItemHeight = 13;
+    f.Controls.push_back(Spec(TControlKind::Button, "Other", kOther, 236, 170, 75, 25, "Other", 5));
+    f.Controls.push_back(
+        Spec(TControlKind::CheckBox, "Check", kCheck, 16, 170, 150, 17, "Tick", 6));
+    f.Controls.push_back(Spec(TControlKind::TrackBar, "Track", kTrack, 16, 200, 150, 25, "", 7));
+    f.Controls.back().Min = 1;
+    f.Controls.back().Max = 255;
+    f.Controls.back().Position = 200;
+    f.Controls.push_back(Spec(TControlKind::SpeedButton, "Speed", kSpeed, 283, 10, 23, 22, "1"));
+    f.Controls.back().Font = TFontSpec{"Wingdings", -13, true, kColorWindowText};
+    f.Controls.push_back(Spec(TControlKind::Label, "Label", kLabel, 8, 14, 0, 0, "Keyword:"));
+    f.Controls.push_back(Spec(TControlKind::Bevel, "Bevel", kBevel, 0, 95, 317, 8));
+    // A child listed before its panel: the panel must still be made first.
+    f.Controls.push_back(Spec(TControlKind::Label, "PanelLabel", kPanelLabel, 4, 2, 60, 14, "ver"));
+    f.Controls.back().Parent = "Panel";
+    f.Controls.back().Transparent = true;
+    f.Controls.back().Font = TFontSpec{"Arial", -11, true, RGB(255, 206, 206)};
+    f.Controls.push_back(Spec(TControlKind::Panel, "Panel", kPanel, 230, 40, 80, 50));
+    f.Controls.back().Color = kColorWhite;
+    f.Controls.push_back(Spec(TControlKind::Image, "Image", kImage, 4, 20, 40, 20));
+    f.Controls.back().Parent = "Panel";
+    return f;
+}
+
+// Sends a message that opens a menu (the edit box's context menu on a right-button release) and
+// closes whatever menu opens, so that the test does not wait on a person.
+LRESULT SendClosingMenus(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    const UINT_PTR timer =
+        SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) { EndMenu(); });
+    const LRESULT result = SendMessageA(hwnd, msg, wp, lp);
+    KillTimer(nullptr, timer);
+    return result;
+}
+
+class ProbeForm : public TForm {
+public:
+    explicit ProbeForm(TFormSpec spec) : TForm(nullptr, std::move(spec)) {
+        OnShow = [this] { ++Shows; };
+        OnCreate = [this] { Created = true; };
+        FinishCreate();
+    }
+    using TForm::Bind;
+    using TForm::Events;
+    int Shows = 0;
+    bool Created = false;
+};
+
+class FormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        app = std::make_unique<Application>(recorder);
+        app->Initialize();
+        app->SetTitle("Tarnwick");
+    }
+    void TearDown() override { app.reset(); }
+
+    ProbeForm* Make(TFormSpec spec) { return app->CreateForm<ProbeForm>(std::move(spec)); }
+
+    static std::string ClassOf(HWND hwnd) {
+        char name[64] = "";
+        GetClassNameA(hwnd, name, sizeof name);
+        return name;
+    }
+    static LONG_PTR Style(HWND h) { return GetWindowLongPtrA(h, GWL_STYLE); }
+    static LONG_PTR ExStyle(HWND h) { return GetWindowLongPtrA(h, GWL_EXSTYLE); }
+
+    testing_support::Recorder recorder;
+    std::unique_ptr<Application> app;
+};
+
+TEST(ScaleToDpi, ScalesFromNinetySixPixelsPerInchRoundingHalfAway) {
+    EXPECT_EQ(ScaleToDpi(129, 96), 129);
+    EXPECT_EQ(ScaleToDpi(129, 144), 194); // 193.5
+    EXPECT_EQ(ScaleToDpi(18, 120), 23);   // 22.5
+    EXPECT_EQ(ScaleToDpi(-11, 144), -17); // font heights stay negative: -16.5
+    EXPECT_EQ(ScaleToDpi(-11, 192), -22);
+    EXPECT_EQ(ScaleToDpi(0, 144), 0);
+}
+
+TEST_F(FormTest, LayoutBuildsTheWindowUnderItsClassNameWithEveryControl) {
+    ProbeForm* form = Make(DialogLayout("TProbeDialog"));
+    HWND hwnd = form->Handle();
+    ASSERT_NE(hwnd, nullptr);
+    EXPECT_TRUE(form->Created);
+    EXPECT_EQ(ClassOf(hwnd), "TProbeDialog");
+    EXPECT_EQ(form->Caption(), "Probe dialog");
+    EXPECT_FALSE(form->Visible());
+    EXPECT_EQ(GetWindow(hwnd, GW_OWNER), app->Handle()); // no taskbar button of its own
+    EXPECT_EQ(app->MainForm(), form);
+    EXPECT_EQ(app->MainFormHandle(), hwnd);
+    // A dialog frame with a title bar and no system menu or buttons.
+    EXPECT_TRUE((Style(hwnd) & WS_CAPTION) == WS_CAPTION);
+    EXPECT_FALSE(Style(hwnd) & WS_SYSMENU);
+    EXPECT_TRUE(ExStyle(hwnd) & WS_EX_DLGMODALFRAME);
+    EXPECT_EQ(form->ClientWidth(), form->Scale(317));
+    EXPECT_EQ(form->ClientHeight(), form->Scale(240));
+    // Centred on the work area.
+    RECT work;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_NEAR(form->Left() + form->Width() / 2, (work.left + work.right) / 2, 1);
+
+    const struct {
+        const char* name;
+        int id;
+        const char* cls;
+    } expected[] = {{"Edit1", kEdit, "Edit"},
+                    {"List", kList, "ListBox"},
+                    {"Ok", kOk, "Button"},
+                    {"Check", kCheck, "Button"},
+                    {"Track", kTrack, "msctls_trackbar32"},
+                    {"Speed", kSpeed, kSpeedButtonClass},
+                    {"Label", kLabel, "Static"},
+                    {"Panel", kPanel, kPanelClass},
+                    {"Image", kImage, "Static"}};
+    for (const auto& e : expected) {
+        HWND c = form->Control(e.name);
+        ASSERT_NE(c, nullptr) << e.name;
+        EXPECT_EQ(GetDlgCtrlID(c), e.id) << e.name;
+        EXPECT_EQ(lstrcmpiA(ClassOf(c).c_str(), e.cls), 0) << e.name << " is " << ClassOf(c);
+        EXPECT_EQ(form->ControlById(e.id), c);
+    }
+    EXPECT_EQ(form->Control("Missing"), nullptr);
+    EXPECT_EQ(GetParent(form->Control("PanelLabel")), form->Control("Panel"));
+
+    const RECT edit = Edit(form->Control("Edit1")).Bounds();
+    EXPECT_EQ(edit.left, form->Scale(80));
+    EXPECT_EQ(edit.right - edit.left, form->Scale(129));
+    EXPECT_TRUE(Edit(form->Control("Edit1")).UpperCase());
+    EXPECT_TRUE(ExStyle(form->Control("Edit1")) & WS_EX_CLIENTEDGE);
+    EXPECT_FALSE(ExStyle(form->Control("Flat")) & WS_EX_CLIENTEDGE);
+    EXPECT_FALSE(Style(form->Control("Flat")) & WS_BORDER);
+    EXPECT_TRUE(Button(form->Control("Ok")).Default());
+    EXPECT_FALSE(Button(form->Control("Other")).Default());
+    EXPECT_EQ(SendMessageA(hwnd, DM_GETDEFID, 0, 0), MAKELRESULT(kOk, DC_HASDEFID));
+    EXPECT_EQ(ListBox(form->Control("List")).ItemHeight(), form->Scale(13));
+    const TrackBar track(form->Control("Track"));
+    EXPECT_EQ(track.Min(), 1);
+    EXPECT_EQ(track.Max(), 255);
+    EXPECT_EQ(track.Position(), 200);
+
+    // A label without a size fits its text; a bevel is a line along its top edge.
+    const RECT label = Label(form->Control("Label")).Bounds();
+    EXPECT_GT(label.right - label.left, 20);
+    EXPECT_GT(label.bottom - label.top, 5);
+    const RECT bevel = Bevel(form->Control("Bevel")).Bounds();
+    EXPECT_LE(bevel.bottom - bevel.top, 2);
+    EXPECT_EQ(bevel.top, form->Scale(95));
+
+    // The layout's fonts: Wingdings on the speed button, bold on request.
+    LOGFONTA lf{};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(form->Control("Speed"), WM_GETFONT, 0, 0)),
+               sizeof lf, &lf);
+    EXPECT_STREQ(lf.lfFaceName, "Wingdings");
+    EXPECT_EQ(lf.lfWeight, FW_BOLD);
+    EXPECT_EQ(lf.lfHeight, form->Scale(-13));
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(form->Control("Edit1"), WM_GETFONT, 0, 0)),
+               sizeof lf, &lf);
+    EXPECT_STREQ(lf.lfFaceName, "MS Sans Serif");
+    EXPECT_EQ(lf.lfWeight, FW_NORMAL);
+}
+
+TEST_F(FormTest, TabFollowsTheTabOrderAndSkipsControlsThatAreNoTabStop) {
+    ProbeForm* form = Make(DialogLayout("TProbeDialog"));
+    std::vector<std::string> order;
+    HWND first = GetNextDlgTabItem(form->Handle(), nullptr, FALSE);
+    HWND c = first;
+    do {
+        for (const char* name :
+             {"Edit1", "Flat", "NoStop", "Ok", "List", "Other", "Check", "Track", "Speed"})
+            if (form->Control(name) == c)
+                order.push_back(name);
+        c = GetNextDlgTabItem(form->Handle(), c, FALSE);
+    } while (c && c != first && order.size() < 20);
+    EXPECT_EQ(order,
+              (std::vector<std::string>{"Edit1", "Flat", "Ok", "List", "Other", "Check", "Track"}));
+}
+
+TEST_F(FormTest, BorderlessStayOnTopFormWithLayeredAlpha) {
+    TFormSpec spec;
+    spec.ClassName = "TProbeStrip";
+    spec.Border = TBorderStyle::None;
+    spec.StayOnTop = true;
+    spec.AlphaBlend = true;
+    spec.AlphaBlendValue = 200;
+    spec.Left = 40;
+    spec.Top = 30;
+    spec.ClientWidth = 129;
+    spec.ClientHeight = 18;
+    ProbeForm* form = Make(spec);
+    HWND hwnd = form->Handle();
+    EXPECT_TRUE(Style(hwnd) & WS_POPUP);
+    EXPECT_FALSE(Style(hwnd) & (WS_CAPTION | WS_THICKFRAME | WS_BORDER));
+    EXPECT_TRUE(ExStyle(hwnd) & WS_EX_TOPMOST);
+    EXPECT_EQ(form->Width(), form->Scale(129)); // no frame: outer size is client size
+    EXPECT_EQ(form->Left(), 40);                // screen positions are not scaled
+
+    ASSERT_TRUE(ExStyle(hwnd) & WS_EX_LAYERED);
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    ASSERT_TRUE(GetLayeredWindowAttributes(hwnd, nullptr, &alpha, &flags));
+    EXPECT_EQ(alpha, 200);
+    EXPECT_TRUE(flags & LWA_ALPHA);
+    form->SetAlphaBlendValue(0);
+    ASSERT_TRUE(GetLayeredWindowAttributes(hwnd, nullptr, &alpha, &flags));
+    EXPECT_EQ(alpha, 0);
+    EXPECT_EQ(form->AlphaBlendValue(), 0);
+    form->SetAlphaBlend(false);
+    EXPECT_FALSE(ExStyle(hwnd) & WS_EX_LAYERED);
+
+    // Moving keeps the size; resizing keeps the place.
+    form->SetLeft(-50);
+    form->SetTop(5000);
+    EXPECT_EQ(form->Left(), -50);
+    EXPECT_EQ(form->Top(), 5000);
+    EXPECT_EQ(form->Width(), form->Scale(129));
+    form->SetWidth(60);
+    form->SetHeight(10);
+    EXPECT_EQ(form->Left(), -50);
+    EXPECT_EQ(form->Width(), 60);
+    EXPECT_EQ(form->Height(), 10);
+}
+
+TEST_F(FormTest, OnShowRunsOnlyWhenAHiddenFormIsShown) {
+    ProbeForm* form = Make(DialogLayout("TProbeDialog"));
+    EXPECT_EQ(form->Shows, 0); // creation shows nothing
+    form->Show();
+    EXPECT_TRUE(form->Visible());
+    EXPECT_EQ(form->Shows, 1);
+    form->Show();
+    EXPECT_EQ(form->Shows, 1);
+    form->Hide();
+    EXPECT_FALSE(form->Visible());
+    form->Show();
+    EXPECT_EQ(form->Shows, 2);
+
+    // OnShow runs before the window becomes visible.
+    bool visibleDuringShow = true;
+    form->OnShow = [&] { visibleDuringShow = form->Visible(); };
+    form->Hide();
+    form->Show();
+    EXPECT_FALSE(visibleDuringShow);
+}
+
+TEST_F(FormTest, CloseHidesAFormButEndsTheProgramForTheMainForm) {
+    ProbeForm* main = Make(DialogLayout("TProbeDialog"));
+    TFormSpec second = DialogLayout("TProbeDialog");
+    ProbeForm* other = Make(second);
+    ASSERT_EQ(app->MainForm(), main);
+    other->Show();
+    SendMessageA(other->Handle(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(other->Visible());
+    EXPECT_FALSE(app->Terminated());
+
+    main->Show();
+    SendMessageA(main->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(app->Terminated());
+}
+
+TEST_F(FormTest, ControlsThatCannotBePlacedAreAnError) {
+    TFormSpec spec = DialogLayout("TProbeDialog");
+    spec.Controls.push_back(Spec(TControlKind::Label, "Orphan", 999, 0, 0, 10, 10, "x"));
+    spec.Controls.back().Parent = "NoSuchPanel";
+    EXPECT_THROW(Make(spec), toolkit::Exception);
+}
+
+TEST_F(FormTest, EditKeyEventsComeBeforeTheControlAndCanSwallowOrChangeTheKey) {
+    ProbeForm* form = Make(DialogLayout("TProbeDialog"));
+    const Edit edit(form->Control("Edit1"));
+    edit.SetText("");
+    std::string seen;
+    form->Events(edit.Handle()).OnKeyPress = [&](char& key) {
+        seen += key;
+        if (key == 'x')
+            key = 0; // swallowed
+        else if (key == 'q')
+            key = 'z';
+    };
+    for (char c : std::string("abxq\xE9"))
+        SendMessageA(edit.Handle(), WM_CHAR, static_cast<unsigned char>(c), 1);
+    // The handler sees each key as typed, before the box upper-cases and inserts it.
+    EXPECT_EQ(seen, "abxq\xE9");
+    EXPECT_EQ(edit.Text(), "ABZ\xC9");
+
+    // Key down and up, including the system (Alt) variants; 0 swallows.
+    std::vector<std::string> keys;
+    auto& events = form->Events(edit.Handle());
+    events.OnKeyDown = [&](WORD& key, TShiftState) {
+        keys.push_back("down " + std::to_string(key));
+        if (key == VK_HOME)
+            key = 0;
+    };
+    events.OnKeyUp = [&](WORD& key, TShiftState) { keys.push_back("up " + std::to_string(key)); };
+    SendMessageA(edit.Handle(), WM_KEYDOWN, 'F', 0);
+    SendMessageA(edit.Handle(), WM_SYSKEYDOWN, 'G', 0x20000000);
+    SendMessageA(edit.Handle(), WM_SYSKEYUP, 'G', 0xE0000000);
+    SendMessageA(edit.Handle(), WM_KEYUP, 'F', 0xC0000000);
+    EXPECT_EQ(keys, (std::vector<std::string>{"down 70", "down 71", "up 71", "up 70"}));
+
+    edit.SetSelection(2, 2);
+    SendMessageA(edit.Handle(), WM_KEYDOWN, VK_HOME, 0); // swallowed: the caret stays
+    int start = -1, end = -1;
+    edit.Selection(start, end);
+    EXPECT_EQ(start, 2);
+    SendMessageA(edit.Handle(), WM_KEYDOWN, VK_END, 0);
+    edit.Selection(start, end);
+    EXPECT_EQ(start, 4);
+}
+
+TEST_F(FormTest, AnEditWithAKeyHandlerWantsEveryKeyFromTheDialogNavigation) {
+    ProbeForm* form = Make(DialogLayout("TProbeDialog"));
+    HWND edit = form->Control("Edit1");
+    HWND flat = form->Control("Flat");
+    EXPECT_FALSE(SendMessageA(flat, WM_GETDLGCODE, 0, 0) & DLGC_WANTALLKEYS);
+    int clicks = 0;
+    form->Bind(kOk, BN_CLICKED, [&] { ++clicks; });
+
+    // Enter in a plain edit box presses the default button.
+    MSG msg{flat, WM_KEYDOWN, VK_RETURN, 0x001C0001, 0, {}};
+    EXPECT_TRUE(IsDialogMessageA(form->Handle(), &msg));
+    EXPECT_EQ(clicks, 1);
+
+    // With a key handler the box gets Enter and Escape itself.
+    std::vector<WORD> downs;
+    form->Events(edit).OnKeyDown = [&](WORD& key, TShiftState) { downs.push_back(key); };
+    EXPECT_TRUE(SendMessageA(edit, WM_GETDLGCODE, 0, 0) & DLGC_WANTALLKEYS);
+    msg = MSG{edit, WM_KEYDOWN, VK_RETURN, 0x001C0001, 0, {}};
+    IsDialogMessageA(form->Handle(), &msg);
+    msg = MSG{edit, WM_KEYDOWN, VK_ESCAPE, 0x00010001, 0, {}};
+    IsDialogMessageA(form->Handle(), &msg);
+    EXPECT_EQ(downs, (std::vector<WORD>{VK_RETURN, VK_ESCAPE}));
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST_F(FormTest, EditMouseEventsCarryButtonShiftAndClientCoordinates) {
+    ProbeForm* form = Make(DialogLayout("TProbeDialog"));
+    HWND edit = form->Control("Edit1");
+    std::vector<std::string> log;
+    auto name = [](TMouseButton b) {
+        return b == TMouseButton::Left ? "L" : b == TMouseButton::Right ? "R" : "M";
+    };
+    auto& events = form->Events(edit);
+    events.OnMouseDown = [&](TMouseButton b, TShiftState s, int x, int y) {
+        log.push_back(std::string("down ") + name(b) + " " + std::to_string(s.Bits()) + " " +
+                      std::to_string(x) + "," + std::to_string(y));
+    };
+    events.OnMouseMove = [&](TShiftState s, int x, int y) {
+        log.push_back("move " + std::to_string(s.Bits()) + " " + std::to_string(x) + "," +
+                      std::to_string(y));
+    };
+    events.OnMouseUp = [&](TMouseButton b, TShiftState s, int x, int y) {
+        log.push_back(std::string("up ") + name(b) + " " + std::to_string(s.Bits()) + " " +
+                      std::to_string(x) + "," + std::to_string(y));
+    };
+    const unsigned left = TShiftState{TShiftFlag::Left}.Bits();
+    const unsigned ctrlRight = TShiftState{TShiftFlag::Ctrl, TShiftFlag::Right}.Bits();
+    const unsigned shiftMiddle = TShiftState{TShiftFlag::Shift, TShiftFlag::Middle}.Bits();
+    const unsigned leftDouble = TShiftState{TShiftFlag::Left, TShiftFlag::Double}.Bits();
+    SendMessageA(edit, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 3));
+    SendMessageA(edit, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(-20, -7)); // captured, outside
+    SendMessageA(edit, WM_LBUTTONUP, 0, MAKELPARAM(-20, -7));
+    SendMessageA(edit, WM_RBUTTONDOWN, MK_RBUTTON | MK_CONTROL, MAKELPARAM(9, 4));
+    SendClosingMenus(edit, WM_RBUTTONUP, MK_CONTROL, MAKELPARAM(9, 4));
+    SendMessageA(edit, WM_MBUTTONDOWN, MK_MBUTTON | MK_SHIFT, MAKELPARAM(1, 2));
+    SendMessageA(edit, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(7, 8));
+    SendMessageA(edit, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+    EXPECT_EQ(log, (std::vector<std::string>{
+                       "down L " + std::to_string(left) + " 5,3",
+                       "move " + std::to_string(left) + " -20,-7",
+                       "up L 0 -20,-7",
+                       "down R " + std::to_string(ctrlRight) + " 9,4",
+                       "up R " + std::to_string(TShiftState{TShiftFlag::Ctrl}.Bits()) + " 9,4",
+                       "down M " + std::to_string(shiftMiddle) + " 1,2",
+                       "down L " + std::to_string(leftDouble) + " 7,8",
+                       "move 0 3,3",
+                   }));
+    SendMessageA(edit, WM_LBUTTONUP, 0, MAKELPARAM(7, 8));
+}
+
+TEST_F(FormTest, AnErrorInAHandlerIsReportedAndTheControlGoesOn) {
+    ProbeForm* form = Make(DialogLayout("TProbeDialog"));
+    const Edit edit(form->Control("Edit1"));
+    edit.SetText("");
+    form->Events(edit.Handle()).OnKeyPress = [](char& key) {
+        if (key == '!')
+            throw toolkit::EIniFileException("Unable to write to C:\\x\\Tarnwick.ini");
+    };
+    form->Events(edit.Handle()).OnMouseUp = [](TMouseButton, TShiftState, int, int) {
+        throw 42; // not one of ours: an empty message
+    };
+    SendMessageA(edit.Handle(), WM_CHAR, '!', 1);
+    SendMessageA(edit.Handle(), WM_CHAR, 'k', 1);
+    SendMessageA(edit.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    SendMessageA(edit.Handle(), WM_LBUTTONUP, 0, 0);
+    EXPECT_EQ(edit.Text(), "K"); // the failing key was not inserted, the next one was
+    const auto boxes = recorder.Only("messagebox");
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].Args[0], "Unable to write to C:\\x\\Tarnwick.ini.");
+    EXPECT_EQ(boxes[0].Args[1], "Tarnwick");
+    EXPECT_EQ(boxes[0].Number, MB_OK | MB_ICONERROR);
+    EXPECT_EQ(boxes[1].Args[0], "");
+
+    // Likewise for a bound handler reached through the form's window procedure.
+    form->Bind(kOther, BN_CLICKED, [] { throw std::runtime_error("Boom"); });
+    Button(form->Control("Other")).Click();
+    ASSERT_EQ(recorder.Only("messagebox").size(), 3u);
+    EXPECT_EQ(recorder.Only("messagebox")[2].Args[0], "Boom.");
+}
+
+TEST_F(FormTest, BoundHandlersRunForTheirControlAndNotification) {
+    ProbeForm* form = Make(DialogLayout("TProbeDialog"));
+    form->Show();
+    std::vector<std::string> log;
+    form->Bind(kOk, BN_CLICKED, [&] { log.push_back("ok"); });
+    form->Bind(kSpeed, BN_CLICKED, [&] { log.push_back("speed"); });
+    form->Bind(kList, LBN_SELCHANGE, [&] { log.push_back("list"); });
+    form->Bind(kTrack, kTrackBarChange, [&] { log.push_back("track"); });
+    form->Bind(kCheck, BN_CLICKED, [&] { log.push_back("check"); });
+
+    Button(form->Control("Ok")).Click();
+    SpeedButton(form->Control("Speed")).Click();
+    const CheckBox check(form->Control("Check"));
+    check.Click();
+    EXPECT_TRUE(check.Checked());
+    check.SetChecked(false);
+    EXPECT_FALSE(check.Checked());
+
+    // A mouse click on the speed button presses it without taking the focus.
+    HWND speed = form->Control("Speed");
+    Edit(form->Control("Flat")).SetFocus();
+    SendMessageA(speed, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    SendMessageA(speed, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+    EXPECT_EQ(GetFocus(), form->Control("Flat"));
+    // Released outside: no click.
+    SendMessageA(speed, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    SendMessageA(speed, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(300, 3));
+    SendMessageA(speed, WM_LBUTTONUP, 0, MAKELPARAM(300, 3));
+
+    // The user's selection in the list box, and a track bar moved by its keys.
+    const ListBox list(form->Control("List"));
+    list.Add("one");
+    list.Add("two");
+    SendMessageA(list.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, list.ItemHeight() + 2));
+    SendMessageA(list.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(10, list.ItemHeight() + 2));
+    EXPECT_EQ(list.ItemIndex(), 1);
+    list.SetItemIndex(0); // by program: no event
+    SendMessageA(form->Control("Track"), WM_KEYDOWN, VK_RIGHT, 0);
+    EXPECT_EQ(TrackBar(form->Control("Track")).Position(), 201);
+
+    EXPECT_EQ(log, (std::vector<std::string>{"ok", "speed", "check", "speed", "list", "track"}));
+}
+
+TEST_F(FormTest, ListBoxItemsAreReplacedInPlaceKeepingTheSelection) {
+    ProbeForm* form = Make(DialogLayout("TProbeDialog"));
+    const ListBox list(form->Control("List"));
+    EXPECT_EQ(list.ItemIndex(), -1);
+    list.Add("alpha");
+    list.Add("beta");
+    list.Add("gamma");
+    list.SetItemIndex(1);
+    list.SetItem(1, "BETA");
+    EXPECT_EQ(list.Item(1), "BETA");
+    EXPECT_EQ(list.ItemIndex(), 1);
+    list.SetItem(2, "GAMMA"); // another item: the selection stays on 1
+    EXPECT_EQ(list.ItemIndex(), 1);
+    EXPECT_EQ(list.Count(), 3);
+    list.Delete(0);
+    EXPECT_EQ(list.Item(0), "BETA");
+    EXPECT_EQ(list.Item(7), "");
+    list.Clear();
+    EXPECT_EQ(list.Count(), 0);
+}
+
+TEST_F(FormTest, TransparentLabelsShowTheirPanelAndKeepTheirFontColour) {
+    ProbeForm* form = Make(DialogLayout("TProbeDialog"));
+    HWND panel = form->Control("Panel");
+    HWND label = form->Control("PanelLabel");
+    HDC dc = GetDC(label);
+    // The label's parent is the panel; the panel passes the question on to the form.
+    const auto brush = reinterpret_cast<HBRUSH>(SendMessageA(
+        panel, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(label)));
+    LOGBRUSH lb{};
+    ASSERT_TRUE(GetObjectA(brush, sizeof lb, &lb));
+    EXPECT_EQ(lb.lbColor, RGB(255, 255, 255));
+    EXPECT_EQ(GetTextColor(dc), RGB(255, 206, 206));
+    EXPECT_EQ(GetBkMode(dc), TRANSPARENT);
+    ReleaseDC(label, dc);
+}
+
+std::string ReadSourceFile(const std::string& relative) {
+    const char* src = std::getenv("TARNWICK_SOURCE_DIR");
+    if (!src)
+        return {};
+    std::ifstream in(std::string("Z:") + src + "/" + relative, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST_F(FormTest, PicturesAreDecodedByTheSystemAndShownUnscaled) {
+    const std::string jpeg = ReadSourceFile("resources/header1.jpg");
+    ASSERT_GT(jpeg.size(), 100u) << "TARNWICK_SOURCE_DIR must name the sources";
+    HBITMAP bitmap = DecodePicture(jpeg.data(), jpeg.size());
+    ASSERT_NE(bitmap, nullptr);
+    BITMAP bm{};
+    ASSERT_TRUE(GetObjectA(bitmap, sizeof bm, &bm));
+    EXPECT_GT(bm.bmWidth, 0);
+    EXPECT_GT(bm.bmHeight, 0);
+
+    EXPECT_EQ(DecodePicture("not a picture at all", 20), nullptr);
+    EXPECT_EQ(DecodePicture(nullptr, 0), nullptr);
+
+    ProbeForm* form = Make(DialogLayout("TProbeDialog"));
+    const Image image(form->Control("Image"));
+    EXPECT_EQ(image.Picture(), nullptr); // the layout names no picture
+    image.SetPicture(bitmap);
+    EXPECT_NE(image.Picture(), nullptr);
+    const RECT r = image.Bounds();
+    EXPECT_EQ(r.right - r.left, form->Scale(40)); // the layout's size, not the picture's
+    EXPECT_EQ(r.bottom - r.top, form->Scale(20));
+    image.SetPicture(nullptr);
+    DeleteObject(bitmap);
+}
+
+} // namespace
