@@ -1,0 +1,42 @@
+// The program's entry: the application object, the command window (which makes the database
+// editor) and the configuration window, all hidden; then the message loop.
+#include "app/Tarnwick.h"
+#include "forms/Config.h"
+#include "toolkit/Application.h"
+#include "toolkit/Win32System.h"
+
+#include <windows.h>
+
+namespace {
+
+// DLLs are looked up in the system folder only, so that a DLL dropped beside a portable exe is
+// never loaded in place of the system's. Older systems without the call keep their own order.
+void RestrictDllSearch() {
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    if (!kernel)
+        return;
+    const auto fn = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    if (fn)
+        (void)fn(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    RestrictDllSearch();
+    toolkit::Win32System system;
+    toolkit::Application application(system);
+    try {
+        application.Initialize();
+        application.SetTitle("Tarnwick");
+        application.CreateForm<TTarnwick>();
+        application.CreateForm<TF_Config>();
+        application.ShowMainForm = false;
+        application.Run();
+    } catch (...) {
+        toolkit::ReportCurrentException();
+    }
+    return 0;
+}

@@ -1,0 +1,209 @@
+#include "app/Tarnwick.h"
+
+#include "app/KeyEntry.h"
+#include "data/Settings.h"
+#include "forms/Config.h"
+#include "forms/Database.h"
+#include "gen/Gen_func.h"
+#include "toolkit/Application.h"
+
+TTarnwick* Tarnwick = nullptr;
+
+namespace {
+constexpr int kEdit1 = 100;
+constexpr const char* kHotKeyAtomName = "TARNWICK";
+} // namespace
+
+toolkit::TFormSpec TTarnwick::Layout() {
+    using namespace toolkit;
+    TFormSpec spec;
+    spec.ClassName = "TTarnwick";
+    spec.Caption = "Tarnwick";
+    spec.Border = TBorderStyle::None;
+    spec.StayOnTop = true;
+    spec.AlphaBlend = true;
+    spec.Left = 293;
+    spec.Top = 236;
+    spec.ClientWidth = 213;
+    spec.ClientHeight = 49;
+
+    TControlSpec edit;
+    edit.Kind = TControlKind::Edit;
+    edit.Name = "Edit1";
+    edit.Id = kEdit1;
+    edit.Left = 0;
+    edit.Top = 0;
+    edit.Width = 129;
+    edit.Height = 18;
+    edit.Caption = "TEXT";
+    edit.TabOrder = 0;
+    edit.Font = TFontSpec{"MS Sans Serif", -11, true, kColorWindowText};
+    edit.UpperCase = true;
+    edit.Flat = true;
+    spec.Controls.push_back(edit);
+    return spec;
+}
+
+TTarnwick::TTarnwick() : TForm(nullptr, Layout()) {
+    Tarnwick = this;
+    Edit1 = toolkit::Edit(Control("Edit1"));
+    toolkit::TControlEvents& events = Events(Edit1.Handle());
+    events.OnKeyPress = [this](char& key) { Edit1KeyPress(key); };
+    events.OnMouseDown = [this](toolkit::TMouseButton b, toolkit::TShiftState s, int x, int y) {
+        Edit1MouseDown(b, s, x, y);
+    };
+    events.OnMouseMove = [this](toolkit::TShiftState s, int x, int y) { Edit1MouseMove(s, x, y); };
+    events.OnMouseUp = [this](toolkit::TMouseButton b, toolkit::TShiftState s, int x, int y) {
+        Edit1MouseUp(b, s, x, y);
+    };
+    OnCreate = [this] { FormCreate(); };
+    OnShow = [this] { FormShow(); };
+    CreateComponents();
+    FinishCreate();
+}
+
+TTarnwick::~TTarnwick() {
+    if (Tarnwick == this)
+        Tarnwick = nullptr;
+}
+
+void TTarnwick::CreateComponents() {
+    using toolkit::TComponent;
+
+    ImageList1 = new toolkit::TImageList(this);
+    ImageList1->SetName("ImageList1");
+    // The program's own picture; a program without it (a test) shows the application icon.
+    if (auto icon = static_cast<HICON>(
+            LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, 16, 16, 0))) {
+        try {
+            (void)ImageList1->AddIcon(icon);
+        } catch (...) {
+            (void)DestroyIcon(icon);
+            throw;
+        }
+        (void)DestroyIcon(icon);
+    } else {
+        (void)ImageList1->AddIcon(toolkit::App->Icon());
+    }
+
+    PopupMenu1 = new toolkit::TPopupMenu(this);
+    PopupMenu1->SetName("PopupMenu1");
+    PopupMenu1->Add(
+        "Execute1", "Execute", [this](TComponent*) { Execute1Click(); }, true);
+    PopupMenu1->Add("Database1", "Database", [this](TComponent*) { Database1Click(); });
+    PopupMenu1->Add("Cofiguration1", "Cofiguration", [this](TComponent*) { Cofiguration1Click(); });
+    PopupMenu1->Add("N1", "-");
+    PopupMenu1->Add("Exit1", "Exit", [this](TComponent*) { Exit1Click(); });
+
+    // The tray icon as the layout sets it up: shown at once, then the rest, then Loaded puts
+    // image 0 of ImageList1 into it.
+    TrayIcon1 = new TTrayIcon(this);
+    TrayIcon1->SetName("TrayIcon1");
+    TrayIcon1->BeginLoading();
+    TrayIcon1->SetVisible(true);
+    TrayIcon1->SetPopupMenu(PopupMenu1);
+    TrayIcon1->SetHide(true);
+    TrayIcon1->SetRestoreOn(imNone);
+    TrayIcon1->SetPopupMenuOn(imRightClickUp);
+    TrayIcon1->SetIcons(ImageList1);
+    TrayIcon1->Loaded();
+}
+
+void TTarnwick::FormCreate() {
+    // The window is exactly the input line.
+    SetWidth(Scale(129));
+    SetHeight(Scale(18));
+
+    ExeFolder = ExtractFolder(toolkit::App->Sys().ModuleFileName()) + "\\";
+
+    toolkit::App->CreateForm<TF_Database>();
+
+    TSettings settings;
+    ReadSettings(SettingsPath(), F_Database->Entries, settings);
+    SetLeft(settings.Left);
+    SetTop(settings.Top);
+    SetAlphaBlend(true);
+    SetAlphaBlendValue(static_cast<std::uint8_t>(settings.AlphaBlendValue & 0xFF));
+    Web = settings.Web;
+    NoEnter = settings.NoEnter;
+    Sound = settings.Sound;
+    hKey = settings.hKey;
+
+    ApplyHotKey();
+}
+
+void TTarnwick::ApplyHotKey() {
+    const THotKey hotKey = DecodeHotKey(static_cast<std::uint16_t>(hKey & 0xFFFF));
+    if (hotKey.Key != 0 && HotKeyAtom == 0) {
+        HotKeyAtom = GlobalAddAtomA(kHotKeyAtomName);
+    } else if (hotKey.Key == 0 && HotKeyAtom != 0) {
+        (void)GlobalDeleteAtom(HotKeyAtom);
+        HotKeyAtom = 0;
+    }
+    if (hotKey.Key != 0)
+        (void)RegisterHotKey(Handle(), HotKeyAtom, HotKeyModifiers(hotKey), hotKey.Key);
+}
+
+void TTarnwick::Dispatch(toolkit::TMessage& message) {
+    if (message.Msg == WM_HOTKEY) {
+        WMHotKey(message);
+        return;
+    }
+    TForm::Dispatch(message);
+}
+
+void TTarnwick::WMHotKey(toolkit::TMessage&) {
+    CallUp();
+}
+
+void TTarnwick::CallUp() {
+    Show();
+    (void)SetForegroundWindow(Handle());
+    (void)SetActiveWindow(Handle());
+}
+
+void TTarnwick::FormShow() {
+    Edit1.SetText("");
+}
+
+void TTarnwick::Edit1KeyPress(char& Key) {
+    const TCommandOptions options{Web, NoEnter, Sound};
+    if (CommandKeyPress(Key, Edit1.Text(), options, F_Database->Entries, toolkit::App->Sys(),
+                        Handle()))
+        Hide();
+}
+
+void TTarnwick::Edit1MouseDown(toolkit::TMouseButton, toolkit::TShiftState, int X, int Y) {
+    GrabX = X;
+    GrabY = Y;
+}
+
+void TTarnwick::Edit1MouseMove(toolkit::TShiftState Shift, int, int) {
+    if (!Shift.Contains(toolkit::TShiftFlag::Left))
+        return;
+    // The live cursor, not the event's point: the window moves under the mouse meanwhile.
+    std::int32_t x = 0, y = 0;
+    GetCursorXY(x, y);
+    SetLeft(x - GrabX);
+    SetTop(y - GrabY);
+}
+
+void TTarnwick::Edit1MouseUp(toolkit::TMouseButton, toolkit::TShiftState, int, int) {
+    WritePosition(SettingsPath(), Left(), Top());
+}
+
+void TTarnwick::Execute1Click() {
+    CallUp();
+}
+
+void TTarnwick::Database1Click() {
+    F_Database->Show();
+}
+
+void TTarnwick::Cofiguration1Click() {
+    F_Config->Show();
+}
+
+void TTarnwick::Exit1Click() {
+    toolkit::App->Terminate();
+}
