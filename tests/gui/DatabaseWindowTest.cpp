@@ -3,6 +3,7 @@
 // folder, and a close request that hides instead of ending the launcher. The Recorder answers the
 // delete question and both dialogs.
 #include "app/KeyEntry.h"
+#include "app/Tarnwick.h"
 #include "forms/Database.h"
 #include "support/Recorder.h"
 #include "toolkit/Application.h"
@@ -613,6 +614,59 @@ TEST_F(DatabaseWindowTest, TheCommandWindowLaunchesANewKeywordBeforeOk) {
     EXPECT_TRUE(
         CommandKeyPress(key, line, TCommandOptions{}, F_Database->Entries, recorder, nullptr));
     EXPECT_EQ(recorder.Only("execute").size(), 1u);
+}
+
+// The editor inside the launcher as the program builds it: the command window makes it at start,
+// loads the settings file into it, shows it from the tray menu and matches its live list.
+TEST(DatabaseInTheLauncher, ANewKeywordLaunchesBeforeOkAndIsLostWithoutIt) {
+    const std::string folder = MakeTempFolder();
+    const std::string ini = folder + "\\Tarnwick.ini";
+    (void)WritePrivateProfileStringA("DBSYSTEM", "Count", "1", ini.c_str());
+    (void)WritePrivateProfileStringA("DATABASE", "Name0", "Alpha", ini.c_str());
+    (void)WritePrivateProfileStringA("DATABASE", "Keyword0", "ALPHA", ini.c_str());
+    testing_support::Recorder recorder;
+    recorder.ModulePath = folder + "\\Tarnwick.exe";
+    {
+        Application app(recorder);
+        app.Initialize();
+        app.SetTitle("Tarnwick");
+        TTarnwick* tarnwick = app.CreateForm<TTarnwick>();
+        ASSERT_NE(F_Database, nullptr);
+        EXPECT_EQ(app.MainForm(), F_Database);
+
+        tarnwick->Database1Click();
+        app.ProcessMessages();
+        ASSERT_TRUE(F_Database->Visible());
+        EXPECT_EQ(F_Database->ListBox1.Item(0), "Alpha");
+        F_Database->Button1.Click();
+        F_Database->Edit1.SetText("Calc");
+        F_Database->Edit2.SetText("C:\\Windows\\calc.exe");
+        for (const char c : std::string("calc"))
+            (void)SendMessageA(F_Database->Edit5.Handle(), WM_CHAR, static_cast<unsigned char>(c),
+                               1);
+        F_Database->Button1.Click();
+
+        // Typed into the command window's input line, before the editor's OK.
+        tarnwick->Execute1Click();
+        for (const char c : std::string("calc"))
+            (void)SendMessageA(tarnwick->Edit1.Handle(), WM_CHAR, static_cast<unsigned char>(c), 1);
+        const auto launches = recorder.Only("execute");
+        ASSERT_EQ(launches.size(), 1u);
+        EXPECT_EQ(launches[0].Args[1], "C:\\Windows\\calc.exe");
+        EXPECT_FALSE(tarnwick->Visible());
+
+        // Alt+F4 at the editor, the main window: the launcher runs on.
+        F_Database->Edit1.SetFocus();
+        (void)PostMessageA(F_Database->Edit1.Handle(), WM_SYSKEYDOWN, VK_F4, 0x203E0001);
+        app.ProcessMessages();
+        EXPECT_FALSE(F_Database->Visible());
+        EXPECT_FALSE(app.Terminated());
+        EXPECT_TRUE(IsWindow(tarnwick->Handle()));
+    }
+    // Ended without OK: the file holds the old database.
+    EXPECT_EQ(IniValue(ini, "DBSYSTEM", "Count"), "1");
+    EXPECT_EQ(IniValue(ini, "DATABASE", "Name1"), "<missing>");
+    RemoveFolder(folder);
 }
 
 // ---- the file and folder buttons ---------------------------------------------------------------
