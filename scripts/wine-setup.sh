@@ -38,6 +38,12 @@ setsid "$WINE" wineboot -i </dev/null >/dev/null 2>&1
 setsid "$WINESERVER" -p </dev/null >/dev/null 2>&1 &
 sleep 0.2
 
+# Wine's own fonts (MS Sans Serif, Tahoma, Wingdings...) into the prefix, so that the windows are
+# drawn with the faces they ask for rather than a fallback.
+if [ -d /usr/share/wine/fonts ]; then
+  cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+fi
+
 # The browser and mailer stand-in: appends each address it is handed to browser.log.
 cat >"$state/browser-standin.sh" <<STANDIN
 #!/bin/sh
