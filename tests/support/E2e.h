@@ -1,0 +1,108 @@
+// Driving the real Tarnwick.exe from a second process under Wine: a throw-away folder holding the
+// exe (its settings file lives beside it) and the marker program, the process, its windows found
+// by class name, and the inputs a user gives (hot key, typing, the tray menu, dragging).
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// A Unix path from the environment variable `name` as a Windows path (Z:\...); empty if unset.
+std::string EnvWindowsPath(const char* name);
+
+// Waits until `done` holds, pumping this thread's messages meanwhile; false after `ms`.
+bool WaitFor(const std::function<bool()>& done, int ms = 10000);
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& text);
+bool FileExists(const std::string& path);
+
+// An integer of the settings file as the platform reads it; `missing` when absent.
+int IniInt(const std::string& path, const char* section, const char* key, int missing);
+
+// The top-level windows of process `pid` of window class `cls` (all when cls is null).
+std::vector<HWND> ProcessWindows(DWORD pid, const char* cls, bool visibleOnly = false);
+std::string ClassOf(HWND hwnd);
+// The text of a window of another process (asks the window itself).
+std::string TextOf(HWND hwnd);
+
+// A fresh folder with Tarnwick.exe and marker.exe in it (paths from TARNWICK_EXE and
+// TARNWICK_MARKER), removed with everything in it at the end.
+class Folder {
+public:
+    explicit Folder(const std::string& tag);
+    ~Folder();
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+
+    const std::string& Path() const { return path_; } // ends in a backslash
+    std::string Settings() const { return path_ + "Tarnwick.ini"; }
+    std::string Marker() const { return path_ + "marker.exe"; }
+    std::string MarkerLog() const { return path_ + "marker.log"; }
+    bool Ready() const { return ready_; }
+
+private:
+    std::string path_;
+    bool ready_ = false;
+};
+
+// One run of Tarnwick.exe from a folder.
+class Launcher {
+public:
+    explicit Launcher(const Folder& folder) : folder_(folder) {}
+    ~Launcher();
+    Launcher(const Launcher&) = delete;
+    Launcher& operator=(const Launcher&) = delete;
+
+    // Starts the program and waits until its command window and tray icon window exist.
+    bool Start();
+    bool Running() const;
+    // Waits for the end of the process; its exit code, or STILL_ACTIVE after `ms`.
+    DWORD WaitForExit(int ms);
+    DWORD Pid() const { return pi_.dwProcessId; }
+
+    HWND Command() const { return command_; }
+    HWND Edit() const { return edit_; }
+    HWND Tray() const { return tray_; }
+    bool CommandVisible() const { return IsWindowVisible(command_) != FALSE; }
+    RECT CommandRect() const;
+    std::string Line() const { return TextOf(edit_); }
+    // Our windows that are visible now (message boxes and menus included).
+    std::vector<HWND> VisibleWindows() const { return ProcessWindows(Pid(), nullptr, true); }
+
+    // WM_HOTKEY as the system posts it for a registered hot key.
+    void HotKey(WPARAM id = 1);
+    // Posts each character to the input line as a keyboard would deliver it.
+    void Type(const std::string& text);
+    // Right-button release over the tray icon, then `downs` presses of the Down key and Enter
+    // in the menu that opens. False when no menu came up.
+    bool ChooseFromTrayMenu(int downs);
+    // The open menu window of the process, if any.
+    HWND OpenMenu() const;
+    // Presses the left button at (x, y) of the input line and moves the cursor to the screen
+    // point (sx, sy) with the button held; Release lets go.
+    void Drag(int x, int y, int sx, int sy);
+    void Release();
+    // A click of `button` (WM_LBUTTONDOWN / WM_RBUTTONDOWN ...) at (x, y) of the input line.
+    void Click(UINT down, UINT up, WPARAM keys, int x, int y);
+    // Waits for the program to have handled everything posted so far.
+    void Settle();
+
+    // The message box of the process, or null.
+    HWND MessageBoxWindow() const;
+    // Every text shown in a message box (its caption first).
+    std::vector<std::string> MessageBoxTexts(HWND box) const;
+
+private:
+    const Folder& folder_;
+    PROCESS_INFORMATION pi_{};
+    HWND command_ = nullptr;
+    HWND edit_ = nullptr;
+    HWND tray_ = nullptr;
+};
+
+} // namespace e2e

@@ -1,0 +1,308 @@
+#include "support/E2e.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+namespace e2e {
+
+namespace {
+
+constexpr UINT kTrayCallback = WM_USER + 1; // the tray icon's callback message
+
+void Pump() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+void RemoveTree(const std::string& folder) {
+    WIN32_FIND_DATAA fd;
+    HANDLE find = FindFirstFileA((folder + "*").c_str(), &fd);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = fd.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            const std::string path = folder + name;
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(path + "\\");
+            else
+                DeleteFileA(path.c_str());
+        } while (FindNextFileA(find, &fd));
+        FindClose(find);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+struct Search {
+    DWORD Pid;
+    const char* Cls;
+    bool VisibleOnly;
+    std::vector<HWND> Found;
+};
+
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM lp) {
+    auto* s = reinterpret_cast<Search*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != s->Pid)
+        return TRUE;
+    if (s->VisibleOnly && !IsWindowVisible(hwnd))
+        return TRUE;
+    if (s->Cls && lstrcmpiA(ClassOf(hwnd).c_str(), s->Cls) != 0)
+        return TRUE;
+    s->Found.push_back(hwnd);
+    return TRUE;
+}
+
+BOOL CALLBACK CollectText(HWND hwnd, LPARAM lp) {
+    auto* texts = reinterpret_cast<std::vector<std::string>*>(lp);
+    if (lstrcmpiA(ClassOf(hwnd).c_str(), "Static") == 0) {
+        const std::string text = TextOf(hwnd);
+        if (!text.empty())
+            texts->push_back(text);
+    }
+    return TRUE;
+}
+
+} // namespace
+
+std::string EnvWindowsPath(const char* name) {
+    const char* value = std::getenv(name);
+    if (!value || !*value)
+        return {};
+    std::string path = value;
+    if (path[0] == '/')
+        path = "Z:" + path;
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+bool WaitFor(const std::function<bool()>& done, int ms) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (done())
+            return true;
+        if (static_cast<int>(GetTickCount() - start) > ms)
+            return false;
+        Pump();
+        Sleep(20);
+    }
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFile(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
+bool FileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+int IniInt(const std::string& path, const char* section, const char* key, int missing) {
+    return static_cast<int>(GetPrivateProfileIntA(section, key, missing, path.c_str()));
+}
+
+std::vector<HWND> ProcessWindows(DWORD pid, const char* cls, bool visibleOnly) {
+    Search s{pid, cls, visibleOnly, {}};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&s));
+    return s.Found;
+}
+
+std::string ClassOf(HWND hwnd) {
+    char name[128] = "";
+    GetClassNameA(hwnd, name, sizeof name);
+    return name;
+}
+
+std::string TextOf(HWND hwnd) {
+    char text[1024] = "";
+    DWORD_PTR got = 0;
+    if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                             SMTO_ABORTIFHUNG, 5000, &got))
+        return {};
+    return std::string(text, got);
+}
+
+Folder::Folder(const std::string& tag) {
+    char temp[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, temp);
+    path_ = std::string(temp) + "tarnwick-e2e-" + tag + "-" +
+            std::to_string(GetCurrentProcessId()) + "\\";
+    RemoveTree(path_);
+    CreateDirectoryA(path_.c_str(), nullptr);
+    const std::string exe = EnvWindowsPath("TARNWICK_EXE");
+    const std::string marker = EnvWindowsPath("TARNWICK_MARKER");
+    ready_ = !exe.empty() && !marker.empty() &&
+             CopyFileA(exe.c_str(), (path_ + "Tarnwick.exe").c_str(), FALSE) &&
+             CopyFileA(marker.c_str(), Marker().c_str(), FALSE);
+}
+
+Folder::~Folder() {
+    RemoveTree(path_);
+}
+
+Launcher::~Launcher() {
+    if (pi_.hProcess) {
+        if (Running()) {
+            // The user's way out first; the hard way if that fails.
+            if (!tray_ || !ChooseFromTrayMenu(4) || WaitForExit(5000) == STILL_ACTIVE)
+                TerminateProcess(pi_.hProcess, 1);
+            WaitForSingleObject(pi_.hProcess, 5000);
+        }
+        CloseHandle(pi_.hThread);
+        CloseHandle(pi_.hProcess);
+    }
+}
+
+bool Launcher::Start() {
+    const std::string exe = folder_.Path() + "Tarnwick.exe";
+    std::string commandLine = "\"" + exe + "\"";
+    // Started from another folder: the settings file is found beside the exe, not in the
+    // current directory.
+    char temp[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, temp);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, temp,
+                        &si, &pi_))
+        return false;
+    const bool up = WaitFor(
+        [&] {
+            auto commands = ProcessWindows(Pid(), "TTarnwick");
+            auto trays = ProcessWindows(Pid(), "TTrayIcon");
+            if (commands.empty() || trays.empty())
+                return false;
+            command_ = commands.front();
+            tray_ = trays.front();
+            edit_ = FindWindowExA(command_, nullptr, "Edit", nullptr);
+            return edit_ != nullptr;
+        },
+        20000);
+    if (up)
+        Settle();
+    return up;
+}
+
+bool Launcher::Running() const {
+    return pi_.hProcess && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+DWORD Launcher::WaitForExit(int ms) {
+    WaitFor([&] { return !Running(); }, ms);
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(pi_.hProcess, &code);
+    return code;
+}
+
+RECT Launcher::CommandRect() const {
+    RECT rc{};
+    GetWindowRect(command_, &rc);
+    return rc;
+}
+
+void Launcher::Settle() {
+    // Posted messages are handled in order: once the program is idle again, all of ours are.
+    Sleep(50);
+    WaitForInputIdle(pi_.hProcess, 5000);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(command_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+    Sleep(50);
+}
+
+void Launcher::HotKey(WPARAM id) {
+    PostMessageA(command_, WM_HOTKEY, id, MAKELPARAM(MOD_CONTROL | MOD_ALT, 'T'));
+    Settle();
+}
+
+void Launcher::Type(const std::string& text) {
+    for (const char c : text)
+        PostMessageA(edit_, WM_CHAR, static_cast<unsigned char>(c), 1);
+    Settle();
+}
+
+HWND Launcher::OpenMenu() const {
+    auto menus = ProcessWindows(Pid(), "#32768", true);
+    return menus.empty() ? nullptr : menus.front();
+}
+
+bool Launcher::ChooseFromTrayMenu(int downs) {
+    PostMessageA(tray_, kTrayCallback, 0, WM_RBUTTONUP);
+    HWND menu = nullptr;
+    if (!WaitFor([&] { return (menu = OpenMenu()) != nullptr; }, 5000))
+        return false;
+    for (int i = 0; i < downs; ++i) {
+        PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+        Sleep(30);
+    }
+    PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+    WaitFor([&] { return OpenMenu() == nullptr || !Running(); }, 5000);
+    if (Running())
+        Settle();
+    return true;
+}
+
+void Launcher::Click(UINT down, UINT up, WPARAM keys, int x, int y) {
+    PostMessageA(edit_, down, keys, MAKELPARAM(x, y));
+    PostMessageA(edit_, up, 0, MAKELPARAM(x, y));
+    Settle();
+}
+
+void Launcher::Drag(int x, int y, int sx, int sy) {
+    // Wine moves the cursor only for a process that has joined the desktop with a window.
+    static HWND joined = [] {
+        HWND w = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+        Pump();
+        return w;
+    }();
+    (void)joined;
+    POINT origin{0, 0};
+    ClientToScreen(edit_, &origin);
+    SetCursorPos(origin.x + x, origin.y + y);
+    PostMessageA(edit_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    Settle();
+    SetCursorPos(sx, sy);
+    // The program reads the cursor itself; Wine may show it the new place only a moment later,
+    // so the move is repeated, as a hand's drag brings many moves, until the window follows.
+    const RECT before = CommandRect();
+    for (int i = 0; i < 5; ++i) {
+        PostMessageA(edit_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(sx - origin.x, sy - origin.y));
+        Settle();
+        const RECT now = CommandRect();
+        if (now.left != before.left || now.top != before.top)
+            break;
+    }
+}
+
+void Launcher::Release() {
+    POINT cursor{0, 0};
+    GetCursorPos(&cursor);
+    ScreenToClient(edit_, &cursor);
+    PostMessageA(edit_, WM_LBUTTONUP, 0, MAKELPARAM(cursor.x, cursor.y));
+    Settle();
+}
+
+HWND Launcher::MessageBoxWindow() const {
+    auto boxes = ProcessWindows(Pid(), "#32770", true);
+    return boxes.empty() ? nullptr : boxes.front();
+}
+
+std::vector<std::string> Launcher::MessageBoxTexts(HWND box) const {
+    std::vector<std::string> texts{TextOf(box)};
+    EnumChildWindows(box, CollectText, reinterpret_cast<LPARAM>(&texts));
+    return texts;
+}
+
+} // namespace e2e
