@@ -80,6 +80,12 @@ foreach(_kind gui e2e)
       target_sources(${_kind}_${_name} PRIVATE ${CMAKE_SOURCE_DIR}/resources/Headers.rc)
     endif()
     tarnwick_wine_test(${_kind}.${_name} ${_kind}_${_name} DESKTOP)
+    if(_kind STREQUAL e2e)
+      # The real program and the marker it launches, handed to the driver by path.
+      add_dependencies(${_kind}_${_name} Tarnwick marker)
+      set_property(TEST ${_kind}.${_name} APPEND PROPERTY ENVIRONMENT
+                   "TARNWICK_EXE=$<TARGET_FILE:Tarnwick>" "TARNWICK_MARKER=$<TARGET_FILE:marker>")
+    endif()
   endforeach()
 endforeach()
 
