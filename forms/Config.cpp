@@ -291,6 +291,13 @@ void TF_Config::MakeBackdrop(const Label& label) {
         (void)BitBlt(dc, overlap.left - at.left, overlap.top - at.top, overlap.right - overlap.left,
                      overlap.bottom - overlap.top, source, overlap.left - box.left,
                      overlap.top - box.top, SRCCOPY);
+        // The version label hangs a few pixels below its picture; the picture's last row goes
+        // on under it, so that the light text keeps the dark badge behind it to the end.
+        if (at.bottom > shown.bottom)
+            (void)StretchBlt(dc, overlap.left - at.left, shown.bottom - at.top,
+                             overlap.right - overlap.left, at.bottom - shown.bottom, source,
+                             overlap.left - box.left, shown.bottom - 1 - box.top,
+                             overlap.right - overlap.left, 1, SRCCOPY);
         (void)SelectObject(source, oldSource);
     }
     (void)SelectObject(dc, oldTarget);

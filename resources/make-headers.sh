@@ -2,7 +2,7 @@
 # Regenerates the header pictures of the database editor and the configuration window:
 #   header1.jpg  73 x 85   a key cap with a launch arrow
 #   header2.jpg 172 x 30   the word mark
-#   header3.jpg 200 x 45   the tag line over a band that the red-tinted "ver 1.0" label sits on
+#   header3.jpg 200 x 45   the tag line, and a badge for the red-tinted "ver 1.0" label
 # Needs Debian's imagemagick (/usr/bin/convert) and the DejaVu fonts.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -32,13 +32,14 @@ ink='#3a3a3a'
   -annotate +2+0 'Tarnwick' \
   "${jpeg[@]}" "$here/header2.jpg"
 
-# The tag line, and below it a band fading from deep red into the white panel.
+# The tag line over a thin rule, and the badge that the red-tinted "ver 1.0" label sits on. The
+# label is 46 pixels wide at x 8 of this picture and hangs 4 pixels below it; the windows carry
+# the badge's last row on under the label.
 "$convert" -size 200x45 xc:white \
   -font DejaVu-Sans -pointsize 11 -fill "$ink" -gravity northwest \
   -annotate +2+4 'keyword launcher' \
-  -fill '#b0b0b0' -draw "line 2,22 150,22" \
-  \( -size 13x200 gradient:"$deep"-white -rotate -90 \) \
-  -gravity northwest -geometry +0+32 -composite \
+  \( -size 1x150 gradient:'#b0b0b0'-white -rotate -90 \) -geometry +2+22 -composite \
+  -fill "$deep" -draw "roundrectangle 8,33 53,52 4,4" \
   "${jpeg[@]}" "$here/header3.jpg"
 
 ls -l "$here"/header?.jpg

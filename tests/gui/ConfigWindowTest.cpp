@@ -339,6 +339,32 @@ TEST_F(ConfigWindowTest, WindowIsBuiltAsItsLayoutSays) {
     EXPECT_EQ(GetParent(w.Label8.Handle()), w.Panel1.Handle());
 }
 
+TEST_F(ConfigWindowTest, HeaderShowsThePicturesAtTheirSizes) {
+    Start("[SYSTEM]\nhKey=3070\nAlphaBlendValue=200\n");
+    PutRunText(exe_);
+    F_Config->Show();
+    const struct {
+        const toolkit::Image* Image;
+        LONG Width, Height;
+    } pictures[] = {
+        {&F_Config->Image1, 73, 85}, {&F_Config->Image2, 172, 30}, {&F_Config->Image3, 200, 45}};
+    for (const auto& p : pictures) {
+        BITMAP info{};
+        ASSERT_NE(p.Image->Picture(), nullptr);
+        ASSERT_TRUE(GetObjectA(p.Image->Picture(), sizeof info, &info));
+        EXPECT_EQ(info.bmWidth, p.Width);
+        EXPECT_EQ(info.bmHeight, p.Height);
+    }
+    // Set TARNWICK_HOLD_SECONDS to keep the window on screen for a screenshot.
+    if (const char* hold = std::getenv("TARNWICK_HOLD_SECONDS")) {
+        SetForegroundWindow(F_Config->Handle());
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(std::atoi(hold));
+        while (std::chrono::steady_clock::now() < until)
+            Pump();
+    }
+    F_Config->Button2.Click();
+}
+
 // ---- Start with Windows ------------------------------------------------------------------------
 
 TEST_F(ConfigWindowTest, RunValueIsRecognisedOnlyAsTheExactPathInAnyLetterCase) {
