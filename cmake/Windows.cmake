@@ -93,3 +93,12 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e)
   # The stand-in that end-to-end launches start: records its arguments and working folder.
   add_executable(marker tests/support/marker.cpp)
 endif()
+
+# Benchmarks: one program per bench/*.cpp, named after its file. scripts/bench.sh builds and runs
+# them under Wine; they print figures and are not tests.
+file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
+foreach(_src IN LISTS BENCH_SOURCES)
+  get_filename_component(_name ${_src} NAME_WE)
+  add_executable(${_name} ${_src})
+  target_link_libraries(${_name} PRIVATE tarnwick_portable)
+endforeach()

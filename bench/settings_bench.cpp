@@ -1,0 +1,165 @@
+// Prints how long the settings file takes to load (the start-up read) and to save (the database
+// editor's OK) for 100, 1,000 and 10,000 entries: ReadSettings and WriteDatabase beside the same
+// work done with one platform private-profile call per key. The per-key runs grow with the square
+// of the entry count; a run whose estimate from the size before exceeds the budget is skipped.
+//   settings_bench [budget seconds, default 180]
+#include "data/Settings.h"
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+template <class F> double Seconds(F&& f) {
+    const auto start = std::chrono::steady_clock::now();
+    f();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Best of a few runs, for the fast ones.
+template <class F> double BestSeconds(int runs, F&& f) {
+    double best = 1e30;
+    for (int i = 0; i < runs; ++i) {
+        const double t = Seconds(f);
+        best = t < best ? t : best;
+    }
+    return best;
+}
+
+TEntries MakeEntries(int n) {
+    TEntries entries;
+    entries.Resize(n);
+    for (int i = 0; i < n; ++i) {
+        const std::string k = std::to_string(i);
+        TDBItem& e = entries.At(i);
+        e.Name = "Program " + k;
+        e.Filename = "C:\\Program Files\\Vendor " + k + "\\program" + k + ".exe";
+        e.Directory = "C:\\Program Files\\Vendor " + k;
+        e.Params = "/open \"C:\\Users\\me\\Documents\\file " + k + ".txt\"";
+        e.Keyword = "P" + k;
+    }
+    return entries;
+}
+
+const char* const Fields[] = {"Name", "Filename", "Directory", "Params", "Keyword"};
+
+void PlatformSave(const std::string& path, const TEntries& entries) {
+    (void)WritePrivateProfileStringA("DBSYSTEM", "Count", std::to_string(entries.Count()).c_str(),
+                                     path.c_str());
+    for (int i = 0; i < entries.Count(); ++i) {
+        const TDBItem& e = entries.At(i);
+        const std::string* values[] = {&e.Name, &e.Filename, &e.Directory, &e.Params, &e.Keyword};
+        for (int f = 0; f < 5; ++f)
+            (void)WritePrivateProfileStringA("DATABASE", (Fields[f] + std::to_string(i)).c_str(),
+                                             values[f]->c_str(), path.c_str());
+    }
+    (void)WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());
+}
+
+// The reads of the start-up, one call per key, into the 2,048-byte buffer a key gets.
+int PlatformLoad(const std::string& path) {
+    char buffer[2048];
+    auto read = [&](const char* section, const std::string& key, const char* def) {
+        return std::string(buffer, GetPrivateProfileStringA(section, key.c_str(), def, buffer,
+                                                            sizeof buffer, path.c_str()));
+    };
+    const int count = std::atoi(read("DBSYSTEM", "Count", "0").c_str());
+    TEntries entries;
+    entries.Resize(count);
+    for (int i = 0; i < count; ++i) {
+        TDBItem& e = entries.At(i);
+        std::string* values[] = {&e.Name, &e.Filename, &e.Directory, &e.Params, &e.Keyword};
+        for (int f = 0; f < 5; ++f)
+            *values[f] = read("DATABASE", Fields[f] + std::to_string(i), f == 0 ? "Unknown" : "");
+    }
+    for (const char* key : {"Left", "Top", "AlphaBlendValue", "Web", "NoEnter", "Sound", "hKey"})
+        (void)read("SYSTEM", key, "");
+    (void)WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());
+    return entries.Count();
+}
+
+std::string TempFolder() {
+    char temp[MAX_PATH + 1];
+    const DWORD n = GetTempPathA(sizeof temp, temp);
+    std::string folder =
+        std::string(temp, n) + "tarnwick-bench-" + std::to_string(GetCurrentProcessId()) + "\\";
+    (void)CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
+}
+
+long FileSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return -1;
+    return static_cast<long>(data.nFileSizeLow);
+}
+
+void PrintTime(double seconds) {
+    std::printf(" %12.4f", seconds);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const double budget = argc > 1 ? std::atof(argv[1]) : 180.0;
+    const std::string folder = TempFolder();
+    std::printf("Settings file, seconds (per-key runs skipped when estimated above %.0f s)\n",
+                budget);
+    std::printf("%8s %10s %12s %12s %12s %12s\n", "entries", "bytes", "ours load", "ours save",
+                "per-key load", "per-key save");
+    double lastLoad = 0, lastSave = 0;
+    int lastN = 0;
+    for (int n : {100, 1000, 10000}) {
+        const TEntries entries = MakeEntries(n);
+        const std::string ours = folder + "ours" + std::to_string(n) + ".ini";
+        const int runs = n <= 1000 ? 5 : 2;
+
+        const double oursSave = BestSeconds(runs, [&] {
+            (void)DeleteFileA(ours.c_str());
+            WriteDatabase(ours, entries);
+        });
+        TEntries loaded;
+        TSettings settings;
+        const double oursLoad = BestSeconds(runs, [&] { ReadSettings(ours, loaded, settings); });
+        if (loaded.Count() != n) {
+            std::printf("ours loaded %d of %d entries\n", loaded.Count(), n);
+            return 1;
+        }
+        std::printf("%8d %10ld", n, FileSize(ours));
+        PrintTime(oursLoad);
+        PrintTime(oursSave);
+        std::fflush(stdout);
+
+        const double scale = lastN ? (double(n) / lastN) * (double(n) / lastN) : 0;
+        const std::string platform = folder + "platform" + std::to_string(n) + ".ini";
+        if (lastN && lastLoad * scale > budget) {
+            std::printf(" %12s", "skipped");
+            lastLoad = 1e30;
+        } else {
+            lastLoad = Seconds([&] {
+                if (PlatformLoad(ours) != n)
+                    std::printf(" (wrong count)");
+            });
+            PrintTime(lastLoad);
+        }
+        std::fflush(stdout);
+        if (lastN && lastSave * scale > budget) {
+            std::printf(" %12s (about %.0f s estimated)", "skipped", lastSave * scale);
+            lastSave = 1e30;
+        } else {
+            lastSave = Seconds([&] { PlatformSave(platform, entries); });
+            PrintTime(lastSave);
+        }
+        std::printf("\n");
+        std::fflush(stdout);
+        lastN = n;
+        (void)DeleteFileA(ours.c_str());
+        (void)DeleteFileA(platform.c_str());
+    }
+    (void)RemoveDirectoryA(folder.c_str());
+    return 0;
+}
