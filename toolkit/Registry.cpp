@@ -12,26 +12,20 @@ namespace {
     throw ERegistryException(std::string(what) + " '" + name + "'");
 }
 
+// The platform takes paths below its root key without a leading backslash.
+const char* Relative(const std::string& path) {
+    return path.c_str() + (!path.empty() && path.front() == '\\' ? 1 : 0);
+}
+
 } // namespace
 
 TRegistry::~TRegistry() {
     CloseKey();
 }
 
-HKEY TRegistry::BaseFor(const std::string& path, std::string& rest) const {
-    if (!path.empty() && path.front() == '\\') {
-        rest = path.substr(1);
-        return root_;
-    }
-    rest = path;
-    return current_ ? current_ : root_;
-}
-
 bool TRegistry::KeyExists(const std::string& path) const {
-    std::string rest;
-    const HKEY base = BaseFor(path, rest);
     HKEY key = nullptr;
-    if (RegOpenKeyExA(base, rest.c_str(), 0,
+    if (RegOpenKeyExA(root_, Relative(path), 0,
                       KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS | READ_CONTROL,
                       &key) != ERROR_SUCCESS)
         return false;
@@ -40,28 +34,19 @@ bool TRegistry::KeyExists(const std::string& path) const {
 }
 
 bool TRegistry::OpenKey(const std::string& path) {
-    std::string rest;
-    const HKEY base = BaseFor(path, rest);
-    // The new path is known before the old key goes, since a relative path starts from it.
-    const std::string fullPath = (base == current_ && !currentPath_.empty() && !rest.empty())
-                                     ? currentPath_ + "\\" + rest
-                                 : base == current_ ? currentPath_ + rest
-                                                    : rest;
     HKEY key = nullptr;
-    const bool opened = RegOpenKeyExA(base, rest.c_str(), 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS;
+    const bool opened =
+        RegOpenKeyExA(root_, Relative(path), 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS;
     CloseKey();
-    if (!opened)
-        return false;
-    current_ = key;
-    currentPath_ = fullPath;
-    return true;
+    if (opened)
+        current_ = key;
+    return opened;
 }
 
 void TRegistry::CloseKey() {
     if (current_)
         (void)RegCloseKey(current_);
     current_ = nullptr;
-    currentPath_.clear();
 }
 
 bool TRegistry::ValueExists(const std::string& name) const {

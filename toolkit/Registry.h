@@ -20,11 +20,8 @@ public:
     HKEY RootKey() const { return root_; }
     // The key OpenKey opened, or null.
     HKEY CurrentKey() const { return current_; }
-    // The path of the current key below the root, without a leading backslash.
-    const std::string& CurrentPath() const { return currentPath_; }
 
-    // A path with a leading backslash is taken from the root key; one without it from the
-    // current key when there is one, else from the root key.
+    // Paths lead from the root key; a leading backslash is allowed and means the same.
 
     // True when the key can be opened for reading (query, enumerate, read control).
     bool KeyExists(const std::string& path) const;
@@ -46,12 +43,8 @@ public:
     bool DeleteValue(const std::string& name);
 
 private:
-    // Resolves a path to the key it starts from and the remainder handed to the platform.
-    HKEY BaseFor(const std::string& path, std::string& rest) const;
-
     HKEY root_;
     HKEY current_ = nullptr;
-    std::string currentPath_;
 };
 
 } // namespace toolkit

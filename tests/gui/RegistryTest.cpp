@@ -75,22 +75,6 @@ TEST_F(RegistryTest, KeyExistsAndOpenKeyNeverCreate) {
 
     ASSERT_TRUE(reg.OpenKey("\\" + path_));
     EXPECT_NE(reg.CurrentKey(), nullptr);
-    EXPECT_EQ(reg.CurrentPath(), path_);
-}
-
-TEST_F(RegistryTest, RelativePathsStartFromTheCurrentKey) {
-    HKEY sub = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(key_, "Inner", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &sub, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExA(sub, "Where", 0, REG_SZ, reinterpret_cast<const BYTE*>("inner"), 6);
-    RegCloseKey(sub);
-
-    toolkit::TRegistry reg;
-    ASSERT_TRUE(reg.OpenKey("\\" + path_));
-    EXPECT_TRUE(reg.KeyExists("Inner"));
-    ASSERT_TRUE(reg.OpenKey("Inner"));
-    EXPECT_EQ(reg.CurrentPath(), path_ + "\\Inner");
-    EXPECT_EQ(reg.ReadString("Where"), "inner");
 }
 
 TEST_F(RegistryTest, ReadsTextValues) {
