@@ -1,0 +1,294 @@
+// Prints how long the real Tarnwick.exe takes from process creation until its tray icon is there
+// and its message loop answers, with 0, 100 and 1,000 stored entries, beside a trivial program
+// (one hidden window and a message loop) measured the same way, so that the share of Wine's own
+// process start is plain. Then the program's private memory after start and after 1,000 call-ups
+// (hot key, two letters typed, Escape).
+//   StartupBench [runs, default 7]
+// TARNWICK_EXE names Tarnwick.exe and TARNWICK_TRIVIAL_EXE the trivial program, the test
+// harness's wine_keepalive.exe (Unix or Windows paths).
+// Private memory is GetProcessMemoryInfo's PrivateUsage; Wine leaves that at 0 and fills
+// PagefileUsage, the same commit charge, which is taken then.
+#include "data/Settings.h"
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* kTrivialClass = "TarnwickTestKeepAlive"; // tests/support/keepalive.cpp
+constexpr UINT kTrayCallback = WM_USER + 1;                    // the tray icon's callback message
+
+std::string WindowsPath(std::string path) {
+    if (!path.empty() && path[0] == '/')
+        path = "Z:" + path;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+double Now() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// The first top-level window of process `pid` of class `cls`.
+HWND WindowOf(DWORD pid, const char* cls) {
+    HWND w = nullptr;
+    while ((w = FindWindowExA(nullptr, w, cls, nullptr)) != nullptr) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner == pid)
+            return w;
+    }
+    return nullptr;
+}
+
+bool Answers(HWND hwnd) {
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored) != 0;
+}
+
+SIZE_T PrivateBytes(HANDLE process) {
+    PROCESS_MEMORY_COUNTERS_EX pmc{};
+    pmc.cb = sizeof pmc;
+    if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc),
+                              sizeof pmc))
+        return 0;
+    return pmc.PrivateUsage ? pmc.PrivateUsage : pmc.PagefileUsage;
+}
+
+// One started program: the trivial one or Tarnwick.exe in its folder.
+class Process {
+public:
+    // Starts `exe` and waits until window `cls` exists, the process has gone idle in its message
+    // loop and the window answers a sent message. Seconds taken, or a negative value.
+    double Start(const std::string& exe, const char* cls) {
+        std::string commandLine = "\"" + exe + "\"";
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        const double start = Now();
+        if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            nullptr, &si, &pi_))
+            return -1;
+        (void)WaitForInputIdle(pi_.hProcess, 20000);
+        const double deadline = start + 20;
+        while ((window_ = WindowOf(pi_.dwProcessId, cls)) == nullptr || !Answers(window_)) {
+            if (Now() > deadline)
+                return -1;
+            Sleep(1);
+        }
+        return Now() - start;
+    }
+    HANDLE Handle() const { return pi_.hProcess; }
+    DWORD Pid() const { return pi_.dwProcessId; }
+    HWND Window() const { return window_; }
+    bool Running() const { return WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
+
+    // Ends Tarnwick the user's way ("Exit" in its tray menu, so that its icon goes), the trivial
+    // program (which has no way out) and a Tarnwick that does not end the hard way.
+    void Stop(bool tarnwick) {
+        if (!pi_.hProcess)
+            return;
+        HWND tray = tarnwick ? WindowOf(pi_.dwProcessId, "TTrayIcon") : nullptr;
+        if (tray) {
+            PostMessageA(tray, kTrayCallback, 0, WM_RBUTTONUP);
+            HWND menu = nullptr;
+            for (int i = 0; i < 250 && !(menu = WindowOf(pi_.dwProcessId, "#32768")); ++i)
+                Sleep(20);
+            if (menu) {
+                for (int i = 0; i < 4; ++i) { // "Exit": the fourth item, past the separator
+                    PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+                    Sleep(30);
+                }
+                PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+            }
+        }
+        if (WaitForSingleObject(pi_.hProcess, tray ? 10000 : 0) != WAIT_OBJECT_0) {
+            if (tray)
+                std::fprintf(stderr, "Tarnwick.exe did not end; terminated\n");
+            TerminateProcess(pi_.hProcess, 1);
+            WaitForSingleObject(pi_.hProcess, 5000);
+        }
+        CloseHandle(pi_.hThread);
+        CloseHandle(pi_.hProcess);
+        pi_ = {};
+    }
+
+private:
+    PROCESS_INFORMATION pi_{};
+    HWND window_ = nullptr;
+};
+
+TEntries MakeEntries(int n) {
+    TEntries entries;
+    entries.Resize(n);
+    for (int i = 0; i < n; ++i) {
+        const std::string k = std::to_string(i);
+        TDBItem& e = entries.At(i);
+        e.Name = "Program " + k;
+        e.Filename = "C:\\Program Files\\Vendor " + k + "\\program" + k + ".exe";
+        e.Directory = "C:\\Program Files\\Vendor " + k;
+        e.Params = "/open \"C:\\Users\\me\\Documents\\file " + k + ".txt\"";
+        e.Keyword = "P" + k;
+    }
+    return entries;
+}
+
+// A folder holding a copy of Tarnwick.exe and a settings file with `n` entries (none for 0).
+std::string PrepareFolder(const std::string& exe, int n) {
+    char temp[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, temp);
+    const std::string folder = std::string(temp) + "tarnwick-startup-" +
+                               std::to_string(GetCurrentProcessId()) + "-" + std::to_string(n) +
+                               "\\";
+    (void)CreateDirectoryA(folder.c_str(), nullptr);
+    (void)DeleteFileA((folder + "Tarnwick.ini").c_str());
+    if (!CopyFileA(exe.c_str(), (folder + "Tarnwick.exe").c_str(), FALSE))
+        return {};
+    if (n > 0)
+        WriteDatabase(folder + "Tarnwick.ini", MakeEntries(n));
+    return folder;
+}
+
+void RemoveFolder(const std::string& folder) {
+    for (const char* name : {"Tarnwick.exe", "Tarnwick.ini"})
+        (void)DeleteFileA((folder + name).c_str());
+    (void)RemoveDirectoryA(folder.c_str());
+}
+
+struct Case {
+    std::string Label;
+    std::string Exe;
+    bool Tarnwick;
+    std::vector<double> Seconds;
+    std::vector<double> PrivateKb;
+};
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+// Hot key, "AB", Escape, each time waiting until the window has shown and hidden again.
+bool CallUps(HWND command, HWND edit, int count) {
+    auto waitVisible = [&](bool visible) {
+        for (int i = 0; i < 5000; ++i) {
+            if ((IsWindowVisible(command) != FALSE) == visible)
+                return true;
+            Sleep(1);
+        }
+        return false;
+    };
+    for (int i = 0; i < count; ++i) {
+        PostMessageA(command, WM_HOTKEY, 1, 0);
+        if (!waitVisible(true))
+            return false;
+        for (const char c : {'a', 'b', '\x1b'})
+            PostMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
+        if (!waitVisible(false))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+    const char* exeEnv = std::getenv("TARNWICK_EXE");
+    const char* trivialEnv = std::getenv("TARNWICK_TRIVIAL_EXE");
+    if (!exeEnv || !*exeEnv || !trivialEnv || !*trivialEnv) {
+        std::fprintf(stderr, "TARNWICK_EXE and TARNWICK_TRIVIAL_EXE must name the programs\n");
+        return 2;
+    }
+    const std::string exe = WindowsPath(exeEnv);
+
+    std::vector<Case> cases;
+    cases.push_back({"trivial program", WindowsPath(trivialEnv), false, {}, {}});
+    std::vector<std::string> folders;
+    for (const int n : {0, 100, 1000}) {
+        const std::string folder = PrepareFolder(exe, n);
+        if (folder.empty()) {
+            std::fprintf(stderr, "cannot copy %s\n", exe.c_str());
+            return 2;
+        }
+        folders.push_back(folder);
+        cases.push_back({"Tarnwick.exe, " + std::to_string(n) + " entries",
+                         folder + "Tarnwick.exe",
+                         true,
+                         {},
+                         {}});
+    }
+
+    // One round unmeasured (it fills the file cache), then the cases in turn, so that a slow
+    // moment of the machine spreads over all of them.
+    for (int round = 0; round <= runs; ++round) {
+        for (Case& c : cases) {
+            Process p;
+            const double t = p.Start(c.Exe, c.Tarnwick ? "TTrayIcon" : kTrivialClass);
+            if (t < 0) {
+                std::fprintf(stderr, "%s did not come up\n", c.Label.c_str());
+                p.Stop(c.Tarnwick);
+                return 1;
+            }
+            if (round > 0) {
+                c.Seconds.push_back(t);
+                c.PrivateKb.push_back(static_cast<double>(PrivateBytes(p.Handle())) / 1024.0);
+            }
+            p.Stop(c.Tarnwick);
+        }
+    }
+
+    std::printf("Start-up until the tray icon is there and the message loop answers, ms "
+                "(median of %d runs)\n",
+                runs);
+    std::printf("%-34s %8s %8s %8s %8s %12s\n", "program", "median", "min", "max", "ratio",
+                "private KB");
+    const double trivial = Median(cases[0].Seconds);
+    for (const Case& c : cases) {
+        const auto [lo, hi] = std::minmax_element(c.Seconds.begin(), c.Seconds.end());
+        std::printf("%-34s %8.1f %8.1f %8.1f %8.2f %12.0f\n", c.Label.c_str(),
+                    Median(c.Seconds) * 1000, *lo * 1000, *hi * 1000, Median(c.Seconds) / trivial,
+                    Median(c.PrivateKb));
+    }
+
+    // Memory over call-ups, with the 100-entry database.
+    Process p;
+    if (p.Start(cases[2].Exe, "TTrayIcon") < 0) {
+        std::fprintf(stderr, "Tarnwick.exe did not come up\n");
+        return 1;
+    }
+    HWND command = WindowOf(p.Pid(), "TTarnwick");
+    HWND edit = command ? FindWindowExA(command, nullptr, "Edit", nullptr) : nullptr;
+    Sleep(500);
+    const SIZE_T afterStart = PrivateBytes(p.Handle());
+    const double start = Now();
+    const bool done = edit && CallUps(command, edit, 1000);
+    const double spent = Now() - start;
+    Sleep(500);
+    const SIZE_T afterCallUps = PrivateBytes(p.Handle());
+    p.Stop(true);
+    if (!done) {
+        std::fprintf(stderr, "the call-ups did not go through\n");
+        return 1;
+    }
+    std::printf("\nPrivate memory of Tarnwick.exe (100 entries), KB\n");
+    std::printf("%-34s %12.0f\n", "after start", afterStart / 1024.0);
+    std::printf("%-34s %12.0f   (%.1f ms per call-up)\n", "after 1,000 call-ups",
+                afterCallUps / 1024.0, spent * 1000.0 / 1000);
+
+    for (const std::string& folder : folders)
+        RemoveFolder(folder);
+    return 0;
+}
