@@ -14,20 +14,20 @@ constexpr int kEdit1 = 100;
 constexpr const char* kHotKeyAtomName = "TARNWICK";
 } // namespace
 
-toolkit::TFormSpec TTarnwick::Layout() {
+toolkit::TFormLayout TTarnwick::Layout() {
     using namespace toolkit;
-    TFormSpec spec;
-    spec.ClassName = "TTarnwick";
-    spec.Caption = "Tarnwick";
-    spec.Border = TBorderStyle::None;
-    spec.StayOnTop = true;
-    spec.AlphaBlend = true;
-    spec.Left = 293;
-    spec.Top = 236;
-    spec.ClientWidth = 213;
-    spec.ClientHeight = 49;
+    TFormLayout layout;
+    layout.ClassName = "TTarnwick";
+    layout.Caption = "Tarnwick";
+    layout.Border = TBorderStyle::None;
+    layout.StayOnTop = true;
+    layout.AlphaBlend = true;
+    layout.Left = 293;
+    layout.Top = 236;
+    layout.ClientWidth = 213;
+    layout.ClientHeight = 49;
 
-    TControlSpec edit;
+    TControlLayout edit;
     edit.Kind = TControlKind::Edit;
     edit.Name = "Edit1";
     edit.Id = kEdit1;
@@ -37,11 +37,11 @@ toolkit::TFormSpec TTarnwick::Layout() {
     edit.Height = 18;
     edit.Caption = "TEXT";
     edit.TabOrder = 0;
-    edit.Font = TFontSpec{"MS Sans Serif", -11, true, kColorWindowText};
+    edit.Font = TFont{"MS Sans Serif", -11, true, kColorWindowText};
     edit.UpperCase = true;
     edit.Flat = true;
-    spec.Controls.push_back(edit);
-    return spec;
+    layout.Controls.push_back(edit);
+    return layout;
 }
 
 TTarnwick::TTarnwick() : TForm(nullptr, Layout()) {

@@ -56,7 +56,7 @@ public:
     std::string ExeFolder;        // the exe's folder plus one more backslash
 
 private:
-    static toolkit::TFormSpec Layout();
+    static toolkit::TFormLayout Layout();
     void CreateComponents();
     void CallUp();
 };

@@ -44,9 +44,9 @@ enum ControlId : int {
     idButton2,
 };
 
-TControlSpec Spec(TControlKind kind, const char* name, int id, int left, int top, int width,
-                  int height, std::string caption = {}) {
-    TControlSpec s;
+TControlLayout ControlAt(TControlKind kind, const char* name, int id, int left, int top, int width,
+                         int height, std::string caption = {}) {
+    TControlLayout s;
     s.Kind = kind;
     s.Name = name;
     s.Id = id;
@@ -58,8 +58,8 @@ TControlSpec Spec(TControlKind kind, const char* name, int id, int left, int top
     return s;
 }
 
-TFontSpec Font(const char* name, int height, bool bold, TColor color = kColorWindowText) {
-    TFontSpec f;
+TFont Font(const char* name, int height, bool bold, TColor color = kColorWindowText) {
+    TFont f;
     f.Name = name;
     f.Height = height;
     f.Bold = bold;
@@ -82,8 +82,8 @@ const char* const kExeName = "Tarnwick.exe";
 
 } // namespace
 
-TFormSpec TF_Config::Layout() {
-    TFormSpec form;
+TFormLayout TF_Config::Layout() {
+    TFormLayout form;
     form.ClassName = "TF_Config";
     form.Caption = "Tarnwick configuration";
     form.Border = TBorderStyle::Dialog;
@@ -93,7 +93,7 @@ TFormSpec TF_Config::Layout() {
     form.Color = kColorBtnFace;
 
     auto& c = form.Controls;
-    TControlSpec panel = Spec(TControlKind::Panel, "Panel1", idPanel1, 0, 0, 317, 85);
+    TControlLayout panel = ControlAt(TControlKind::Panel, "Panel1", idPanel1, 0, 0, 317, 85);
     panel.Color = kColorWhite;
     c.push_back(panel);
     // The header, as in the database editor: pictures from the program's resources.
@@ -105,28 +105,29 @@ TFormSpec TF_Config::Layout() {
                     {"Image2", idImage2, 84, 4, 172, 30, "HEADER2"},
                     {"Image3", idImage3, 84, 32, 200, 45, "HEADER3"}};
     for (const auto& p : pictures) {
-        TControlSpec image =
-            Spec(TControlKind::Image, p.Name, p.Id, p.Left, p.Top, p.Width, p.Height);
+        TControlLayout image =
+            ControlAt(TControlKind::Image, p.Name, p.Id, p.Left, p.Top, p.Width, p.Height);
         image.Parent = "Panel1";
         image.Picture = p.Picture;
         c.push_back(image);
     }
-    TControlSpec version = Spec(TControlKind::Label, "Label2", idLabel2, 92, 68, 46, 13, "ver 1.0");
+    TControlLayout version =
+        ControlAt(TControlKind::Label, "Label2", idLabel2, 92, 68, 46, 13, "ver 1.0");
     version.Parent = "Panel1";
     version.Font = Font("Verdana", -11, true, RGB(255, 206, 206));
     version.Transparent = true;
     c.push_back(version);
-    TControlSpec freeware =
-        Spec(TControlKind::Label, "Label8", idLabel8, 252, 0, 65, 14, "Freeware");
+    TControlLayout freeware =
+        ControlAt(TControlKind::Label, "Label8", idLabel8, 252, 0, 65, 14, "Freeware");
     freeware.Parent = "Panel1";
     freeware.Alignment = TAlignment::Right;
     freeware.Font = Font("Arial", -11, true, kColorSilver);
     freeware.Transparent = true;
     c.push_back(freeware);
 
-    c.push_back(Spec(TControlKind::Bevel, "Bevel1", idBevel1, 0, 85, 317, 8));
-    TControlSpec general =
-        Spec(TControlKind::Label, "Label3", idLabel3, 20, 92, 0, 0, "General options");
+    c.push_back(ControlAt(TControlKind::Bevel, "Bevel1", idBevel1, 0, 85, 317, 8));
+    TControlLayout general =
+        ControlAt(TControlKind::Label, "Label3", idLabel3, 20, 92, 0, 0, "General options");
     general.Font = Font("Verdana", -16, true);
     c.push_back(general);
 
@@ -137,46 +138,49 @@ TFormSpec TF_Config::Layout() {
     };
     const char* const boxNames[] = {"CheckBox1", "CheckBox2", "CheckBox3"};
     for (int i = 0; i < 3; ++i) {
-        TControlSpec box = Spec(TControlKind::CheckBox, boxNames[i], idCheckBox1 + i, 16,
-                                116 + 20 * i, 281, 17, boxes[i]);
+        TControlLayout box = ControlAt(TControlKind::CheckBox, boxNames[i], idCheckBox1 + i, 16,
+                                       116 + 20 * i, 281, 17, boxes[i]);
         box.TabOrder = i;
         c.push_back(box);
     }
-    c.push_back(Spec(TControlKind::Label, "Label1", idLabel1, 16, 184, 0, 0,
-                     "Global hot key for Tarnwick:"));
+    c.push_back(ControlAt(TControlKind::Label, "Label1", idLabel1, 16, 184, 0, 0,
+                          "Global hot key for Tarnwick:"));
     // Reached only by clicking it: Tab would otherwise land in it and be captured as a key.
-    TControlSpec hotKey = Spec(TControlKind::Edit, "Edit1", idEdit1, 156, 180, 141, 21, "None");
+    TControlLayout hotKey =
+        ControlAt(TControlKind::Edit, "Edit1", idEdit1, 156, 180, 141, 21, "None");
     hotKey.MaxLength = 1;
     c.push_back(hotKey);
-    TControlSpec startup = Spec(TControlKind::CheckBox, "CheckBox4", idCheckBox4, 16, 204, 281, 17,
-                                "Start Tarnwick with Windows");
+    TControlLayout startup = ControlAt(TControlKind::CheckBox, "CheckBox4", idCheckBox4, 16, 204,
+                                       281, 17, "Start Tarnwick with Windows");
     startup.TabOrder = 3;
     c.push_back(startup);
 
-    c.push_back(Spec(TControlKind::Bevel, "Bevel2", idBevel2, 0, 228, 317, 13));
-    TControlSpec effects =
-        Spec(TControlKind::Label, "Label4", idLabel4, 20, 236, 0, 0, "Translucency effects");
+    c.push_back(ControlAt(TControlKind::Bevel, "Bevel2", idBevel2, 0, 228, 317, 13));
+    TControlLayout effects =
+        ControlAt(TControlKind::Label, "Label4", idLabel4, 20, 236, 0, 0, "Translucency effects");
     effects.Font = Font("Verdana", -16, true);
     c.push_back(effects);
     c.push_back(
-        Spec(TControlKind::Label, "Label5", idLabel5, 28, 260, 0, 0, "Visibility of window:"));
-    TControlSpec slider = Spec(TControlKind::TrackBar, "TrackBar1", idTrackBar1, 16, 276, 281, 29);
+        ControlAt(TControlKind::Label, "Label5", idLabel5, 28, 260, 0, 0, "Visibility of window:"));
+    TControlLayout slider =
+        ControlAt(TControlKind::TrackBar, "TrackBar1", idTrackBar1, 16, 276, 281, 29);
     slider.Min = 1;
     slider.Max = 255;
     slider.Position = 1;
     slider.TabOrder = 4;
     c.push_back(slider);
-    c.push_back(Spec(TControlKind::Label, "Label6", idLabel6, 20, 304, 0, 0, "1%"));
-    c.push_back(Spec(TControlKind::Label, "Label7", idLabel7, 148, 304, 0, 0, "50%"));
-    c.push_back(Spec(TControlKind::Label, "Label9", idLabel9, 272, 304, 0, 0, "100%"));
-    c.push_back(Spec(TControlKind::Bevel, "Bevel3", idBevel3, 0, 324, 317, 9));
+    c.push_back(ControlAt(TControlKind::Label, "Label6", idLabel6, 20, 304, 0, 0, "1%"));
+    c.push_back(ControlAt(TControlKind::Label, "Label7", idLabel7, 148, 304, 0, 0, "50%"));
+    c.push_back(ControlAt(TControlKind::Label, "Label9", idLabel9, 272, 304, 0, 0, "100%"));
+    c.push_back(ControlAt(TControlKind::Bevel, "Bevel3", idBevel3, 0, 324, 317, 9));
 
-    TControlSpec ok = Spec(TControlKind::Button, "Button1", idButton1, 156, 336, 75, 25, "OK");
+    TControlLayout ok =
+        ControlAt(TControlKind::Button, "Button1", idButton1, 156, 336, 75, 25, "OK");
     ok.Default = true;
     ok.TabOrder = 5;
     c.push_back(ok);
-    TControlSpec cancel =
-        Spec(TControlKind::Button, "Button2", idButton2, 232, 336, 75, 25, "Cancel");
+    TControlLayout cancel =
+        ControlAt(TControlKind::Button, "Button2", idButton2, 232, 336, 75, 25, "Cancel");
     cancel.TabOrder = 6;
     c.push_back(cancel);
     return form;

@@ -62,7 +62,7 @@ public:
     void Dispatch(toolkit::TMessage& message) override;
 
 private:
-    static toolkit::TFormSpec Layout();
+    static toolkit::TFormLayout Layout();
     void SetUpSlider() const;
     // Registers the stored, unchanged hot key again after FormShow suspended it.
     void ResumeHotKey() const;

@@ -46,9 +46,10 @@ enum : int {
 constexpr const char* kNew = "New";
 constexpr const char* kDelete = "Delete";
 
-toolkit::TControlSpec Spec(toolkit::TControlKind kind, const char* name, int id, int left, int top,
-                           int width, int height, const char* caption, int tabOrder = -1) {
-    toolkit::TControlSpec s;
+toolkit::TControlLayout ControlAt(toolkit::TControlKind kind, const char* name, int id, int left,
+                                  int top, int width, int height, const char* caption,
+                                  int tabOrder = -1) {
+    toolkit::TControlLayout s;
     s.Kind = kind;
     s.Name = name;
     s.Id = id;
@@ -61,9 +62,9 @@ toolkit::TControlSpec Spec(toolkit::TControlKind kind, const char* name, int id,
     return s;
 }
 
-toolkit::TFontSpec Font(const char* name, int height, bool bold,
-                        toolkit::TColor color = toolkit::kColorWindowText) {
-    return toolkit::TFontSpec{name, height, bold, color};
+toolkit::TFont Font(const char* name, int height, bool bold,
+                    toolkit::TColor color = toolkit::kColorWindowText) {
+    return toolkit::TFont{name, height, bold, color};
 }
 
 } // namespace
@@ -81,25 +82,25 @@ bool TOpenDialog::Execute(HWND owner) {
     return true;
 }
 
-toolkit::TFormSpec TF_Database::Layout() {
+toolkit::TFormLayout TF_Database::Layout() {
     using namespace toolkit;
     using K = TControlKind;
-    TFormSpec spec;
-    spec.ClassName = "TF_Database";
-    spec.Caption = "Tarnwick database";
-    spec.Border = TBorderStyle::Dialog;
-    spec.Position = TFormPosition::ScreenCenter;
-    spec.ClientWidth = 317;
-    spec.ClientHeight = 337;
-    spec.Color = kColorBtnFace;
-    spec.Font = Font("MS Sans Serif", -11, false);
+    TFormLayout layout;
+    layout.ClassName = "TF_Database";
+    layout.Caption = "Tarnwick database";
+    layout.Border = TBorderStyle::Dialog;
+    layout.Position = TFormPosition::ScreenCenter;
+    layout.ClientWidth = 317;
+    layout.ClientHeight = 337;
+    layout.Color = kColorBtnFace;
+    layout.Font = Font("MS Sans Serif", -11, false);
 
-    auto& c = spec.Controls;
-    const TFontSpec bold = Font("MS Sans Serif", -11, true);
-    const TFontSpec folderGlyph = Font("Wingdings", -13, true); // "1" draws an open folder
+    auto& c = layout.Controls;
+    const TFont bold = Font("MS Sans Serif", -11, true);
+    const TFont folderGlyph = Font("Wingdings", -13, true); // "1" draws an open folder
 
     // The white header.
-    TControlSpec panel = Spec(K::Panel, "Panel1", kPanel1, 0, 0, 317, 85, "");
+    TControlLayout panel = ControlAt(K::Panel, "Panel1", kPanel1, 0, 0, 317, 85, "");
     panel.Color = kColorWhite;
     c.push_back(panel);
     const struct {
@@ -110,62 +111,63 @@ toolkit::TFormSpec TF_Database::Layout() {
                     {"Image2", kImage2, 84, 4, 172, 30, "HEADER2"},
                     {"Image3", kImage3, 84, 32, 200, 45, "HEADER3"}};
     for (const auto& p : pictures) {
-        TControlSpec image = Spec(K::Image, p.Name, p.Id, p.Left, p.Top, p.Width, p.Height, "");
+        TControlLayout image =
+            ControlAt(K::Image, p.Name, p.Id, p.Left, p.Top, p.Width, p.Height, "");
         image.Parent = "Panel1";
         image.Picture = p.Picture;
         c.push_back(image);
     }
-    TControlSpec version = Spec(K::Label, "Label2", kLabel2, 92, 68, 46, 13, "ver 1.0");
+    TControlLayout version = ControlAt(K::Label, "Label2", kLabel2, 92, 68, 46, 13, "ver 1.0");
     version.Parent = "Panel1";
     version.Font = Font("Verdana", -11, true, RGB(255, 206, 206));
     version.Transparent = true;
     c.push_back(version);
-    TControlSpec freeware = Spec(K::Label, "Label8", kLabel8, 252, 0, 65, 14, "Freeware");
+    TControlLayout freeware = ControlAt(K::Label, "Label8", kLabel8, 252, 0, 65, 14, "Freeware");
     freeware.Parent = "Panel1";
     freeware.Font = Font("Arial", -11, true, kColorSilver);
     freeware.Alignment = TAlignment::Right;
     freeware.Transparent = true;
     c.push_back(freeware);
 
-    c.push_back(Spec(K::Bevel, "Bevel1", kBevel1, 0, 85, 317, 8, ""));
-    c.push_back(Spec(K::Label, "Label1", kLabel1, 12, 91, 0, 0, "Files in database:"));
-    TControlSpec list = Spec(K::ListBox, "ListBox1", kListBox1, 4, 104, 225, 89, "", 0);
+    c.push_back(ControlAt(K::Bevel, "Bevel1", kBevel1, 0, 85, 317, 8, ""));
+    c.push_back(ControlAt(K::Label, "Label1", kLabel1, 12, 91, 0, 0, "Files in database:"));
+    TControlLayout list = ControlAt(K::ListBox, "ListBox1", kListBox1, 4, 104, 225, 89, "", 0);
     list.Font = bold;
     list.ItemHeight = 13;
     c.push_back(list);
-    c.push_back(Spec(K::Button, "Button1", kButton1, 236, 108, 75, 25, kNew, 1));
-    c.push_back(Spec(K::Button, "Button2", kButton2, 236, 136, 75, 25, kDelete, 2));
-    c.push_back(Spec(K::Button, "Button3", kButton3, 236, 164, 75, 25, "Apply", 3));
-    c.push_back(Spec(K::Bevel, "Bevel2", kBevel2, 0, 200, 317, 9, ""));
+    c.push_back(ControlAt(K::Button, "Button1", kButton1, 236, 108, 75, 25, kNew, 1));
+    c.push_back(ControlAt(K::Button, "Button2", kButton2, 236, 136, 75, 25, kDelete, 2));
+    c.push_back(ControlAt(K::Button, "Button3", kButton3, 236, 164, 75, 25, "Apply", 3));
+    c.push_back(ControlAt(K::Bevel, "Bevel2", kBevel2, 0, 200, 317, 9, ""));
 
     // The entry's five boxes. Their design texts never show: FormShow empties them.
-    c.push_back(Spec(K::Label, "Label3", kLabel3, 8, 212, 0, 0, "Name of file:"));
-    TControlSpec name = Spec(K::Edit, "Edit1", kEdit1, 80, 208, 225, 21, "Name", 4);
+    c.push_back(ControlAt(K::Label, "Label3", kLabel3, 8, 212, 0, 0, "Name of file:"));
+    TControlLayout name = ControlAt(K::Edit, "Edit1", kEdit1, 80, 208, 225, 21, "Name", 4);
     name.Font = bold;
     c.push_back(name);
-    c.push_back(Spec(K::Label, "Label4", kLabel4, 8, 236, 0, 0, "Filename:"));
-    c.push_back(Spec(K::Edit, "Edit2", kEdit2, 80, 232, 201, 21, "Filename", 5));
-    TControlSpec fileButton =
-        Spec(K::SpeedButton, "SpeedButton1", kSpeedButton1, 283, 232, 23, 22, "1");
+    c.push_back(ControlAt(K::Label, "Label4", kLabel4, 8, 236, 0, 0, "Filename:"));
+    c.push_back(ControlAt(K::Edit, "Edit2", kEdit2, 80, 232, 201, 21, "Filename", 5));
+    TControlLayout fileButton =
+        ControlAt(K::SpeedButton, "SpeedButton1", kSpeedButton1, 283, 232, 23, 22, "1");
     fileButton.Font = folderGlyph;
     c.push_back(fileButton);
-    c.push_back(Spec(K::Label, "Label5", kLabel5, 8, 260, 0, 0, "Start in:"));
-    c.push_back(Spec(K::Edit, "Edit3", kEdit3, 80, 256, 201, 21, "Work Folder", 6));
-    TControlSpec folderButton =
-        Spec(K::SpeedButton, "SpeedButton2", kSpeedButton2, 283, 256, 23, 22, "1");
+    c.push_back(ControlAt(K::Label, "Label5", kLabel5, 8, 260, 0, 0, "Start in:"));
+    c.push_back(ControlAt(K::Edit, "Edit3", kEdit3, 80, 256, 201, 21, "Work Folder", 6));
+    TControlLayout folderButton =
+        ControlAt(K::SpeedButton, "SpeedButton2", kSpeedButton2, 283, 256, 23, 22, "1");
     folderButton.Font = folderGlyph;
     c.push_back(folderButton);
-    c.push_back(Spec(K::Label, "Label6", kLabel6, 8, 284, 0, 0, "Parameters:"));
-    c.push_back(Spec(K::Edit, "Edit4", kEdit4, 80, 280, 225, 21, "Parameters", 7));
-    TControlSpec keywordLabel = Spec(K::Label, "Label7", kLabel7, 8, 308, 0, 0, "Keyword:");
+    c.push_back(ControlAt(K::Label, "Label6", kLabel6, 8, 284, 0, 0, "Parameters:"));
+    c.push_back(ControlAt(K::Edit, "Edit4", kEdit4, 80, 280, 225, 21, "Parameters", 7));
+    TControlLayout keywordLabel = ControlAt(K::Label, "Label7", kLabel7, 8, 308, 0, 0, "Keyword:");
     keywordLabel.Font = bold;
     c.push_back(keywordLabel);
-    TControlSpec keyword = Spec(K::Edit, "Edit5", kEdit5, 80, 304, 129, 21, "KEYWORD", 8);
+    TControlLayout keyword = ControlAt(K::Edit, "Edit5", kEdit5, 80, 304, 129, 21, "KEYWORD", 8);
     keyword.Font = bold;
     keyword.UpperCase = true;
     c.push_back(keyword);
-    c.push_back(Spec(K::Button, "Button4", kButton4, 224, 308, 75, 25, "OK", 9));
-    return spec;
+    c.push_back(ControlAt(K::Button, "Button4", kButton4, 224, 308, 75, 25, "OK", 9));
+    return layout;
 }
 
 TF_Database::TF_Database() : TForm(nullptr, Layout()) {

@@ -58,7 +58,7 @@ public:
     void Dispatch(toolkit::TMessage& message) override;
 
 private:
-    static toolkit::TFormSpec Layout();
+    static toolkit::TFormLayout Layout();
     void UseSymbolFontForFolderButtons();
     void MakeBackdrop(const toolkit::Label& label);
     // Browsing mode: Apply enabled. Adding mode: Apply disabled.

@@ -26,18 +26,18 @@ int ScreenPixelsPerInch() {
 
 namespace {
 
-DWORD FormStyle(const TFormSpec& spec) {
+DWORD FormStyle(const TFormLayout& layout) {
     DWORD style = WS_POPUP | WS_CLIPCHILDREN;
-    if (spec.Border == TBorderStyle::Dialog)
+    if (layout.Border == TBorderStyle::Dialog)
         style |= WS_CAPTION; // a title bar without system menu or buttons
     return style;
 }
 
-DWORD FormExStyle(const TFormSpec& spec) {
+DWORD FormExStyle(const TFormLayout& layout) {
     DWORD ex = WS_EX_CONTROLPARENT;
-    if (spec.Border == TBorderStyle::Dialog)
+    if (layout.Border == TBorderStyle::Dialog)
         ex |= WS_EX_DLGMODALFRAME;
-    if (spec.StayOnTop)
+    if (layout.StayOnTop)
         ex |= WS_EX_TOPMOST;
     return ex;
 }
@@ -65,7 +65,7 @@ const char* ControlClass(TControlKind kind) {
     return "STATIC";
 }
 
-DWORD ControlStyle(const TControlSpec& s) {
+DWORD ControlStyle(const TControlLayout& s) {
     DWORD style = WS_CHILD | WS_VISIBLE;
     if (s.TabOrder >= 0 && s.TabStop)
         style |= WS_TABSTOP;
@@ -107,7 +107,7 @@ DWORD ControlStyle(const TControlSpec& s) {
     return style;
 }
 
-DWORD ControlExStyle(const TControlSpec& s) {
+DWORD ControlExStyle(const TControlLayout& s) {
     switch (s.Kind) {
     case TControlKind::Edit:
         return s.Flat ? 0 : WS_EX_CLIENTEDGE;
@@ -120,26 +120,27 @@ DWORD ControlExStyle(const TControlSpec& s) {
     }
 }
 
-std::string FontKey(const TFontSpec& f) {
+std::string FontKey(const TFont& f) {
     return f.Name + '|' + std::to_string(f.Height) + (f.Bold ? "|b" : "|n");
 }
 
 } // namespace
 
-TForm::TForm(TComponent* owner, TFormSpec spec) : TComponent(owner), spec_(std::move(spec)) {
+TForm::TForm(TComponent* owner, TFormLayout layout)
+    : TComponent(owner), layout_(std::move(layout)) {
     dpi_ = ScreenPixelsPerInch();
     RegisterControlClasses();
     RegisterWindowClass();
 
-    const DWORD style = FormStyle(spec_);
-    const DWORD ex = FormExStyle(spec_);
-    RECT rc{0, 0, Scale(spec_.ClientWidth), Scale(spec_.ClientHeight)};
+    const DWORD style = FormStyle(layout_);
+    const DWORD ex = FormExStyle(layout_);
+    RECT rc{0, 0, Scale(layout_.ClientWidth), Scale(layout_.ClientHeight)};
     (void)AdjustWindowRectEx(&rc, style, FALSE, ex);
     const int width = rc.right - rc.left;
     const int height = rc.bottom - rc.top;
-    int x = spec_.Left;
-    int y = spec_.Top;
-    if (spec_.Position == TFormPosition::ScreenCenter) {
+    int x = layout_.Left;
+    int y = layout_.Top;
+    if (layout_.Position == TFormPosition::ScreenCenter) {
         RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
         (void)SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
         x = work.left + (work.right - work.left - width) / 2;
@@ -147,14 +148,14 @@ TForm::TForm(TComponent* owner, TFormSpec spec) : TComponent(owner), spec_(std::
     }
 
     // Owned by the application's hidden window: no taskbar button of the form's own.
-    handle_ = CreateWindowExA(ex, spec_.ClassName.c_str(), spec_.Caption.c_str(), style, x, y,
+    handle_ = CreateWindowExA(ex, layout_.ClassName.c_str(), layout_.Caption.c_str(), style, x, y,
                               width, height, App ? App->Handle() : nullptr, nullptr,
                               GetModuleHandleA(nullptr), this);
     if (!handle_)
-        throw EOutOfResources("Error creating window " + spec_.ClassName);
+        throw EOutOfResources("Error creating window " + layout_.ClassName);
     CreateControls();
-    alphaBlend_ = spec_.AlphaBlend;
-    alphaValue_ = spec_.AlphaBlendValue;
+    alphaBlend_ = layout_.AlphaBlend;
+    alphaValue_ = layout_.AlphaBlendValue;
     ApplyAlpha();
 }
 
@@ -178,7 +179,7 @@ void TForm::RegisterWindowClass() const {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
-    if (GetClassInfoExA(instance, spec_.ClassName.c_str(), &wc))
+    if (GetClassInfoExA(instance, layout_.ClassName.c_str(), &wc))
         return;
     wc = WNDCLASSEXA{};
     wc.cbSize = sizeof wc;
@@ -189,15 +190,15 @@ void TForm::RegisterWindowClass() const {
     wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
     // The background is painted from the layout's colour (WM_ERASEBKGND).
     wc.hbrBackground = nullptr;
-    wc.lpszClassName = spec_.ClassName.c_str();
+    wc.lpszClassName = layout_.ClassName.c_str();
     if (!RegisterClassExA(&wc))
-        throw EOutOfResources("Error registering window class " + spec_.ClassName);
+        throw EOutOfResources("Error registering window class " + layout_.ClassName);
 }
 
 void TForm::CreateControls() {
     // Panels first, so that their children have a parent to go into.
     for (int pass = 0; pass < 2; ++pass) {
-        for (const TControlSpec& s : spec_.Controls) {
+        for (const TControlLayout& s : layout_.Controls) {
             if (s.Parent.empty() != (pass == 0))
                 continue;
             HWND parent = handle_;
@@ -211,22 +212,22 @@ void TForm::CreateControls() {
     }
 
     // The Tab key follows the z-order: put the tab-ordered controls into their order.
-    std::vector<const TControlSpec*> tabbed;
-    for (const TControlSpec& s : spec_.Controls)
+    std::vector<const TControlLayout*> tabbed;
+    for (const TControlLayout& s : layout_.Controls)
         if (s.TabOrder >= 0)
             tabbed.push_back(&s);
     std::stable_sort(tabbed.begin(), tabbed.end(),
                      [](const auto* a, const auto* b) { return a->TabOrder < b->TabOrder; });
     HWND previous = HWND_TOP;
-    for (const TControlSpec* s : tabbed) {
+    for (const TControlLayout* s : tabbed) {
         HWND control = controls_[s->Name];
         (void)SetWindowPos(control, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         previous = control;
     }
 }
 
-HWND TForm::CreateControl(const TControlSpec& s, HWND parent) {
-    const TFontSpec& fontSpec = s.Font ? *s.Font : spec_.Font;
+HWND TForm::CreateControl(const TControlLayout& s, HWND parent) {
+    const TFont& fontSpec = s.Font ? *s.Font : layout_.Font;
     HFONT font = FontFor(fontSpec);
 
     int width = Scale(s.Width);
@@ -247,7 +248,7 @@ HWND TForm::CreateControl(const TControlSpec& s, HWND parent) {
 
     LPVOID param = nullptr;
     if (s.Kind == TControlKind::Panel) {
-        const TColor back = s.Color == kColorDefault ? spec_.Color : s.Color;
+        const TColor back = s.Color == kColorDefault ? layout_.Color : s.Color;
         param = reinterpret_cast<LPVOID>(static_cast<UINT_PTR>(ToColorRef(back)));
     }
     const std::string caption = s.Kind == TControlKind::Image ? std::string() : s.Caption;
@@ -260,7 +261,7 @@ HWND TForm::CreateControl(const TControlSpec& s, HWND parent) {
     (void)SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 
     ControlLook look;
-    look.TextColor = s.Font ? s.Font->Color : spec_.Font.Color;
+    look.TextColor = s.Font ? s.Font->Color : layout_.Font.Color;
     look.Back = s.Color;
     look.Transparent = s.Transparent;
     looks_[control] = look;
@@ -301,7 +302,7 @@ HWND TForm::CreateControl(const TControlSpec& s, HWND parent) {
     return control;
 }
 
-HFONT TForm::FontFor(const TFontSpec& f) {
+HFONT TForm::FontFor(const TFont& f) {
     const std::string key = FontKey(f);
     for (auto& [k, font] : fonts_)
         if (k == key)
@@ -339,7 +340,7 @@ LRESULT TForm::ControlColor(HDC dc, HWND control, LRESULT systemBrush) {
         (void)GetClassNameA(parent, cls, sizeof cls);
         if (parent != handle_ && lstrcmpiA(cls, kPanelClass) == 0)
             return GetWindowLongPtrA(parent, 0); // the panel's own brush
-        return reinterpret_cast<LRESULT>(BrushFor(ToColorRef(spec_.Color)));
+        return reinterpret_cast<LRESULT>(BrushFor(ToColorRef(layout_.Color)));
     }
     if (look.Back != kColorDefault) {
         (void)SetBkColor(dc, ToColorRef(look.Back));
@@ -407,7 +408,7 @@ void TForm::Dispatch(TMessage& m) {
     case WM_ERASEBKGND: {
         RECT rc;
         (void)GetClientRect(handle_, &rc);
-        (void)FillRect(reinterpret_cast<HDC>(m.WParam), &rc, BrushFor(ToColorRef(spec_.Color)));
+        (void)FillRect(reinterpret_cast<HDC>(m.WParam), &rc, BrushFor(ToColorRef(layout_.Color)));
         m.Result = 1;
         return;
     }

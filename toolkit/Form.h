@@ -31,7 +31,7 @@ constexpr TColor kColorWhite = RGB(255, 255, 255);
 constexpr TColor kColorSilver = RGB(192, 192, 192);
 COLORREF ToColorRef(TColor color);
 
-struct TFontSpec {
+struct TFont {
     std::string Name = "MS Sans Serif";
     int Height = -11; // at 96 pixels per inch, negative: character height
     bool Bold = false;
@@ -55,18 +55,18 @@ enum class TAlignment { Left, Right, Center };
 
 // One control of a layout. Positions and sizes are at 96 pixels per inch; a label with no size
 // takes the size of its text.
-struct TControlSpec {
+struct TControlLayout {
     TControlKind Kind = TControlKind::Label;
     std::string Name;
     int Id = 0; // the control id its notifications carry; unique in the form
     int Left = 0, Top = 0, Width = 0, Height = 0;
     std::string Caption;
-    std::string Parent;            // the name of a panel of the same form; empty: the form itself
-    int TabOrder = -1;             // -1: takes no focus by the Tab key
-    bool TabStop = true;           // with a tab order: reached by Tab
-    std::optional<TFontSpec> Font; // none: the form's font
-    TColor Color = kColorDefault;  // background (panels, labels)
-    bool Transparent = false;      // labels: the parent shows through
+    std::string Parent;           // the name of a panel of the same form; empty: the form itself
+    int TabOrder = -1;            // -1: takes no focus by the Tab key
+    bool TabStop = true;          // with a tab order: reached by Tab
+    std::optional<TFont> Font;    // none: the form's font
+    TColor Color = kColorDefault; // background (panels, labels)
+    bool Transparent = false;     // labels: the parent shows through
     TAlignment Alignment = TAlignment::Left;
     bool UpperCase = false; // edit boxes: letters forced to upper case as they are typed
     bool Flat = false;      // edit boxes: no border at all
@@ -80,7 +80,7 @@ struct TControlSpec {
 enum class TBorderStyle { None, Dialog };
 enum class TFormPosition { Designed, ScreenCenter };
 
-struct TFormSpec {
+struct TFormLayout {
     std::string ClassName; // the window class: TTarnwick, TF_Database, TF_Config
     std::string Caption;
     TBorderStyle Border = TBorderStyle::Dialog;
@@ -91,8 +91,8 @@ struct TFormSpec {
     int Left = 0, Top = 0;                 // at 96 pixels per inch, for a designed position
     int ClientWidth = 0, ClientHeight = 0; // likewise
     TColor Color = kColorBtnFace;
-    TFontSpec Font;
-    std::vector<TControlSpec> Controls;
+    TFont Font;
+    std::vector<TControlLayout> Controls;
 };
 
 // A window message on its way through a form's dispatch.
@@ -121,7 +121,7 @@ public:
     TForm& operator=(const TForm&) = delete;
 
     HWND Handle() const { return handle_; }
-    const std::string& ClassName() const { return spec_.ClassName; }
+    const std::string& ClassName() const { return layout_.ClassName; }
 
     // Show: visible and on top of the program's windows. OnShow runs first, and only when the
     // form was hidden.
@@ -168,9 +168,9 @@ public:
     virtual void Dispatch(TMessage& message);
 
 protected:
-    // Builds the window and the controls of `spec`, hidden. The derived constructor then binds
+    // Builds the window and the controls of `layout`, hidden. The derived constructor then binds
     // its handlers and its components and calls FinishCreate.
-    TForm(TComponent* owner, TFormSpec spec);
+    TForm(TComponent* owner, TFormLayout layout);
 
     // Runs OnCreate and tells the application that this form is complete.
     void FinishCreate();
@@ -185,8 +185,8 @@ private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     void RegisterWindowClass() const;
     void CreateControls();
-    HWND CreateControl(const TControlSpec& spec, HWND parent);
-    HFONT FontFor(const TFontSpec& font);
+    HWND CreateControl(const TControlLayout& layout, HWND parent);
+    HFONT FontFor(const TFont& font);
     HBRUSH BrushFor(COLORREF color);
     LRESULT ControlColor(HDC dc, HWND control, LRESULT systemBrush);
     void RunBinding(int id, UINT notification);
@@ -199,7 +199,7 @@ private:
         bool Transparent = false;
     };
 
-    TFormSpec spec_;
+    TFormLayout layout_;
     HWND handle_ = nullptr;
     int dpi_ = 96;
     bool alphaBlend_ = false;

@@ -38,9 +38,9 @@ enum Ids {
     kNoStop
 };
 
-TControlSpec Spec(TControlKind kind, const char* name, int id, int l, int t, int w, int h,
-                  const char* caption = "", int tab = -1) {
-    TControlSpec s;
+TControlLayout ControlAt(TControlKind kind, const char* name, int id, int l, int t, int w, int h,
+                         const char* caption = "", int tab = -1) {
+    TControlLayout s;
     s.Kind = kind;
     s.Name = name;
     s.Id = id;
@@ -53,8 +53,8 @@ TControlSpec Spec(TControlKind kind, const char* name, int id, int l, int t, int
     return s;
 }
 
-TFormSpec DialogLayout(const char* className) {
-    TFormSpec f;
+TFormLayout DialogLayout(const char* className) {
+    TFormLayout f;
     f.ClassName = className;
     f.Caption = "Probe dialog";
     f.Border = TBorderStyle::Dialog;
@@ -62,35 +62,39 @@ TFormSpec DialogLayout(const char* className) {
     f.ClientWidth = 317;
     f.ClientHeight = 240;
     // Listed out of tab order on purpose: the Tab key must follow TabOrder, not the table.
-    f.Controls.push_back(Spec(TControlKind::Button, "Ok", kOk, 236, 200, 75, 25, "OK", 3));
+    f.Controls.push_back(ControlAt(TControlKind::Button, "Ok", kOk, 236, 200, 75, 25, "OK", 3));
     f.Controls.back().Default = true;
-    f.Controls.push_back(Spec(TControlKind::Edit, "Edit1", kEdit, 80, 10, 129, 21, "abc", 0));
+    f.Controls.push_back(ControlAt(TControlKind::Edit, "Edit1", kEdit, 80, 10, 129, 21, "abc", 0));
     f.Controls.back().UpperCase = true;
-    f.Controls.push_back(Spec(TControlKind::Edit, "Flat", kFlatEdit, 80, 40, 129, 18, "", 1));
+    f.Controls.push_back(ControlAt(TControlKind::Edit, "Flat", kFlatEdit, 80, 40, 129, 18, "", 1));
     f.Controls.back().Flat = true;
-    f.Controls.push_back(Spec(TControlKind::Edit, "NoStop", kNoStop, 80, 70, 129, 21, "", 2));
+    f.Controls.push_back(ControlAt(TControlKind::Edit, "NoStop", kNoStop, 80, 70, 129, 21, "", 2));
     f.Controls.back().TabStop = false;
-    f.Controls.push_back(Spec(TControlKind::ListBox, "List", kList, 4, 100, 225, 60, "", 4));
+    f.Controls.push_back(ControlAt(TControlKind::ListBox, "List", kList, 4, 100, 225, 60, "", 4));
     f.Controls.back().ItemHeight = 13;
-    f.Controls.push_back(Spec(TControlKind::Button, "Other", kOther, 236, 170, 75, 25, "Other", 5));
     f.Controls.push_back(
-        Spec(TControlKind::CheckBox, "Check", kCheck, 16, 170, 150, 17, "Tick", 6));
-    f.Controls.push_back(Spec(TControlKind::TrackBar, "Track", kTrack, 16, 200, 150, 25, "", 7));
+        ControlAt(TControlKind::Button, "Other", kOther, 236, 170, 75, 25, "Other", 5));
+    f.Controls.push_back(
+        ControlAt(TControlKind::CheckBox, "Check", kCheck, 16, 170, 150, 17, "Tick", 6));
+    f.Controls.push_back(
+        ControlAt(TControlKind::TrackBar, "Track", kTrack, 16, 200, 150, 25, "", 7));
     f.Controls.back().Min = 1;
     f.Controls.back().Max = 255;
     f.Controls.back().Position = 200;
-    f.Controls.push_back(Spec(TControlKind::SpeedButton, "Speed", kSpeed, 283, 10, 23, 22, "1"));
-    f.Controls.back().Font = TFontSpec{"Wingdings", -13, true, kColorWindowText};
-    f.Controls.push_back(Spec(TControlKind::Label, "Label", kLabel, 8, 14, 0, 0, "Keyword:"));
-    f.Controls.push_back(Spec(TControlKind::Bevel, "Bevel", kBevel, 0, 95, 317, 8));
+    f.Controls.push_back(
+        ControlAt(TControlKind::SpeedButton, "Speed", kSpeed, 283, 10, 23, 22, "1"));
+    f.Controls.back().Font = TFont{"Wingdings", -13, true, kColorWindowText};
+    f.Controls.push_back(ControlAt(TControlKind::Label, "Label", kLabel, 8, 14, 0, 0, "Keyword:"));
+    f.Controls.push_back(ControlAt(TControlKind::Bevel, "Bevel", kBevel, 0, 95, 317, 8));
     // A child listed before its panel: the panel must still be made first.
-    f.Controls.push_back(Spec(TControlKind::Label, "PanelLabel", kPanelLabel, 4, 2, 60, 14, "ver"));
+    f.Controls.push_back(
+        ControlAt(TControlKind::Label, "PanelLabel", kPanelLabel, 4, 2, 60, 14, "ver"));
     f.Controls.back().Parent = "Panel";
     f.Controls.back().Transparent = true;
-    f.Controls.back().Font = TFontSpec{"Arial", -11, true, RGB(255, 206, 206)};
-    f.Controls.push_back(Spec(TControlKind::Panel, "Panel", kPanel, 230, 40, 80, 50));
+    f.Controls.back().Font = TFont{"Arial", -11, true, RGB(255, 206, 206)};
+    f.Controls.push_back(ControlAt(TControlKind::Panel, "Panel", kPanel, 230, 40, 80, 50));
     f.Controls.back().Color = kColorWhite;
-    f.Controls.push_back(Spec(TControlKind::Image, "Image", kImage, 4, 20, 40, 20));
+    f.Controls.push_back(ControlAt(TControlKind::Image, "Image", kImage, 4, 20, 40, 20));
     f.Controls.back().Parent = "Panel";
     return f;
 }
@@ -107,7 +111,7 @@ LRESULT SendClosingMenus(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 class ProbeForm : public TForm {
 public:
-    explicit ProbeForm(TFormSpec spec) : TForm(nullptr, std::move(spec)) {
+    explicit ProbeForm(TFormLayout layout) : TForm(nullptr, std::move(layout)) {
         OnShow = [this] { ++Shows; };
         OnCreate = [this] { Created = true; };
         FinishCreate();
@@ -127,7 +131,7 @@ protected:
     }
     void TearDown() override { app.reset(); }
 
-    ProbeForm* Make(TFormSpec spec) { return app->CreateForm<ProbeForm>(std::move(spec)); }
+    ProbeForm* Make(TFormLayout layout) { return app->CreateForm<ProbeForm>(std::move(layout)); }
 
     static std::string ClassOf(HWND hwnd) {
         char name[64] = "";
@@ -232,17 +236,17 @@ TEST_F(FormTest, TabFollowsTheTabOrderAndSkipsControlsThatAreNoTabStop) {
 }
 
 TEST_F(FormTest, BorderlessStayOnTopFormWithLayeredAlpha) {
-    TFormSpec spec;
-    spec.ClassName = "TProbeStrip";
-    spec.Border = TBorderStyle::None;
-    spec.StayOnTop = true;
-    spec.AlphaBlend = true;
-    spec.AlphaBlendValue = 200;
-    spec.Left = 40;
-    spec.Top = 30;
-    spec.ClientWidth = 129;
-    spec.ClientHeight = 18;
-    ProbeForm* form = Make(spec);
+    TFormLayout layout;
+    layout.ClassName = "TProbeStrip";
+    layout.Border = TBorderStyle::None;
+    layout.StayOnTop = true;
+    layout.AlphaBlend = true;
+    layout.AlphaBlendValue = 200;
+    layout.Left = 40;
+    layout.Top = 30;
+    layout.ClientWidth = 129;
+    layout.ClientHeight = 18;
+    ProbeForm* form = Make(layout);
     HWND hwnd = form->Handle();
     EXPECT_TRUE(Style(hwnd) & WS_POPUP);
     EXPECT_FALSE(Style(hwnd) & (WS_CAPTION | WS_THICKFRAME | WS_BORDER));
@@ -299,7 +303,7 @@ TEST_F(FormTest, OnShowRunsOnlyWhenAHiddenFormIsShown) {
 
 TEST_F(FormTest, CloseHidesAFormButEndsTheProgramForTheMainForm) {
     ProbeForm* main = Make(DialogLayout("TProbeDialog"));
-    TFormSpec second = DialogLayout("TProbeDialog");
+    TFormLayout second = DialogLayout("TProbeDialog");
     ProbeForm* other = Make(second);
     ASSERT_EQ(app->MainForm(), main);
     other->Show();
@@ -313,10 +317,10 @@ TEST_F(FormTest, CloseHidesAFormButEndsTheProgramForTheMainForm) {
 }
 
 TEST_F(FormTest, ControlsThatCannotBePlacedAreAnError) {
-    TFormSpec spec = DialogLayout("TProbeDialog");
-    spec.Controls.push_back(Spec(TControlKind::Label, "Orphan", 999, 0, 0, 10, 10, "x"));
-    spec.Controls.back().Parent = "NoSuchPanel";
-    EXPECT_THROW(Make(spec), toolkit::Exception);
+    TFormLayout layout = DialogLayout("TProbeDialog");
+    layout.Controls.push_back(ControlAt(TControlKind::Label, "Orphan", 999, 0, 0, 10, 10, "x"));
+    layout.Controls.back().Parent = "NoSuchPanel";
+    EXPECT_THROW(Make(layout), toolkit::Exception);
 }
 
 TEST_F(FormTest, EditKeyEventsComeBeforeTheControlAndCanSwallowOrChangeTheKey) {
