@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Builds the benchmark programs (bench/*.cpp) of the Windows build and runs each under Wine, in a
-# throw-away prefix of its own. They print figures; nothing is asserted.
-#   scripts/bench.sh [ARGS for every benchmark...]
-# TARNWICK_BENCH_BUILD names another build folder than build/windows.
+# Builds the benchmark programs (bench/*.cpp) and Tarnwick.exe of the Windows build, runs each
+# benchmark under Wine in a throw-away prefix of its own and prints one table of the figures
+# (Markdown), with the machine's description. They print figures; nothing is asserted.
+#   scripts/bench.sh
+# TARNWICK_BENCH_BUILD names another build folder than build/windows. Each program's own output
+# is kept in <build>/bench-results/.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 scripts/install-deps.sh
@@ -20,14 +22,76 @@ for src in bench/*.cpp; do
   targets+=("$(basename "$src" .cpp)")
 done
 [ ${#targets[@]} -gt 0 ] || { echo "no benchmarks in bench/"; exit 0; }
-cmake --build "$build" -j "$(nproc)" --target wine_keepalive "${targets[@]}"
+echo "Building..." >&2
+cmake --build "$build" -j "$(nproc)" --target Tarnwick wine_keepalive "${targets[@]}" >/dev/null
+build=$(cd "$build" && pwd)
+exe=$build/Tarnwick.exe
 
-state=$(cd "$build" && pwd)/bench-wine
+state=$build/bench-wine
+results=$build/bench-results
+rm -rf "$results"
+mkdir -p "$results"
 trap 'scripts/wine-teardown.sh "$state" >/dev/null 2>&1 || true' EXIT
 # The keep-alive program holds Wine's services open with detached output, so that they do not
 # inherit (and hold open) the output of the first benchmark.
 scripts/wine-setup.sh "$state" "$build/wine_keepalive.exe" >/dev/null
 for t in "${targets[@]}"; do
-  echo "== $t"
-  TARNWICK_WINE_STATE="$state" scripts/wine-run.sh "$build/$t.exe" "$@" </dev/null
+  echo "Running $t..." >&2
+  TARNWICK_WINE_STATE="$state" TARNWICK_EXE="$exe" \
+    TARNWICK_TRIVIAL_EXE="$build/wine_keepalive.exe" \
+    scripts/wine-run.sh "$build/$t.exe" </dev/null >"$results/$t.txt" 2>&1 ||
+    echo "($t failed: see $results/$t.txt)" >>"$results/$t.txt"
+done
+
+# ---- The table ---------------------------------------------------------------------------------
+cpu=$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')
+mem=$(awk '/MemTotal/ {printf "%.1f GB", $2 / 1048576}' /proc/meminfo)
+wine=$("$(command -v wine || echo /usr/lib/wine/wine64)" --version 2>/dev/null || echo unknown)
+echo
+echo "Machine: $(nproc) cores, $cpu, $mem RAM; $wine; $(x86_64-w64-mingw32-g++-posix --version |
+  head -1); load average before the run $(cut -d' ' -f1-3 /proc/loadavg)"
+echo
+echo "| Measure | Case | Figure |"
+echo "|---|---|---|"
+
+# Keystroke decision: "entries miss hit ratio".
+awk '$1 ~ /^[0-9]+$/ && NF == 4 {
+  printf "| Key press decision (keyword scan, no launch) | %s entries | miss %s µs, hit at the end %s µs |\n", $1, $2, $3
+}' "$results/KeystrokeBench.txt" 2>/dev/null || true
+
+# Settings file: "entries bytes load save per-key-load per-key-save", seconds.
+awk 'function ms(s) { return s ~ /^[0-9.]+$/ ? sprintf("%.1f ms", s * 1000) : s }
+$1 ~ /^[0-9]+$/ && NF >= 6 {
+  printf "| Settings load / save (our accessor; per-key platform calls) | %s entries, %s bytes | load %s, save %s; per key: load %s, save %s |\n", $1, $2, ms($3), ms($4), ms($5), ms($6)
+}' "$results/settings_bench.txt" 2>/dev/null || true
+
+# Start-up: "label... median min max ratio privateKB"; memory: "label... KB".
+awk '/^Start-up/ { section = "start"; next }
+/^Private memory/ { section = "memory"; next }
+section == "start" && $(NF - 4) ~ /^[0-9.]+$/ && $1 != "program" {
+  label = $0; sub(/ +[0-9.]+ +[0-9.]+ +[0-9.]+ +[0-9.]+ +[0-9.]+$/, "", label)
+  printf "| Start-up until the tray icon is there and the loop answers (median of runs) | %s | %s ms (min %s), %s× the trivial program; private %s KB |\n", label, $(NF - 4), $(NF - 3), $(NF - 1), $NF
+}
+section == "memory" && NF >= 2 {
+  line = $0; sub(/ *\(.*$/, "", line); n = split(line, w, / +/); kb = w[n]
+  label = line; sub(/ +[0-9.]+$/, "", label)
+  extra = $0 ~ /\(/ ? "; " substr($0, index($0, "(") + 1, length($0) - index($0, "(") - 1) : ""
+  printf "| Private memory of Tarnwick.exe, 100 entries | %s | %s KB%s |\n", label, kb, extra
+}' "$results/StartupBench.txt" 2>/dev/null || true
+
+# The exe itself.
+stripped=$(mktemp)
+x86_64-w64-mingw32-strip -o "$stripped" "$exe"
+printf '| Tarnwick.exe | size | %s bytes as built (%s bytes without debug information) |\n' \
+  "$(stat -c %s "$exe")" "$(stat -c %s "$stripped")"
+rm -f "$stripped"
+printf '| Tarnwick.exe | imported DLLs | %s |\n' \
+  "$(x86_64-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {print $3}' | paste -sd' ')"
+
+echo
+echo "Each program's own output: $results/"
+for t in "${targets[@]}"; do
+  if grep -q 'failed: see' "$results/$t.txt"; then
+    echo "$t FAILED:" && cat "$results/$t.txt"
+  fi
 done
