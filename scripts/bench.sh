@@ -39,8 +39,10 @@ for t in "${targets[@]}"; do
   echo "Running $t..." >&2
   TARNWICK_WINE_STATE="$state" TARNWICK_EXE="$exe" \
     TARNWICK_TRIVIAL_EXE="$build/wine_keepalive.exe" \
-    scripts/wine-run.sh "$build/$t.exe" </dev/null >"$results/$t.txt" 2>&1 ||
-    echo "($t failed: see $results/$t.txt)" >>"$results/$t.txt"
+    scripts/wine-run.sh "$build/$t.exe" </dev/null >"$results/$t.raw" 2>&1 ||
+    echo "($t failed: see $results/$t.txt)" >>"$results/$t.raw"
+  # Wine's console ends lines with CR LF.
+  tr -d '\r' <"$results/$t.raw" >"$results/$t.txt" && rm -f "$results/$t.raw"
 done
 
 # ---- The table ---------------------------------------------------------------------------------
@@ -54,29 +56,31 @@ echo
 echo "| Measure | Case | Figure |"
 echo "|---|---|---|"
 
-# Keystroke decision: "entries miss hit ratio".
+# Keystroke decision: "entries miss hit ratio", microseconds.
 awk '$1 ~ /^[0-9]+$/ && NF == 4 {
-  printf "| Key press decision (keyword scan, no launch) | %s entries | miss %s µs, hit at the end %s µs |\n", $1, $2, $3
+  printf "| Key press decision (keyword scan, no launch) | %s entries | miss %s µs, Enter on the last keyword %s µs |\n", $1, $2, $3
 }' "$results/KeystrokeBench.txt" 2>/dev/null || true
 
 # Settings file: "entries bytes load save per-key-load per-key-save", seconds.
 awk 'function ms(s) { return s ~ /^[0-9.]+$/ ? sprintf("%.1f ms", s * 1000) : s }
 $1 ~ /^[0-9]+$/ && NF >= 6 {
-  printf "| Settings load / save (our accessor; per-key platform calls) | %s entries, %s bytes | load %s, save %s; per key: load %s, save %s |\n", $1, $2, ms($3), ms($4), ms($5), ms($6)
+  printf "| Settings load / save | %s entries (%s bytes) | ours: load %s, save %s; one platform call per key: load %s, save %s |\n", $1, $2, ms($3), ms($4), ms($5), ms($6)
 }' "$results/settings_bench.txt" 2>/dev/null || true
 
-# Start-up: "label... median min max ratio privateKB"; memory: "label... KB".
+# Start-up: "label median min max ratio privateKB"; memory: "label KB [(note)]".
 awk '/^Start-up/ { section = "start"; next }
 /^Private memory/ { section = "memory"; next }
-section == "start" && $(NF - 4) ~ /^[0-9.]+$/ && $1 != "program" {
+section == "start" && NF >= 6 && $(NF - 4) ~ /^[0-9.]+$/ {
   label = $0; sub(/ +[0-9.]+ +[0-9.]+ +[0-9.]+ +[0-9.]+ +[0-9.]+$/, "", label)
-  printf "| Start-up until the tray icon is there and the loop answers (median of runs) | %s | %s ms (min %s), %s× the trivial program; private %s KB |\n", label, $(NF - 4), $(NF - 3), $(NF - 1), $NF
+  printf "| Start-up until the tray icon is there and the loop answers | %s | %s ms median (min %s), %s× the trivial program; private memory %s KB |\n", label, $(NF - 4), $(NF - 3), $(NF - 1), $NF
 }
 section == "memory" && NF >= 2 {
-  line = $0; sub(/ *\(.*$/, "", line); n = split(line, w, / +/); kb = w[n]
+  note = ""
+  if (index($0, "(")) { note = "; " substr($0, index($0, "(") + 1); sub(/\)$/, "", note) }
+  line = $0; sub(/ *\(.*$/, "", line)
+  kb = line; sub(/^.* /, "", kb)
   label = line; sub(/ +[0-9.]+$/, "", label)
-  extra = $0 ~ /\(/ ? "; " substr($0, index($0, "(") + 1, length($0) - index($0, "(") - 1) : ""
-  printf "| Private memory of Tarnwick.exe, 100 entries | %s | %s KB%s |\n", label, kb, extra
+  printf "| Private memory of Tarnwick.exe (100 entries) | %s | %s KB%s |\n", label, kb, note
 }' "$results/StartupBench.txt" 2>/dev/null || true
 
 # The exe itself.
