@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 
 namespace toolkit {
 
@@ -118,6 +119,67 @@ DWORD ControlExStyle(const TControlLayout& s) {
     default:
         return 0;
     }
+}
+
+// The text flags a left-aligned static control with SS_NOPREFIX draws its caption with, less the
+// word break (measured on an empty rectangle it would break at every space).
+constexpr UINT kLabelTextFlags = DT_LEFT | DT_EXPANDTABS | DT_NOPREFIX;
+
+// The box an auto-sized label needs to show all of `text` in `font`. The measure alone is not
+// enough: Wine lays glyphs out on unrounded advances and may ink several pixels past the measured
+// width, ClearType bleeds a column beyond the last glyph, and the static control clips whatever
+// its window does not hold. So the text is also drawn as the control draws it and the box
+// widened (or heightened) to the last pixel inked.
+SIZE LabelTextSize(HWND window, HFONT font, const std::string& text) {
+    HDC dc = GetDC(window);
+    const HGDIOBJ oldFont = SelectObject(dc, font);
+    RECT measured{0, 0, 0, 0};
+    (void)DrawTextA(dc, text.c_str(), -1, &measured, DT_CALCRECT | kLabelTextFlags);
+    SIZE size{measured.right, measured.bottom};
+    TEXTMETRICA tm{};
+    (void)GetTextMetricsA(dc, &tm);
+    (void)SelectObject(dc, oldFont);
+    (void)ReleaseDC(window, dc);
+
+    // Room for any drift or bleed: a few characters to the right, a line below.
+    const int width = size.cx + 4 * std::max<int>(tm.tmMaxCharWidth, 1);
+    const int height = size.cy + std::max<int>(tm.tmHeight, 1);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // top-down rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC memory = CreateCompatibleDC(nullptr);
+    if (bitmap && bits && memory) {
+        const HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
+        const HGDIOBJ oldMemoryFont = SelectObject(memory, font);
+        RECT all{0, 0, width, height};
+        (void)FillRect(memory, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        (void)SetBkMode(memory, TRANSPARENT);
+        (void)SetTextColor(memory, RGB(0, 0, 0));
+        (void)DrawTextA(memory, text.c_str(), -1, &all, kLabelTextFlags);
+        (void)GdiFlush();
+        const auto* pixels = static_cast<const std::uint32_t*>(bits);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                if ((pixels[y * width + x] & 0xFFFFFF) == 0xFFFFFF)
+                    continue;
+                size.cx = std::max<LONG>(size.cx, x + 1);
+                size.cy = std::max<LONG>(size.cy, y + 1);
+            }
+        }
+        (void)SelectObject(memory, oldMemoryFont);
+        (void)SelectObject(memory, oldBitmap);
+    }
+    if (memory)
+        (void)DeleteDC(memory);
+    if (bitmap)
+        (void)DeleteObject(bitmap);
+    return size;
 }
 
 std::string FontKey(const TFont& f) {
@@ -234,14 +296,9 @@ HWND TForm::CreateControl(const TControlLayout& s, HWND parent) {
     int height = Scale(s.Height);
     if (s.Kind == TControlKind::Label && (s.Width == 0 || s.Height == 0)) {
         // A label without a size fits its text.
-        RECT text{0, 0, 0, 0};
-        HDC dc = GetDC(handle_);
-        HGDIOBJ old = SelectObject(dc, font);
-        (void)DrawTextA(dc, s.Caption.c_str(), -1, &text, DT_CALCRECT | DT_NOPREFIX);
-        (void)SelectObject(dc, old);
-        (void)ReleaseDC(handle_, dc);
-        width = text.right - text.left;
-        height = text.bottom - text.top;
+        const SIZE text = LabelTextSize(handle_, font, s.Caption);
+        width = text.cx;
+        height = text.cy;
     }
     if (s.Kind == TControlKind::Bevel)
         height = std::min(height, 2); // a line along the top edge

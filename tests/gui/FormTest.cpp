@@ -10,6 +10,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -538,6 +539,85 @@ TEST_F(FormTest, TransparentLabelsShowTheirPanelAndKeepTheirFontColour) {
     EXPECT_EQ(GetTextColor(dc), RGB(255, 206, 206));
     EXPECT_EQ(GetBkMode(dc), TRANSPARENT);
     ReleaseDC(label, dc);
+}
+
+// The pixels that differ from `back` in a bitmap drawn by `draw` on a memory DC of the given
+// size, row by row; the DC starts filled with `back`.
+template <class Draw> std::vector<bool> InkOf(int width, int height, COLORREF back, Draw draw) {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    ReleaseDC(nullptr, screen);
+    const HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT all{0, 0, width, height};
+    HBRUSH brush = CreateSolidBrush(back);
+    FillRect(dc, &all, brush);
+    DeleteObject(brush);
+    draw(dc);
+    std::vector<bool> ink;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            ink.push_back(GetPixel(dc, x, y) != back);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return ink;
+}
+
+TEST_F(FormTest, AnAutoSizedLabelShowsAllOfItsText) {
+    // The renderer may ink past the width the text measures at (Wine lays glyphs out on
+    // unrounded advances, ClearType bleeds a column); a label sized to the measure alone loses
+    // its last characters, as "Visibility of window:" lost its colon.
+    const struct {
+        const char* Caption;
+        TFont Font;
+    } cases[] = {
+        {"Visibility of window:", TFont{}},
+        {"Global hot key for Tarnwick:", TFont{}},
+        {"Translucency effects", TFont{"Verdana", -16, true}},
+        {"Keyword:", TFont{"MS Sans Serif", -11, true}},
+        {"Wavy VAW/", TFont{"Tahoma", -13, true}},
+    };
+    TFormLayout layout = DialogLayout("TProbeDialog");
+    int top = 100;
+    for (const auto& c : cases) {
+        layout.Controls.push_back(
+            ControlAt(TControlKind::Label, c.Caption, 400 + top, 8, top, 0, 0, c.Caption));
+        top += 24;
+        layout.Controls.back().Font = c.Font;
+    }
+    ProbeForm* form = Make(layout);
+    const COLORREF back = GetSysColor(COLOR_BTNFACE);
+    for (const auto& c : cases) {
+        HWND label = form->Control(c.Caption);
+        RECT client{};
+        GetClientRect(label, &client);
+        const int w = client.right, h = client.bottom;
+        // The label as it paints itself.
+        const std::vector<bool> shown = InkOf(w, h, back, [&](HDC dc) {
+            SendMessageA(label, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+        });
+        // The same text with room to spare on every side.
+        const auto font = reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0));
+        const int room = 40;
+        const std::vector<bool> whole = InkOf(w + room, h + room, back, [&](HDC dc) {
+            SelectObject(dc, font);
+            SetBkMode(dc, TRANSPARENT);
+            SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+            RECT rc{0, 0, w + room, h + room};
+            DrawTextA(dc, c.Caption, -1, &rc, DT_LEFT | DT_NOPREFIX | DT_SINGLELINE);
+        });
+        // What the label shows is part of the whole text; as much of it means all of it.
+        int right = -1;
+        for (int y = 0; y < h + room; ++y)
+            for (int x = 0; x < w + room; ++x)
+                if (whole[static_cast<std::size_t>(y * (w + room) + x)])
+                    right = std::max(right, x);
+        EXPECT_GT(right, 0) << c.Caption;
+        EXPECT_EQ(std::count(shown.begin(), shown.end(), true),
+                  std::count(whole.begin(), whole.end(), true))
+            << c.Caption << ": the label is " << w << " pixels wide, its text inks to " << right;
+    }
 }
 
 std::string ReadSourceFile(const std::string& relative) {
