@@ -97,7 +97,9 @@ toolkit::TFormLayout TF_Database::Layout() {
 
     auto& c = layout.Controls;
     const TFont bold = Font("MS Sans Serif", -11, true);
-    const TFont folderGlyph = Font("Wingdings", -13, true); // "1" draws an open folder
+    // "1" draws an open folder.
+    const TFont folderGlyph{
+        .Name = "Wingdings", .Height = -13, .Bold = true, .Charset = SYMBOL_CHARSET};
 
     // The white header.
     TControlLayout panel = ControlAt(K::Panel, "Panel1", kPanel1, 0, 0, 317, 85, "");
@@ -204,7 +206,6 @@ TF_Database::TF_Database() : TForm(nullptr, Layout()) {
     OpenDialog1.Options =
         OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_ENABLESIZING | OFN_EXPLORER;
 
-    UseSymbolFontForFolderButtons();
     MakeBackdrop(Label2);
     MakeBackdrop(Label8);
 
@@ -223,26 +224,10 @@ TF_Database::~TF_Database() {
     if (F_Database == this)
         F_Database = nullptr;
     // The controls go with the window after this; none of them paints again before that.
-    if (folderGlyphFont_)
-        (void)DeleteObject(folderGlyphFont_);
     for (const Backdrop& b : backdrops_) {
         (void)DeleteObject(b.Brush);
         (void)DeleteObject(b.Bitmap);
     }
-}
-
-void TF_Database::UseSymbolFontForFolderButtons() {
-    // A symbol font asked for with the default character set is not always found by its name
-    // (Wine then falls back to a text font and the buttons show a plain "1"); asking for the
-    // symbol character set finds it everywhere.
-    folderGlyphFont_ = CreateFontA(Scale(-13), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
-                                   SYMBOL_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                   DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Wingdings");
-    if (!folderGlyphFont_)
-        return; // the layout's font stays
-    for (const auto* button : {&SpeedButton1, &SpeedButton2})
-        (void)SendMessageA(button->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(folderGlyphFont_),
-                           TRUE);
 }
 
 void TF_Database::MakeBackdrop(const toolkit::Label& label) {

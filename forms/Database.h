@@ -59,14 +59,12 @@ public:
 
 private:
     static toolkit::TFormLayout Layout();
-    void UseSymbolFontForFolderButtons();
     void MakeBackdrop(const toolkit::Label& label);
     // Browsing mode: Apply enabled. Adding mode: Apply disabled.
     bool Browsing() const { return Button3.Enabled(); }
     void ClearBoxes() const;
     void CancelAdding();
 
-    HFONT folderGlyphFont_ = nullptr;
     // What lies under each header label (the white panel and the parts of the pictures it
     // covers), as the brush the label paints its background with.
     struct Backdrop {

@@ -183,7 +183,8 @@ SIZE LabelTextSize(HWND window, HFONT font, const std::string& text) {
 }
 
 std::string FontKey(const TFont& f) {
-    return f.Name + '|' + std::to_string(f.Height) + (f.Bold ? "|b" : "|n");
+    return f.Name + '|' + std::to_string(f.Height) + (f.Bold ? "|b|" : "|n|") +
+           std::to_string(f.Charset);
 }
 
 } // namespace
@@ -365,7 +366,7 @@ HFONT TForm::FontFor(const TFont& f) {
         if (k == key)
             return font;
     HFONT font = CreateFontA(Scale(f.Height), 0, 0, 0, f.Bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
-                             FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                             FALSE, f.Charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                              DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, f.Name.c_str());
     if (!font)
         font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));

@@ -36,6 +36,8 @@ struct TFont {
     int Height = -11; // at 96 pixels per inch, negative: character height
     bool Bold = false;
     TColor Color = kColorWindowText;
+    // A symbol font (Wingdings) is found reliably only by its own character set.
+    std::uint8_t Charset = DEFAULT_CHARSET;
 };
 
 enum class TControlKind {

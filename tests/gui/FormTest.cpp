@@ -84,7 +84,8 @@ TFormLayout DialogLayout(const char* className) {
     f.Controls.back().Position = 200;
     f.Controls.push_back(
         ControlAt(TControlKind::SpeedButton, "Speed", kSpeed, 283, 10, 23, 22, "1"));
-    f.Controls.back().Font = TFont{"Wingdings", -13, true, kColorWindowText};
+    f.Controls.back().Font =
+        TFont{.Name = "Wingdings", .Height = -13, .Bold = true, .Charset = SYMBOL_CHARSET};
     f.Controls.push_back(ControlAt(TControlKind::Label, "Label", kLabel, 8, 14, 0, 0, "Keyword:"));
     f.Controls.push_back(ControlAt(TControlKind::Bevel, "Bevel", kBevel, 0, 95, 317, 8));
     // A child listed before its panel: the panel must still be made first.
@@ -207,17 +208,20 @@ TEST_F(FormTest, LayoutBuildsTheWindowUnderItsClassNameWithEveryControl) {
     EXPECT_LE(bevel.bottom - bevel.top, 2);
     EXPECT_EQ(bevel.top, form->Scale(95));
 
-    // The layout's fonts: Wingdings on the speed button, bold on request.
+    // The layout's fonts: Wingdings by its symbol character set on the speed button, bold on
+    // request.
     LOGFONTA lf{};
     GetObjectA(reinterpret_cast<HFONT>(SendMessageA(form->Control("Speed"), WM_GETFONT, 0, 0)),
                sizeof lf, &lf);
     EXPECT_STREQ(lf.lfFaceName, "Wingdings");
     EXPECT_EQ(lf.lfWeight, FW_BOLD);
     EXPECT_EQ(lf.lfHeight, form->Scale(-13));
+    EXPECT_EQ(lf.lfCharSet, SYMBOL_CHARSET);
     GetObjectA(reinterpret_cast<HFONT>(SendMessageA(form->Control("Edit1"), WM_GETFONT, 0, 0)),
                sizeof lf, &lf);
     EXPECT_STREQ(lf.lfFaceName, "MS Sans Serif");
     EXPECT_EQ(lf.lfWeight, FW_NORMAL);
+    EXPECT_EQ(lf.lfCharSet, DEFAULT_CHARSET);
 }
 
 TEST_F(FormTest, TabFollowsTheTabOrderAndSkipsControlsThatAreNoTabStop) {
