@@ -27,17 +27,8 @@ toolkit::TFormLayout TTarnwick::Layout() {
     layout.ClientWidth = 213;
     layout.ClientHeight = 49;
 
-    TControlLayout edit;
-    edit.Kind = TControlKind::Edit;
-    edit.Name = "Edit1";
-    edit.Id = kEdit1;
-    edit.Left = 0;
-    edit.Top = 0;
-    edit.Width = 129;
-    edit.Height = 18;
-    edit.Caption = "TEXT";
-    edit.TabOrder = 0;
-    edit.Font = TFont{"MS Sans Serif", -11, true, kColorWindowText};
+    TControlLayout edit = ControlAt(TControlKind::Edit, "Edit1", kEdit1, 0, 0, 129, 18, "TEXT", 0);
+    edit.Font = TFont{.Bold = true};
     edit.UpperCase = true;
     edit.Flat = true;
     layout.Controls.push_back(edit);

@@ -5,6 +5,7 @@
 // hot key box.
 #pragma once
 
+#include "forms/Header.h"
 #include "gen/Gen_func.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Form.h"
@@ -12,7 +13,6 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
 // Start with Windows is this value under the current user's Run key, holding ExeFolder followed
 // by "Tarnwick.exe".
@@ -66,14 +66,8 @@ private:
     void SetUpSlider() const;
     // Registers the stored, unchanged hot key again after FormShow suspended it.
     void ResumeHotKey() const;
-    void MakeBackdrop(const toolkit::Label& label);
 
-    struct Backdrop {
-        HWND Label = nullptr;
-        HBITMAP Bitmap = nullptr;
-        HBRUSH Brush = nullptr;
-    };
-    std::vector<Backdrop> backdrops_;
+    THeader header_;
 };
 
 extern TF_Config* F_Config;

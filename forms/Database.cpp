@@ -6,8 +6,6 @@
 
 #include <commdlg.h>
 
-#include <algorithm>
-
 TF_Database* F_Database = nullptr;
 
 namespace {
@@ -15,14 +13,8 @@ namespace {
 // Control ids. None is IDOK or IDCANCEL: the dialog navigation would press such a button for
 // Enter or Escape.
 enum : int {
-    kPanel1 = 101,
-    kImage1,
-    kImage2,
-    kImage3,
-    kLabel2,
-    kLabel8,
-    kBevel1,
-    kLabel1,
+    kHeader = 101,
+    kLabel1 = kHeader + THeader::kControlCount,
     kListBox1,
     kButton1,
     kButton2,
@@ -46,27 +38,6 @@ enum : int {
 constexpr const char* kNew = "New";
 constexpr const char* kDelete = "Delete";
 
-toolkit::TControlLayout ControlAt(toolkit::TControlKind kind, const char* name, int id, int left,
-                                  int top, int width, int height, const char* caption,
-                                  int tabOrder = -1) {
-    toolkit::TControlLayout s;
-    s.Kind = kind;
-    s.Name = name;
-    s.Id = id;
-    s.Left = left;
-    s.Top = top;
-    s.Width = width;
-    s.Height = height;
-    s.Caption = caption;
-    s.TabOrder = tabOrder;
-    return s;
-}
-
-toolkit::TFont Font(const char* name, int height, bool bold,
-                    toolkit::TColor color = toolkit::kColorWindowText) {
-    return toolkit::TFont{name, height, bold, color};
-}
-
 } // namespace
 
 bool TOpenDialog::Execute(HWND owner) {
@@ -85,53 +56,13 @@ bool TOpenDialog::Execute(HWND owner) {
 toolkit::TFormLayout TF_Database::Layout() {
     using namespace toolkit;
     using K = TControlKind;
-    TFormLayout layout;
-    layout.ClassName = "TF_Database";
-    layout.Caption = "Tarnwick database";
-    layout.Border = TBorderStyle::Dialog;
-    layout.Position = TFormPosition::ScreenCenter;
-    layout.ClientWidth = 317;
-    layout.ClientHeight = 337;
-    layout.Color = kColorBtnFace;
-    layout.Font = Font("MS Sans Serif", -11, false);
-
+    TFormLayout layout = THeader::DialogLayout("TF_Database", "Tarnwick database", 337, kHeader);
     auto& c = layout.Controls;
-    const TFont bold = Font("MS Sans Serif", -11, true);
+    const TFont bold{.Bold = true};
     // "1" draws an open folder.
     const TFont folderGlyph{
         .Name = "Wingdings", .Height = -13, .Bold = true, .Charset = SYMBOL_CHARSET};
 
-    // The white header.
-    TControlLayout panel = ControlAt(K::Panel, "Panel1", kPanel1, 0, 0, 317, 85, "");
-    panel.Color = kColorWhite;
-    c.push_back(panel);
-    const struct {
-        const char* Name;
-        int Id, Left, Top, Width, Height;
-        const char* Picture;
-    } pictures[] = {{"Image1", kImage1, 12, 0, 73, 85, "HEADER1"},
-                    {"Image2", kImage2, 84, 4, 172, 30, "HEADER2"},
-                    {"Image3", kImage3, 84, 32, 200, 45, "HEADER3"}};
-    for (const auto& p : pictures) {
-        TControlLayout image =
-            ControlAt(K::Image, p.Name, p.Id, p.Left, p.Top, p.Width, p.Height, "");
-        image.Parent = "Panel1";
-        image.Picture = p.Picture;
-        c.push_back(image);
-    }
-    TControlLayout version = ControlAt(K::Label, "Label2", kLabel2, 92, 68, 46, 13, "ver 1.0");
-    version.Parent = "Panel1";
-    version.Font = Font("Verdana", -11, true, RGB(255, 206, 206));
-    version.Transparent = true;
-    c.push_back(version);
-    TControlLayout freeware = ControlAt(K::Label, "Label8", kLabel8, 252, 0, 65, 14, "Freeware");
-    freeware.Parent = "Panel1";
-    freeware.Font = Font("Arial", -11, true, kColorSilver);
-    freeware.Alignment = TAlignment::Right;
-    freeware.Transparent = true;
-    c.push_back(freeware);
-
-    c.push_back(ControlAt(K::Bevel, "Bevel1", kBevel1, 0, 85, 317, 8, ""));
     c.push_back(ControlAt(K::Label, "Label1", kLabel1, 12, 91, 0, 0, "Files in database:"));
     TControlLayout list = ControlAt(K::ListBox, "ListBox1", kListBox1, 4, 104, 225, 89, "", 0);
     list.Font = bold;
@@ -140,7 +71,7 @@ toolkit::TFormLayout TF_Database::Layout() {
     c.push_back(ControlAt(K::Button, "Button1", kButton1, 236, 108, 75, 25, kNew, 1));
     c.push_back(ControlAt(K::Button, "Button2", kButton2, 236, 136, 75, 25, kDelete, 2));
     c.push_back(ControlAt(K::Button, "Button3", kButton3, 236, 164, 75, 25, "Apply", 3));
-    c.push_back(ControlAt(K::Bevel, "Bevel2", kBevel2, 0, 200, 317, 9, ""));
+    c.push_back(ControlAt(K::Bevel, "Bevel2", kBevel2, 0, 200, 317, 9));
 
     // The entry's five boxes. Their design texts never show: FormShow empties them.
     c.push_back(ControlAt(K::Label, "Label3", kLabel3, 8, 212, 0, 0, "Name of file:"));
@@ -206,8 +137,7 @@ TF_Database::TF_Database() : TForm(nullptr, Layout()) {
     OpenDialog1.Options =
         OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_ENABLESIZING | OFN_EXPLORER;
 
-    MakeBackdrop(Label2);
-    MakeBackdrop(Label8);
+    header_.MakeBackdrops(*this);
 
     Bind(kListBox1, LBN_SELCHANGE, [this] { ListBox1Click(); });
     Bind(kButton1, BN_CLICKED, [this] { Button1Click(); });
@@ -223,68 +153,6 @@ TF_Database::TF_Database() : TForm(nullptr, Layout()) {
 TF_Database::~TF_Database() {
     if (F_Database == this)
         F_Database = nullptr;
-    // The controls go with the window after this; none of them paints again before that.
-    for (const Backdrop& b : backdrops_) {
-        (void)DeleteObject(b.Brush);
-        (void)DeleteObject(b.Bitmap);
-    }
-}
-
-void TF_Database::MakeBackdrop(const toolkit::Label& label) {
-    // A label over a picture cannot simply leave its background unpainted: the panel and the
-    // picture repaint in no fixed order and would wipe the text. Instead the label paints its
-    // background with a copy of what lies beneath it.
-    const RECT at = label.Bounds();
-    const int width = at.right - at.left;
-    const int height = at.bottom - at.top;
-    if (width <= 0 || height <= 0)
-        return;
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HDC source = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    (void)ReleaseDC(nullptr, screen);
-    if (!dc || !source || !bitmap) {
-        if (bitmap)
-            (void)DeleteObject(bitmap);
-        if (dc)
-            (void)DeleteDC(dc);
-        if (source)
-            (void)DeleteDC(source);
-        return; // the layout's plain background stays
-    }
-    const HGDIOBJ oldTarget = SelectObject(dc, bitmap);
-    RECT all{0, 0, width, height};
-    HBRUSH panel = CreateSolidBrush(toolkit::ToColorRef(toolkit::kColorWhite));
-    (void)FillRect(dc, &all, panel);
-    (void)DeleteObject(panel);
-    for (const auto* image : {&Image1, &Image2, &Image3}) {
-        HBITMAP picture = image->Picture();
-        BITMAP info{};
-        if (!picture || !GetObjectA(picture, sizeof info, &info))
-            continue;
-        // The picture shows unscaled from the control's top left, clipped to the control.
-        const RECT box = image->Bounds();
-        RECT shown{box.left, box.top, std::min<LONG>(box.right, box.left + info.bmWidth),
-                   std::min<LONG>(box.bottom, box.top + info.bmHeight)};
-        RECT overlap{};
-        if (!IntersectRect(&overlap, &shown, &at))
-            continue;
-        const HGDIOBJ oldSource = SelectObject(source, picture);
-        (void)BitBlt(dc, overlap.left - at.left, overlap.top - at.top, overlap.right - overlap.left,
-                     overlap.bottom - overlap.top, source, overlap.left - box.left,
-                     overlap.top - box.top, SRCCOPY);
-        (void)SelectObject(source, oldSource);
-    }
-    (void)SelectObject(dc, oldTarget);
-    (void)DeleteDC(source);
-    (void)DeleteDC(dc);
-    HBRUSH brush = CreatePatternBrush(bitmap);
-    if (!brush) {
-        (void)DeleteObject(bitmap);
-        return;
-    }
-    backdrops_.push_back({label.Handle(), bitmap, brush});
 }
 
 std::string TF_Database::SettingsPath() const {
@@ -302,17 +170,9 @@ void TF_Database::Dispatch(toolkit::TMessage& m) {
         Hide();
         return;
     case WM_CTLCOLORSTATIC:
-        for (const Backdrop& b : backdrops_) {
-            if (reinterpret_cast<HWND>(m.LParam) != b.Label)
-                continue;
-            TForm::Dispatch(m); // the layout's text colour, no text background
-            const auto dc = reinterpret_cast<HDC>(m.WParam);
-            (void)SetBkMode(dc, TRANSPARENT);
-            (void)SetBrushOrgEx(dc, 0, 0, nullptr); // the pattern starts at the label's corner
-            m.Result = reinterpret_cast<LRESULT>(b.Brush);
-            return;
-        }
-        break;
+        TForm::Dispatch(m);
+        header_.PaintBackdrop(m);
+        return;
     default:
         break;
     }

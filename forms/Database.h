@@ -4,11 +4,11 @@
 #pragma once
 
 #include "data/Entries.h"
+#include "forms/Header.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Form.h"
 
 #include <string>
-#include <vector>
 
 // The file-open dialog of the layout. It is not a window of its own: Execute asks the System
 // seam, so tests answer it.
@@ -59,20 +59,12 @@ public:
 
 private:
     static toolkit::TFormLayout Layout();
-    void MakeBackdrop(const toolkit::Label& label);
     // Browsing mode: Apply enabled. Adding mode: Apply disabled.
     bool Browsing() const { return Button3.Enabled(); }
     void ClearBoxes() const;
     void CancelAdding();
 
-    // What lies under each header label (the white panel and the parts of the pictures it
-    // covers), as the brush the label paints its background with.
-    struct Backdrop {
-        HWND Label = nullptr;
-        HBITMAP Bitmap = nullptr;
-        HBRUSH Brush = nullptr;
-    };
-    std::vector<Backdrop> backdrops_;
+    THeader header_;
 };
 
 extern TF_Database* F_Database;

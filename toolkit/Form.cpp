@@ -17,6 +17,21 @@ COLORREF ToColorRef(TColor color) {
     return static_cast<COLORREF>(color & 0xFFFFFF);
 }
 
+TControlLayout ControlAt(TControlKind kind, std::string name, int id, int left, int top, int width,
+                         int height, std::string caption, int tabOrder) {
+    TControlLayout s;
+    s.Kind = kind;
+    s.Name = std::move(name);
+    s.Id = id;
+    s.Left = left;
+    s.Top = top;
+    s.Width = width;
+    s.Height = height;
+    s.Caption = std::move(caption);
+    s.TabOrder = tabOrder;
+    return s;
+}
+
 int ScreenPixelsPerInch() {
     HDC dc = GetDC(nullptr);
     const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;

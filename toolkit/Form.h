@@ -79,6 +79,11 @@ struct TControlLayout {
     std::string Picture;                 // images: name of an RCDATA resource holding a JPEG
 };
 
+// A layout row with the place, size, caption and tab order every control has; the rest keep
+// their defaults for the caller to set.
+TControlLayout ControlAt(TControlKind kind, std::string name, int id, int left, int top, int width,
+                         int height, std::string caption = {}, int tabOrder = -1);
+
 enum class TBorderStyle { None, Dialog };
 enum class TFormPosition { Designed, ScreenCenter };
 

@@ -13,6 +13,7 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <memory>
@@ -318,8 +319,9 @@ TEST_F(DatabaseWindowTest, HeaderIsWhiteWithItsLabelsDrawnInTheirColoursOverTheP
     EXPECT_EQ(ErasedColour(form->Panel1.Handle()), white);
     EXPECT_EQ(ErasedColour(form->Handle()), GetSysColor(COLOR_BTNFACE));
 
-    // "ver 1.0" sits on the lower part of Image3 and reaches below it onto the white panel:
-    // its background is the picture where the picture is, and white under it.
+    // "ver 1.0" sits on the badge in the lower part of Image3 and reaches below the picture:
+    // its background is the picture where the picture is, and the picture's last row carried
+    // on under it, so that the light text never stands on the white panel.
     const Painted version = PaintedWith(form->Label2.Handle());
     EXPECT_EQ(version.Text, RGB(255, 206, 206));
     EXPECT_EQ(version.BackMode, TRANSPARENT);
@@ -331,12 +333,13 @@ TEST_F(DatabaseWindowTest, HeaderIsWhiteWithItsLabelsDrawnInTheirColoursOverTheP
             const int px = label.left + x - image.left;
             const int py = label.top + y - image.top;
             const COLORREF expected =
-                py < image.bottom - image.top ? PicturePixel(form->Image3, px, py) : white;
+                PicturePixel(form->Image3, px, std::min<int>(py, image.bottom - image.top - 1));
             differing += version.At(x, y) != expected;
         }
     }
     EXPECT_EQ(differing, 0);
-    EXPECT_NE(version.At(2, 2), white); // the picture's band is really there
+    EXPECT_NE(version.At(2, 2), white); // the picture's badge is really there
+    EXPECT_NE(version.At(2, label.bottom - label.top - 1), white); // down to the last row
 
     const Painted freeware = PaintedWith(form->Label8.Handle());
     EXPECT_EQ(freeware.Text, RGB(192, 192, 192));

@@ -39,21 +39,6 @@ enum Ids {
     kNoStop
 };
 
-TControlLayout ControlAt(TControlKind kind, const char* name, int id, int l, int t, int w, int h,
-                         const char* caption = "", int tab = -1) {
-    TControlLayout s;
-    s.Kind = kind;
-    s.Name = name;
-    s.Id = id;
-    s.Left = l;
-    s.Top = t;
-    s.Width = w;
-    s.Height = h;
-    s.Caption = caption;
-    s.TabOrder = tab;
-    return s;
-}
-
 TFormLayout DialogLayout(const char* className) {
     TFormLayout f;
     f.ClassName = className;

@@ -1,0 +1,149 @@
+#include "forms/Header.h"
+
+#include "toolkit/Controls.h"
+
+#include <algorithm>
+#include <utility>
+
+using namespace toolkit;
+
+namespace {
+constexpr int kWidth = 317;
+} // namespace
+
+TFormLayout THeader::DialogLayout(std::string className, std::string caption, int clientHeight,
+                                  int firstId) {
+    TFormLayout layout;
+    layout.ClassName = std::move(className);
+    layout.Caption = std::move(caption);
+    layout.Border = TBorderStyle::Dialog;
+    layout.Position = TFormPosition::ScreenCenter;
+    layout.ClientWidth = kWidth;
+    layout.ClientHeight = clientHeight;
+    layout.Color = kColorBtnFace;
+
+    auto& c = layout.Controls;
+    int id = firstId;
+    TControlLayout panel = ControlAt(TControlKind::Panel, "Panel1", id++, 0, 0, kWidth, 85);
+    panel.Color = kColorWhite;
+    c.push_back(panel);
+    // Pictures from the program's resources.
+    const struct {
+        const char* Name;
+        int Left, Top, Width, Height;
+        const char* Picture;
+    } pictures[] = {{"Image1", 12, 0, 73, 85, "HEADER1"},
+                    {"Image2", 84, 4, 172, 30, "HEADER2"},
+                    {"Image3", 84, 32, 200, 45, "HEADER3"}};
+    for (const auto& p : pictures) {
+        TControlLayout image =
+            ControlAt(TControlKind::Image, p.Name, id++, p.Left, p.Top, p.Width, p.Height);
+        image.Parent = "Panel1";
+        image.Picture = p.Picture;
+        c.push_back(image);
+    }
+    TControlLayout version =
+        ControlAt(TControlKind::Label, "Label2", id++, 92, 68, 46, 13, "ver 1.0");
+    version.Parent = "Panel1";
+    version.Font = TFont{"Verdana", -11, true, RGB(255, 206, 206)};
+    version.Transparent = true;
+    c.push_back(version);
+    TControlLayout freeware =
+        ControlAt(TControlKind::Label, "Label8", id++, 252, 0, 65, 14, "Freeware");
+    freeware.Parent = "Panel1";
+    freeware.Font = TFont{"Arial", -11, true, kColorSilver};
+    freeware.Alignment = TAlignment::Right;
+    freeware.Transparent = true;
+    c.push_back(freeware);
+    c.push_back(ControlAt(TControlKind::Bevel, "Bevel1", id++, 0, 85, kWidth, 8));
+    return layout;
+}
+
+THeader::~THeader() {
+    for (const Backdrop& b : backdrops_) {
+        (void)DeleteObject(b.Brush);
+        (void)DeleteObject(b.Bitmap);
+    }
+}
+
+void THeader::MakeBackdrops(const TForm& form) {
+    const std::vector<HWND> pictures = {form.Control("Image1"), form.Control("Image2"),
+                                        form.Control("Image3")};
+    for (const char* label : {"Label2", "Label8"})
+        MakeBackdrop(form.Control(label), pictures);
+}
+
+void THeader::MakeBackdrop(HWND label, const std::vector<HWND>& pictures) {
+    const RECT at = Label(label).Bounds();
+    const int width = at.right - at.left;
+    const int height = at.bottom - at.top;
+    if (width <= 0 || height <= 0)
+        return;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HDC source = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    (void)ReleaseDC(nullptr, screen);
+    if (!dc || !source || !bitmap) {
+        if (bitmap)
+            (void)DeleteObject(bitmap);
+        if (dc)
+            (void)DeleteDC(dc);
+        if (source)
+            (void)DeleteDC(source);
+        return; // the panel's plain white stays
+    }
+    const HGDIOBJ oldTarget = SelectObject(dc, bitmap);
+    RECT all{0, 0, width, height};
+    HBRUSH white = CreateSolidBrush(ToColorRef(kColorWhite));
+    (void)FillRect(dc, &all, white);
+    (void)DeleteObject(white);
+    for (HWND control : pictures) {
+        const Image image(control);
+        HBITMAP picture = image.Picture();
+        BITMAP info{};
+        if (!picture || !GetObjectA(picture, sizeof info, &info))
+            continue;
+        // Pictures show unscaled from their control's top left, clipped to the control.
+        const RECT box = image.Bounds();
+        RECT shown{box.left, box.top, std::min<LONG>(box.right, box.left + info.bmWidth),
+                   std::min<LONG>(box.bottom, box.top + info.bmHeight)};
+        RECT overlap{};
+        if (!IntersectRect(&overlap, &shown, &at))
+            continue;
+        const HGDIOBJ oldSource = SelectObject(source, picture);
+        (void)BitBlt(dc, overlap.left - at.left, overlap.top - at.top, overlap.right - overlap.left,
+                     overlap.bottom - overlap.top, source, overlap.left - box.left,
+                     overlap.top - box.top, SRCCOPY);
+        // The version label hangs a few pixels below its picture; the picture's last row goes
+        // on under it, so that the light text keeps the dark badge behind it to the end (on the
+        // white panel its lowest row would vanish).
+        if (at.bottom > shown.bottom)
+            (void)StretchBlt(dc, overlap.left - at.left, shown.bottom - at.top,
+                             overlap.right - overlap.left, at.bottom - shown.bottom, source,
+                             overlap.left - box.left, shown.bottom - 1 - box.top,
+                             overlap.right - overlap.left, 1, SRCCOPY);
+        (void)SelectObject(source, oldSource);
+    }
+    (void)SelectObject(dc, oldTarget);
+    (void)DeleteDC(source);
+    (void)DeleteDC(dc);
+    HBRUSH brush = CreatePatternBrush(bitmap);
+    if (!brush) {
+        (void)DeleteObject(bitmap);
+        return;
+    }
+    backdrops_.push_back({label, bitmap, brush});
+}
+
+void THeader::PaintBackdrop(TMessage& m) const {
+    for (const Backdrop& b : backdrops_) {
+        if (reinterpret_cast<HWND>(m.LParam) != b.Label)
+            continue;
+        const auto dc = reinterpret_cast<HDC>(m.WParam);
+        (void)SetBkMode(dc, TRANSPARENT);
+        (void)SetBrushOrgEx(dc, 0, 0, nullptr); // the copy starts at the label's corner
+        m.Result = reinterpret_cast<LRESULT>(b.Brush);
+        return;
+    }
+}
