@@ -123,8 +123,12 @@ void TTarnwick::FormCreate() {
     ApplyHotKey();
 }
 
+THotKey TTarnwick::HotKey() const {
+    return DecodeHotKey(static_cast<std::uint16_t>(hKey & 0xFFFF));
+}
+
 void TTarnwick::ApplyHotKey() {
-    const THotKey hotKey = DecodeHotKey(static_cast<std::uint16_t>(hKey & 0xFFFF));
+    const THotKey hotKey = HotKey();
     if (hotKey.Key != 0 && HotKeyAtom == 0) {
         HotKeyAtom = GlobalAddAtomA(kHotKeyAtomName);
     } else if (hotKey.Key == 0 && HotKeyAtom != 0) {

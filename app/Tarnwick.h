@@ -3,6 +3,7 @@
 // and the tray menu's commands.
 #pragma once
 
+#include "gen/Gen_func.h"
 #include "toolkit/Form.h"
 #include "toolkit/ImageList.h"
 #include "toolkit/PopupMenu.h"
@@ -42,6 +43,8 @@ public:
     // window (the result is not looked at); releases the atom when hKey names none. Start-up and
     // the configuration window's OK both use it.
     void ApplyHotKey();
+    // The hot key hKey names: only its low 16 bits count.
+    THotKey HotKey() const;
     // ExeFolder + "Tarnwick.ini".
     std::string SettingsPath() const { return ExeFolder + "Tarnwick.ini"; }
 

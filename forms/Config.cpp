@@ -43,10 +43,6 @@ TVersionRecord RunningVersion() {
     return {info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber, info.dwPlatformId};
 }
 
-std::uint16_t Low16(std::int32_t value) {
-    return static_cast<std::uint16_t>(value & 0xFFFF);
-}
-
 const char* const kExeName = "Tarnwick.exe";
 
 } // namespace
@@ -208,12 +204,12 @@ void TF_Config::FormShow() {
     // The slider keeps to 1..255, so a stored opacity of 0 shows (and is later stored) as 1.
     TrackBar1.SetPosition(Tarnwick->AlphaBlendValue());
     TrackBar1.SetEnabled(LayeredWindowsAvailable(RunningVersion()));
-    Edit1.SetText(HotKeyText(DecodeHotKey(Low16(Tarnwick->hKey))));
+    Edit1.SetText(HotKeyText(Tarnwick->HotKey()));
     // Until OK or Cancel the combination reaches the hot key box instead of calling the command
     // window up.
     if (Tarnwick->HotKeyAtom != 0)
         (void)UnregisterHotKey(Tarnwick->Handle(), Tarnwick->HotKeyAtom);
-    Capture = DecodeHotKey(Low16(Tarnwick->hKey));
+    Capture = Tarnwick->HotKey();
 }
 
 void TF_Config::Edit1KeyDown(WORD& Key, TShiftState) {
@@ -267,7 +263,7 @@ void TF_Config::ResumeHotKey() const {
     // Only an atom held means FormShow suspended a hot key.
     if (Tarnwick->HotKeyAtom == 0)
         return;
-    const THotKey hotKey = DecodeHotKey(Low16(Tarnwick->hKey));
+    const THotKey hotKey = Tarnwick->HotKey();
     if (hotKey.Key != 0)
         (void)RegisterHotKey(Tarnwick->Handle(), Tarnwick->HotKeyAtom, HotKeyModifiers(hotKey),
                              hotKey.Key);

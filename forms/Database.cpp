@@ -166,7 +166,7 @@ void TF_Database::Dispatch(toolkit::TMessage& m) {
         // launcher (tray icon, hot key and unsaved edits would go with it). An entry being added
         // is abandoned, so that the editor opens in browsing mode next time.
         if (!Browsing())
-            CancelAdding();
+            EndAdding();
         Hide();
         return;
     case WM_CTLCOLORSTATIC:
@@ -185,6 +185,10 @@ void TF_Database::ClearBoxes() const {
     Edit3.SetText("");
     Edit4.SetText("");
     Edit5.SetText("");
+}
+
+TDBItem TF_Database::BoxesItem() const {
+    return {Edit1.Text(), Edit2.Text(), Edit3.Text(), Edit4.Text(), Edit5.Text()};
 }
 
 void TF_Database::FormShow() {
@@ -221,17 +225,12 @@ void TF_Database::Button1Click() {
         return;
     }
     ListBox1.Add(Edit1.Text());
-    Entries.Append({Edit1.Text(), Edit2.Text(), Edit3.Text(), Edit4.Text(), Edit5.Text()});
+    Entries.Append(BoxesItem());
     ListBox1.SetItemIndex(ListBox1.Count() - 1);
-    ListBox1.SetEnabled(true);
-    Button1.SetText(kNew);
-    Button2.SetText(kDelete);
-    Button3.SetEnabled(true);
-    Button4.SetEnabled(true);
-    ListBox1Click();
+    EndAdding();
 }
 
-void TF_Database::CancelAdding() {
+void TF_Database::EndAdding() {
     Button1.SetText(kNew);
     Button2.SetText(kDelete);
     Button3.SetEnabled(true);
@@ -242,7 +241,7 @@ void TF_Database::CancelAdding() {
 
 void TF_Database::Button2Click() {
     if (!Browsing()) {
-        CancelAdding();
+        EndAdding();
         return;
     }
     const int k = ListBox1.ItemIndex();
@@ -266,7 +265,7 @@ void TF_Database::Button3Click() {
     if (k < 0)
         return;
     ListBox1.SetItem(k, Edit1.Text());
-    Entries.Replace(k, {Edit1.Text(), Edit2.Text(), Edit3.Text(), Edit4.Text(), Edit5.Text()});
+    Entries.Replace(k, BoxesItem());
 }
 
 void TF_Database::Button4Click() {

@@ -62,7 +62,11 @@ private:
     // Browsing mode: Apply enabled. Adding mode: Apply disabled.
     bool Browsing() const { return Button3.Enabled(); }
     void ClearBoxes() const;
-    void CancelAdding();
+    // The entry the five boxes show.
+    TDBItem BoxesItem() const;
+    // Browsing again, the boxes showing the list's selection: after a new entry is committed or
+    // abandoned.
+    void EndAdding();
 
     THeader header_;
 };
