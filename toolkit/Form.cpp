@@ -141,10 +141,11 @@ DWORD ControlExStyle(const TControlLayout& s) {
 constexpr UINT kLabelTextFlags = DT_LEFT | DT_EXPANDTABS | DT_NOPREFIX;
 
 // The box an auto-sized label needs to show all of `text` in `font`. The measure alone is not
-// enough: Wine lays glyphs out on unrounded advances and may ink several pixels past the measured
-// width, ClearType bleeds a column beyond the last glyph, and the static control clips whatever
-// its window does not hold. So the text is also drawn as the control draws it and the box
-// widened (or heightened) to the last pixel inked.
+// enough: under Wine the drawn text can reach several pixels past the width that every measuring
+// call reports (DrawText, GetTextExtentPoint32, the character widths), smoothing such as
+// ClearType may ink a column beyond the last glyph, and the static control clips whatever its
+// window does not hold. So the text is also drawn as the control draws it, and the box widened
+// (or heightened) to the last pixel inked.
 SIZE LabelTextSize(HWND window, HFONT font, const std::string& text) {
     HDC dc = GetDC(window);
     const HGDIOBJ oldFont = SelectObject(dc, font);
