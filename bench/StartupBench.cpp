@@ -3,11 +3,11 @@
 // (one hidden window and a message loop) measured the same way, so that the share of Wine's own
 // process start is plain. Then the program's private memory after start and after 1,000 call-ups
 // (hot key, two letters typed, Escape).
-//   StartupBench [runs, default 7]
+//   StartupBench [runs, default 11]
 // TARNWICK_EXE names Tarnwick.exe and TARNWICK_TRIVIAL_EXE the trivial program, the test
 // harness's wine_keepalive.exe (Unix or Windows paths).
 // Private memory is GetProcessMemoryInfo's PrivateUsage; Wine leaves that at 0 and fills
-// PagefileUsage, the same commit charge, which is taken then.
+// PagefileUsage, which Windows defines as the same commit charge; that is taken then.
 #include "data/Settings.h"
 
 #include <windows.h>
@@ -205,7 +205,7 @@ bool CallUps(HWND command, HWND edit, int count) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 11;
     const char* exeEnv = std::getenv("TARNWICK_EXE");
     const char* trivialEnv = std::getenv("TARNWICK_TRIVIAL_EXE");
     if (!exeEnv || !*exeEnv || !trivialEnv || !*trivialEnv) {
