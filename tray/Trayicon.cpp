@@ -200,14 +200,7 @@ bool TTrayIcon::EndSession() {
 }
 
 TShiftState TTrayIcon::ShiftState() const {
-    TShiftState shift;
-    if (GetKeyState(VK_SHIFT) < 0)
-        shift += TShiftFlag::Shift;
-    if (GetKeyState(VK_CONTROL) < 0)
-        shift += TShiftFlag::Ctrl;
-    if (GetKeyState(VK_MENU) < 0)
-        shift += TShiftFlag::Alt;
-    return shift;
+    return toolkit::KeyboardShiftState();
 }
 
 void TTrayIcon::ShowMenu() {
