@@ -36,20 +36,26 @@ set(WINE_TEST_ENV "TARNWICK_WINE_STATE=${WINE_STATE_DIR}"
 add_executable(wine_keepalive WIN32 tests/support/keepalive.cpp)
 target_link_libraries(wine_keepalive PRIVATE user32)
 
-add_test(NAME wine.setup
-         COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-setup.sh ${WINE_STATE_DIR}
-                 $<TARGET_FILE:wine_keepalive>)
-set_tests_properties(wine.setup PROPERTIES FIXTURES_SETUP wine TIMEOUT 180)
-add_test(NAME wine.teardown COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-teardown.sh ${WINE_STATE_DIR})
-set_tests_properties(wine.teardown PROPERTIES FIXTURES_CLEANUP wine)
+# Built natively on Windows, the test programs run as they are: no prefix to make.
+if(CMAKE_CROSSCOMPILING)
+  add_test(NAME wine.setup
+           COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-setup.sh ${WINE_STATE_DIR}
+                   $<TARGET_FILE:wine_keepalive>)
+  set_tests_properties(wine.setup PROPERTIES FIXTURES_SETUP wine TIMEOUT 180)
+  add_test(NAME wine.teardown
+           COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-teardown.sh ${WINE_STATE_DIR})
+  set_tests_properties(wine.teardown PROPERTIES FIXTURES_CLEANUP wine)
+endif()
 
 # tarnwick_wine_test(NAME target [DESKTOP]): run a test program under Wine. DESKTOP serialises
 # the tests that share the virtual desktop (windows, focus, the notification area).
 function(tarnwick_wine_test name target)
   cmake_parse_arguments(ARG "DESKTOP" "" "" ${ARGN})
   add_test(NAME ${name} COMMAND ${target})
-  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine ENVIRONMENT "${WINE_TEST_ENV}"
-                       TIMEOUT 600)
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${WINE_TEST_ENV}" TIMEOUT 600)
+  if(CMAKE_CROSSCOMPILING)
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine)
+  endif()
   if(ARG_DESKTOP)
     set_tests_properties(${name} PROPERTIES RESOURCE_LOCK desktop)
   endif()
