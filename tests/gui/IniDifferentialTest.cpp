@@ -2,6 +2,8 @@
 // the same reads and writes, the same values back. Where the two differ on purpose (values with
 // blanks at either end or enclosing quotes, line breaks inside values, saving) the platform must
 // still read our files as we do.
+#include "support/TempFiles.h"
+
 #include <gtest/gtest.h>
 
 #include "data/Settings.h"
@@ -11,9 +13,7 @@
 #include <windows.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <random>
 #include <set>
 #include <sstream>
 #include <vector>
@@ -22,43 +22,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
+using testing_support::ReadAll;
+using testing_support::TempDir;
+using testing_support::WriteAll;
 using toolkit::TIniFile;
-
-class TempDir {
-public:
-    TempDir() {
-        std::random_device rd;
-        dir_ = fs::temp_directory_path() / ("tarnwick-diff-" + std::to_string(rd()));
-        fs::create_directories(dir_);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
-    // A new file name each time, so that no cached copy of the platform's is ever asked.
-    std::string NewPath() { return (dir_ / ("f" + std::to_string(++n_) + ".ini")).string(); }
-    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-    std::size_t Files() const {
-        return static_cast<std::size_t>(
-            std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
-    }
-
-private:
-    fs::path dir_;
-    int n_ = 0;
-};
-
-void WriteAll(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 constexpr const char* Default = "<default>";
 
@@ -180,7 +147,7 @@ const std::vector<std::string>& HandWritten() {
 }
 
 TEST(IniDifferential, HandWrittenFilesReadTheSame) {
-    TempDir dir;
+    TempDir dir{"tarnwick-diff-"};
     int n = 0;
     for (const std::string& text : HandWritten()) {
         const std::string path = dir.NewPath();
@@ -190,7 +157,7 @@ TEST(IniDifferential, HandWrittenFilesReadTheSame) {
 }
 
 TEST(IniDifferential, LongValuesReadTheSame) {
-    TempDir dir;
+    TempDir dir{"tarnwick-diff-"};
     std::string text = "[S]\r\n";
     for (int length : {2046, 2047, 2048, 5000, 30000})
         text += "k" + std::to_string(length) + "=" + std::string(length, 'v') + "\r\n";
@@ -241,7 +208,7 @@ std::string GeneratedFile(std::mt19937& gen) {
 }
 
 TEST(IniDifferential, GeneratedFilesReadTheSame) {
-    TempDir dir;
+    TempDir dir{"tarnwick-diff-"};
     std::mt19937 gen(20240611);
     for (int i = 0; i < 150; ++i) {
         const std::string text = GeneratedFile(gen);
@@ -291,7 +258,7 @@ void ExpectSameWrites(TempDir& dir, const std::string& text, const std::vector<W
 }
 
 TEST(IniDifferential, WritesGiveTheSameValues) {
-    TempDir dir;
+    TempDir dir{"tarnwick-diff-"};
     const std::vector<Write> writes = {
         {"DATABASE", "Name0", "first"},
         {"database", "NAME0", "again"},
@@ -372,7 +339,7 @@ std::vector<std::string> AwkwardValues() {
 }
 
 TEST(IniDifferential, DatabaseRoundTripsAndThePlatformReadsItAlike) {
-    TempDir dir;
+    TempDir dir{"tarnwick-diff-"};
     const std::string ini = dir.Path("Tarnwick.ini");
     const std::vector<std::string> values = AwkwardValues();
     TEntries entries;
@@ -405,7 +372,7 @@ TEST(IniDifferential, DatabaseRoundTripsAndThePlatformReadsItAlike) {
 }
 
 TEST(IniDifferential, LineBreaksCannotInjectKeysForEitherReader) {
-    TempDir dir;
+    TempDir dir{"tarnwick-diff-"};
     const std::string ini = dir.Path("Tarnwick.ini");
     TEntries entries;
     entries.Append({"a\r\n[SYSTEM]\r\nhKey=3070", "b\rLeft=5", "c\nTop=6", "", ""});
@@ -433,7 +400,7 @@ void ExpectUnableToWrite(const std::function<void()>& save, const std::string& p
 }
 
 TEST(IniSaveFailure, MissingFolderAndFolderInThePlaceOfTheFile) {
-    TempDir dir;
+    TempDir dir{"tarnwick-diff-"};
     const std::string inMissing = dir.Path("gone") + "\\\\Tarnwick.ini";
     ExpectUnableToWrite([&] { WritePosition(inMissing, 1, 2); }, inMissing);
     EXPECT_EQ(dir.Files(), 0u);
@@ -450,7 +417,7 @@ TEST(IniSaveFailure, MissingFolderAndFolderInThePlaceOfTheFile) {
 }
 
 TEST(IniSaveFailure, FileHeldOpenByAnotherProgramStaysByteForByte) {
-    TempDir dir;
+    TempDir dir{"tarnwick-diff-"};
     const std::string ini = dir.Path("Tarnwick.ini");
     TEntries five;
     for (int i = 0; i < 5; ++i)

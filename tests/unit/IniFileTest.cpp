@@ -2,52 +2,20 @@
 #include "toolkit/FileReplace.h"
 #include "toolkit/IniFile.h"
 
+#include "support/TempFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <random>
-#include <sstream>
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
+using testing_support::ReadAll;
+using testing_support::TempDir;
+using testing_support::WriteAll;
 using toolkit::TIniFile;
-
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TempDir {
-public:
-    TempDir() {
-        std::random_device rd;
-        dir_ = fs::temp_directory_path() / ("tarnwick-ini-" + std::to_string(rd()));
-        fs::create_directories(dir_);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
-    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-    std::size_t Entries() const {
-        return static_cast<std::size_t>(
-            std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
-    }
-
-private:
-    fs::path dir_;
-};
-
-void WriteAll(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // An accessor over a file holding the given text.
 struct Fixture {
@@ -71,7 +39,7 @@ TEST(IniFileRead, MissingFileGivesDefaultsAndIsNotCreated) {
         ini.Close();
     }
     EXPECT_FALSE(fs::exists(f.path));
-    EXPECT_EQ(f.dir.Entries(), 0u);
+    EXPECT_EQ(f.dir.Files(), 0u);
 }
 
 TEST(IniFileRead, NamesIgnoreCaseAndBlanksAroundNamesAndValuesGo) {
@@ -236,7 +204,7 @@ TEST(IniFileWrite, IntoAnEmptyFolderGivesTheExactFile) {
     EXPECT_EQ(ReadAll(f.path), "[DBSYSTEM]\r\nCount=2\r\n"
                                "[DATABASE]\r\nName0=Notepad\r\nParams0=\r\nName1=x\r\n"
                                "[SYSTEM]\r\nWeb=0\r\nLeft=-20\r\n");
-    EXPECT_EQ(f.dir.Entries(), 1u) << "no temporary file stays behind";
+    EXPECT_EQ(f.dir.Files(), 1u) << "no temporary file stays behind";
 }
 
 TEST(IniFileWrite, KeepsEverythingItDoesNotWriteInPlace) {
@@ -376,7 +344,7 @@ TEST(IniFileSaveFailure, MissingFolderRaisesAndCreatesNothing) {
     TIniFile ini(path);
     ini.WriteString("SYSTEM", "Left", "1");
     ExpectUnableToWrite(ini);
-    EXPECT_EQ(dir.Entries(), 0u);
+    EXPECT_EQ(dir.Files(), 0u);
     // Once the folder is there, the same changes land.
     fs::create_directory(dir.Path("missing"));
     ini.UpdateFile();
@@ -394,7 +362,7 @@ TEST(IniFileSaveFailure, FolderStandingWhereTheFileShouldBeIsLeftAlone) {
     ExpectUnableToWrite(ini);
     EXPECT_TRUE(fs::is_directory(path));
     EXPECT_EQ(ReadAll((fs::path(path) / "inside.txt").string()), "keep");
-    EXPECT_EQ(dir.Entries(), 1u) << "no temporary file stays behind";
+    EXPECT_EQ(dir.Files(), 1u) << "no temporary file stays behind";
 }
 
 bool FailingReplace(const std::string&, const std::string&) {
@@ -411,7 +379,7 @@ TEST(IniFileSaveFailure, FailedReplaceLeavesTheOldFileByteForByte) {
     ExpectUnableToWrite(ini);
     toolkit::SetFileReplacer(previous);
     EXPECT_EQ(ReadAll(f.path), before);
-    EXPECT_EQ(f.dir.Entries(), 1u) << "the temporary file is removed again";
+    EXPECT_EQ(f.dir.Files(), 1u) << "the temporary file is removed again";
     ini.Close();
     EXPECT_EQ(ReadAll(f.path), "[DBSYSTEM]\r\nCount=1\r\n[DATABASE]\r\nName0=b\r\n  odd  \r\n");
 }

@@ -2,16 +2,18 @@
 #include "toolkit/Errors.h"
 #include "toolkit/FileReplace.h"
 
+#include "support/TempFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <random>
-#include <sstream>
 
 namespace {
 
 namespace fs = std::filesystem;
+using testing_support::ReadAll;
+using testing_support::WriteAll;
 
 // A fresh folder standing in for the executable's folder; the settings path is built the way the
 // command window builds it, folder + separator + one more separator + "Tarnwick.ini".
@@ -37,18 +39,6 @@ public:
 private:
     fs::path dir_;
 };
-
-void WriteAll(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 TDBItem Item(const std::string& n) {
     return {"Name " + n, "C:\\Apps\\" + n + ".exe", "C:\\Apps", "/p " + n, "K" + n};
