@@ -65,7 +65,7 @@ awk '$1 ~ /^[0-9]+$/ && NF == 4 {
 awk 'function ms(s) { return s ~ /^[0-9.]+$/ ? sprintf("%.1f ms", s * 1000) : s }
 $1 ~ /^[0-9]+$/ && NF >= 6 {
   printf "| Settings load / save | %s entries (%s bytes) | ours: load %s, save %s; one platform call per key: load %s, save %s |\n", $1, $2, ms($3), ms($4), ms($5), ms($6)
-}' "$results/settings_bench.txt" 2>/dev/null || true
+}' "$results/SettingsBench.txt" 2>/dev/null || true
 
 # Start-up: "label median min max ratio privateKB"; memory: "label KB [(note)]".
 awk '/^Start-up/ { section = "start"; next }
