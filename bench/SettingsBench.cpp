@@ -3,7 +3,7 @@
 // work done with one platform private-profile call per key. A per-key run whose estimate from the
 // size before exceeds the budget is skipped: per-key saves rewrite the whole file for every key and
 // so grow with the square of the entry count, per-key loads about in step with it.
-//   settings_bench [budget seconds, default 180]
+//   SettingsBench [budget seconds, default 180]
 #include "data/Settings.h"
 
 #include <windows.h>
