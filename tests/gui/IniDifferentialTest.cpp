@@ -2,6 +2,7 @@
 // the same reads and writes, the same values back. Where the two differ on purpose (values with
 // blanks at either end or enclosing quotes, line breaks inside values, saving) the platform must
 // still read our files as we do.
+#include "support/AwkwardValues.h"
 #include "support/TempFiles.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <random>
 #include <set>
 #include <sstream>
 #include <vector>
@@ -22,6 +24,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
+using testing_support::AwkwardValues;
 using testing_support::ReadAll;
 using testing_support::TempDir;
 using testing_support::WriteAll;
@@ -281,61 +284,6 @@ TEST(IniDifferential, WritesGiveTheSameValues) {
         const std::string text = GeneratedFile(gen);
         ExpectSameWrites(dir, text, writes, "generated " + Show(text));
     }
-}
-
-// Field values that the platform's own writes would change, and plain ones.
-std::vector<std::string> AwkwardValues() {
-    std::vector<std::string> v = {
-        "",
-        " ",
-        "  lead",
-        "trail  ",
-        " both ",
-        "\tTab\t",
-        "\"dq\"",
-        "'sq'",
-        "\"",
-        "'",
-        "\"\"",
-        "''",
-        "\"'mixed\"'",
-        "a=b",
-        "==",
-        "; not a comment",
-        ";",
-        "[section]",
-        "[",
-        "]",
-        "x]",
-        "[DATABASE]",
-        "Name0=evil",
-        "\"C:\\My Files\\a.txt\"",
-        "C:\\",
-        "'  spaced in quotes  '",
-        " \"lead blank then quote\"",
-        "\x0B\x0C\x1A",
-    };
-    std::string high;
-    for (int b = 0x80; b <= 0xFF; ++b)
-        high += static_cast<char>(b);
-    v.push_back(high);
-    v.push_back(" " + high + " ");
-    v.push_back("\"" + high + "\"");
-    std::string big;
-    for (int i = 0; i < 5000; ++i)
-        big += static_cast<char>(0x20 + (i * 7) % 0xE0);
-    v.push_back(big);
-    v.push_back("'" + big + "'");
-    std::mt19937 gen(11);
-    const char* pieces[] = {" ", "\"", "'", "=", ";", "[", "]", "\t", "x", "\xE9", "\xA0"};
-    for (int i = 0; i < 150; ++i) {
-        std::string s;
-        const int n = 1 + static_cast<int>(gen() % 12);
-        for (int j = 0; j < n; ++j)
-            s += pieces[gen() % std::size(pieces)];
-        v.push_back(s);
-    }
-    return v;
 }
 
 TEST(IniDifferential, DatabaseRoundTripsAndThePlatformReadsItAlike) {

@@ -2,6 +2,7 @@
 #include "toolkit/Errors.h"
 #include "toolkit/FileReplace.h"
 
+#include "support/AwkwardValues.h"
 #include "support/TempFiles.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using testing_support::AwkwardValues;
 using testing_support::ReadAll;
 using testing_support::WriteAll;
 
@@ -209,60 +211,6 @@ TEST(WriteSettings, PositionAndOptionsWriteTheirKeysInOrderAndKeepTheRest) {
     EXPECT_FALSE(s.NoEnter);
     EXPECT_EQ(s.hKey, 3070);
     EXPECT_EQ(entries.Count(), 1);
-}
-
-// Field values that the file format could easily mangle.
-std::vector<std::string> AwkwardValues() {
-    std::vector<std::string> v = {
-        "",
-        " ",
-        "  lead",
-        "trail  ",
-        " both ",
-        "\tTab\t",
-        "\"dq\"",
-        "'sq'",
-        "\"",
-        "'",
-        "\"\"",
-        "''",
-        "\"'mixed\"'",
-        "a=b",
-        "==",
-        "; not a comment",
-        ";",
-        "[section]",
-        "[",
-        "]",
-        "x]",
-        "[DATABASE]",
-        "Name0=evil",
-        "\"C:\\My Files\\a.txt\"",
-        "C:\\",
-        "'  spaced in quotes  '",
-        " \"lead blank then quote\"",
-    };
-    std::string high;
-    for (int b = 0x80; b <= 0xFF; ++b)
-        high += static_cast<char>(b);
-    v.push_back(high);
-    v.push_back(" " + high + " ");
-    v.push_back("\"" + high + "\"");
-    std::string big;
-    for (int i = 0; i < 5000; ++i)
-        big += static_cast<char>(0x20 + (i * 7) % 0xE0); // every byte from blank to 0xFF
-    v.push_back(big);
-    v.push_back("\"" + big + "'");
-    std::mt19937 gen(11);
-    const std::string pieces[] = {" ", "\"", "'", "=", ";", "[", "]", "\t", "x", "\xE9", "\xA0"};
-    for (int i = 0; i < 200; ++i) {
-        std::string s;
-        const int n = 1 + static_cast<int>(gen() % 12);
-        for (int j = 0; j < n; ++j)
-            s += pieces[gen() % std::size(pieces)];
-        v.push_back(s);
-    }
-    return v;
 }
 
 TEST(WriteDatabase, EveryFieldComesBackByteForByte) {
