@@ -21,25 +21,6 @@ void Send(std::vector<INPUT> input) {
     (void)SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
 }
 
-// Presses the keys in order and releases them in reverse order.
-void Chord(std::initializer_list<WORD> keys) {
-    std::vector<INPUT> input;
-    for (WORD vk : keys) {
-        INPUT i{};
-        i.type = INPUT_KEYBOARD;
-        i.ki.wVk = vk;
-        input.push_back(i);
-    }
-    for (auto it = keys.end(); it != keys.begin();) {
-        INPUT i{};
-        i.type = INPUT_KEYBOARD;
-        i.ki.wVk = *--it;
-        i.ki.dwFlags = KEYEVENTF_KEYUP;
-        input.push_back(i);
-    }
-    Send(input);
-}
-
 // A left click in the middle of `window`, the move to it in the same batch of input, so that the
 // click cannot land where the cursor was before.
 void ClickAt(HWND window) {
@@ -106,16 +87,16 @@ TEST_F(ConfigHotKeyTest, ANewHotKeySetInTheWindowCallsTheCommandWindowUp) {
                info.hwndFocus == box;
     })) << "the click put the focus in the hot key box";
 
-    Chord({VK_F5});
+    e2e::PressChord({VK_F5});
     EXPECT_TRUE(e2e::WaitFor([&] { return e2e::TextOf(box) == "F5"; }, 3000)) << e2e::TextOf(box);
     // The stored combination, pressed now, lands in the box instead of calling anything up.
-    Chord({VK_CONTROL, VK_MENU, 'F'});
+    e2e::PressChord({VK_CONTROL, VK_MENU, 'F'});
     tarnwick.Settle();
     EXPECT_TRUE(e2e::WaitFor([&] { return e2e::TextOf(box) == "Ctrl + Alt + F"; }, 3000))
         << e2e::TextOf(box);
     EXPECT_FALSE(tarnwick.CommandVisible());
 
-    Chord({VK_CONTROL, VK_SHIFT, 'K'});
+    e2e::PressChord({VK_CONTROL, VK_SHIFT, 'K'});
     tarnwick.Settle();
     ASSERT_TRUE(e2e::WaitFor([&] { return e2e::TextOf(box) == "Ctrl + Shift + K"; }, 3000))
         << e2e::TextOf(box);
@@ -126,12 +107,12 @@ TEST_F(ConfigHotKeyTest, ANewHotKeySetInTheWindowCallsTheCommandWindowUp) {
     EXPECT_EQ(e2e::IniInt(folder.Settings(), "SYSTEM", "hKey", -1), 1000 + 4000 + 'K');
 
     // The old combination is free now; the new one calls the command window up.
-    Chord({VK_CONTROL, VK_MENU, 'F'});
+    e2e::PressChord({VK_CONTROL, VK_MENU, 'F'});
     tarnwick.Settle();
     Sleep(300);
     tarnwick.Settle();
     EXPECT_FALSE(tarnwick.CommandVisible());
-    Chord({VK_CONTROL, VK_SHIFT, 'K'});
+    e2e::PressChord({VK_CONTROL, VK_SHIFT, 'K'});
     EXPECT_TRUE(e2e::WaitFor([&] { return tarnwick.CommandVisible(); }, 5000));
     EXPECT_EQ(tarnwick.Line(), "");
 }

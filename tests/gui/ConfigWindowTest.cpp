@@ -5,6 +5,7 @@
 
 #include "app/Tarnwick.h"
 #include "forms/Config.h"
+#include "support/E2e.h"
 #include "support/Recorder.h"
 #include "toolkit/Application.h"
 
@@ -116,25 +117,6 @@ void KeyDown(HWND box, WORD vk, bool alt = false) {
 void KeyUp(HWND box, WORD vk, bool alt = false) {
     (void)SendMessageA(box, alt ? WM_SYSKEYUP : WM_KEYUP, vk,
                        (alt ? (1 << 29) : 0) | (1u << 30) | (1u << 31) | 1);
-}
-
-// Real keystrokes through the system's input queue, where global hot keys are recognised.
-void Press(std::initializer_list<WORD> keys) {
-    std::vector<INPUT> input;
-    for (WORD vk : keys) {
-        INPUT i{};
-        i.type = INPUT_KEYBOARD;
-        i.ki.wVk = vk;
-        input.push_back(i);
-    }
-    for (auto it = keys.end(); it != keys.begin();) {
-        INPUT i{};
-        i.type = INPUT_KEYBOARD;
-        i.ki.wVk = *--it;
-        i.ki.dwFlags = KEYEVENTF_KEYUP;
-        input.push_back(i);
-    }
-    (void)SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
 }
 
 class ConfigWindowTest : public ::testing::Test {
@@ -653,7 +635,7 @@ TEST_F(ConfigWindowTest, CancelChangesNothingAndGivesTheHotKeyBack) {
 
     // The old hot key calls the command window up again.
     ASSERT_FALSE(Tarnwick->Visible());
-    Press({VK_CONTROL, VK_MENU, 'F'});
+    e2e::PressChord({VK_CONTROL, VK_MENU, 'F'});
     for (int i = 0; i < 50 && !Tarnwick->Visible(); ++i)
         Pump();
     EXPECT_TRUE(Tarnwick->Visible());

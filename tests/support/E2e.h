@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,10 @@ std::string EnvWindowsPath(const char* name);
 
 // Waits until `done` holds, pumping this thread's messages meanwhile; false after `ms`.
 bool WaitFor(const std::function<bool()>& done, int ms = 10000);
+
+// Real keystrokes through the system's input queue, where global hot keys are recognised: the
+// keys pressed in order, then released in reverse order.
+void PressChord(std::initializer_list<WORD> keys);
 
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& text);

@@ -6,6 +6,24 @@
 
 namespace e2e {
 
+void PressChord(std::initializer_list<WORD> keys) {
+    std::vector<INPUT> input;
+    for (WORD vk : keys) {
+        INPUT i{};
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = vk;
+        input.push_back(i);
+    }
+    for (auto it = keys.end(); it != keys.begin();) {
+        INPUT i{};
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = *--it;
+        i.ki.dwFlags = KEYEVENTF_KEYUP;
+        input.push_back(i);
+    }
+    (void)SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
+}
+
 namespace {
 
 constexpr UINT kTrayCallback = WM_USER + 1; // the tray icon's callback message
