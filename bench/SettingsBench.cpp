@@ -4,6 +4,7 @@
 // size before exceeds the budget is skipped: per-key saves rewrite the whole file for every key and
 // so grow with the square of the entry count, per-key loads about in step with it.
 //   SettingsBench [budget seconds, default 180]
+#include "bench/BenchEntries.h"
 #include "data/Settings.h"
 
 #include <windows.h>
@@ -29,21 +30,6 @@ template <class F> double BestSeconds(int runs, F&& f) {
         best = t < best ? t : best;
     }
     return best;
-}
-
-TEntries MakeEntries(int n) {
-    TEntries entries;
-    entries.Resize(n);
-    for (int i = 0; i < n; ++i) {
-        const std::string k = std::to_string(i);
-        TDBItem& e = entries.At(i);
-        e.Name = "Program " + k;
-        e.Filename = "C:\\Program Files\\Vendor " + k + "\\program" + k + ".exe";
-        e.Directory = "C:\\Program Files\\Vendor " + k;
-        e.Params = "/open \"C:\\Users\\me\\Documents\\file " + k + ".txt\"";
-        e.Keyword = "P" + k;
-    }
-    return entries;
 }
 
 const char* const Fields[] = {"Name", "Filename", "Directory", "Params", "Keyword"};

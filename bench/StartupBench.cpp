@@ -8,6 +8,7 @@
 // harness's wine_keepalive.exe (Unix or Windows paths).
 // Private memory is GetProcessMemoryInfo's PrivateUsage; Wine leaves that at 0 and fills
 // PagefileUsage, which Windows defines as the same commit charge; that is taken then.
+#include "bench/BenchEntries.h"
 #include "data/Settings.h"
 
 #include <windows.h>
@@ -129,21 +130,6 @@ private:
     PROCESS_INFORMATION pi_{};
     HWND window_ = nullptr;
 };
-
-TEntries MakeEntries(int n) {
-    TEntries entries;
-    entries.Resize(n);
-    for (int i = 0; i < n; ++i) {
-        const std::string k = std::to_string(i);
-        TDBItem& e = entries.At(i);
-        e.Name = "Program " + k;
-        e.Filename = "C:\\Program Files\\Vendor " + k + "\\program" + k + ".exe";
-        e.Directory = "C:\\Program Files\\Vendor " + k;
-        e.Params = "/open \"C:\\Users\\me\\Documents\\file " + k + ".txt\"";
-        e.Keyword = "P" + k;
-    }
-    return entries;
-}
 
 // A folder holding a copy of Tarnwick.exe and a settings file with `n` entries (none for 0).
 std::string PrepareFolder(const std::string& exe, int n) {
