@@ -178,17 +178,6 @@ INSTANTIATE_TEST_SUITE_P(Corpus, MalformedSettingsTest, ::testing::ValuesIn(Corp
                              return std::string(info.param.Name);
                          });
 
-// Whether a hot key combination is free: registers it for a moment on a window of our own.
-bool HotKeyIsFree(UINT modifiers, UINT key) {
-    HWND probe = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                                 GetModuleHandleA(nullptr), nullptr);
-    const bool free = RegisterHotKey(probe, 0x7001, modifiers, key) != FALSE;
-    if (free)
-        UnregisterHotKey(probe, 0x7001);
-    DestroyWindow(probe);
-    return free;
-}
-
 // Damaged options fall back to their defaults, not to "off": a keyword completes without Enter
 // (NoEnter), and a damaged hot key registers nothing. The entries themselves are intact.
 TEST(MalformedSettings, DamagedOptionsTakeTheirDefaults) {
@@ -201,10 +190,10 @@ TEST(MalformedSettings, DamagedOptionsTakeTheirDefaults) {
                                  "NoEnter=yes\r\nWeb=\r\nSound=0x\r\n"
                                  "hKey=3070junk\r\nAlphaBlendValue=0x1G\r\n";
     e2e::WriteFile(folder.Settings(), settings);
-    ASSERT_TRUE(HotKeyIsFree(MOD_CONTROL | MOD_ALT, 'F')); // what 3070 would register
+    ASSERT_TRUE(e2e::HotKeyIsFree(MOD_CONTROL | MOD_ALT, 'F')); // what 3070 would register
     Launcher tarnwick(folder);
     ASSERT_TRUE(tarnwick.Start());
-    EXPECT_TRUE(HotKeyIsFree(MOD_CONTROL | MOD_ALT, 'F'));
+    EXPECT_TRUE(e2e::HotKeyIsFree(MOD_CONTROL | MOD_ALT, 'F'));
 
     tarnwick.HotKey();
     EXPECT_EQ(Opacity(tarnwick.Command()), 255);

@@ -4,6 +4,7 @@
 #include "app/Tarnwick.h"
 #include "forms/Config.h"
 #include "forms/Database.h"
+#include "support/E2e.h"
 #include "support/Recorder.h"
 #include "toolkit/Application.h"
 
@@ -17,23 +18,9 @@ using toolkit::Application;
 
 namespace {
 
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA fd;
-    HANDLE find = FindFirstFileA((folder + "*").c_str(), &fd);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = fd.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(folder + name + "\\");
-            else
-                DeleteFileA((folder + name).c_str());
-        } while (FindNextFileA(find, &fd));
-        FindClose(find);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
+using e2e::HotKeyIsFree;
+using e2e::RemoveTree;
+using e2e::SendClosingMenus;
 
 std::vector<std::string> FilesIn(const std::string& folder) {
     std::vector<std::string> names;
@@ -58,26 +45,6 @@ void ReleaseHotKeyAtom() {
             return;
         GlobalDeleteAtom(atom);
     }
-}
-
-// Whether a hot key combination is free: registers it for a moment on a window of our own.
-bool HotKeyIsFree(UINT modifiers, UINT key) {
-    HWND probe = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                                 GetModuleHandleA(nullptr), nullptr);
-    const bool free = RegisterHotKey(probe, 0x7001, modifiers, key) != FALSE;
-    if (free)
-        UnregisterHotKey(probe, 0x7001);
-    DestroyWindow(probe);
-    return free;
-}
-
-// Sends a message that opens the edit box's context menu and closes that menu again.
-LRESULT SendClosingMenus(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    const UINT_PTR timer =
-        SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) { EndMenu(); });
-    const LRESULT result = SendMessageA(hwnd, msg, wp, lp);
-    KillTimer(nullptr, timer);
-    return result;
 }
 
 class CommandWindowTest : public ::testing::Test {

@@ -1,6 +1,7 @@
 // Forms built from layout tables and the control wrappers, in-process under Wine: window class and
 // styles, DPI scaling, tab order, show and close rules, the edit box's key and mouse events, the
 // handler bindings, the pictures and the colours.
+#include "support/E2e.h"
 #include "support/Recorder.h"
 #include "toolkit/Application.h"
 #include "toolkit/Errors.h"
@@ -84,16 +85,6 @@ TFormLayout DialogLayout(const char* className) {
     f.Controls.push_back(ControlAt(TControlKind::Image, "Image", kImage, 4, 20, 40, 20));
     f.Controls.back().Parent = "Panel";
     return f;
-}
-
-// Sends a message that opens a menu (the edit box's context menu on a right-button release) and
-// closes whatever menu opens, so that the test does not wait on a person.
-LRESULT SendClosingMenus(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    const UINT_PTR timer =
-        SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) { EndMenu(); });
-    const LRESULT result = SendMessageA(hwnd, msg, wp, lp);
-    KillTimer(nullptr, timer);
-    return result;
 }
 
 class ProbeForm : public TForm {
@@ -409,7 +400,7 @@ TEST_F(FormTest, EditMouseEventsCarryButtonShiftAndClientCoordinates) {
     SendMessageA(edit, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(-20, -7)); // captured, outside
     SendMessageA(edit, WM_LBUTTONUP, 0, MAKELPARAM(-20, -7));
     SendMessageA(edit, WM_RBUTTONDOWN, MK_RBUTTON | MK_CONTROL, MAKELPARAM(9, 4));
-    SendClosingMenus(edit, WM_RBUTTONUP, MK_CONTROL, MAKELPARAM(9, 4));
+    e2e::SendClosingMenus(edit, WM_RBUTTONUP, MK_CONTROL, MAKELPARAM(9, 4));
     SendMessageA(edit, WM_MBUTTONDOWN, MK_MBUTTON | MK_SHIFT, MAKELPARAM(1, 2));
     SendMessageA(edit, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(7, 8));
     SendMessageA(edit, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));

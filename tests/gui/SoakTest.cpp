@@ -8,6 +8,7 @@
 #include "app/Tarnwick.h"
 #include "forms/Config.h"
 #include "forms/Database.h"
+#include "support/E2e.h"
 #include "support/Recorder.h"
 #include "toolkit/Application.h"
 
@@ -115,20 +116,6 @@ long long HeapBytesInUse() {
     return used;
 }
 
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA fd;
-    HANDLE find = FindFirstFileA((folder + "*").c_str(), &fd);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = fd.cFileName;
-            if (name != "." && name != "..")
-                DeleteFileA((folder + name).c_str());
-        } while (FindNextFileA(find, &fd));
-        FindClose(find);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
 // "A0" to "J9": short, so that a call-up is mostly the window's work, and all of one length, so
 // that no keyword begins another.
 std::string Keyword(int i) {
@@ -228,7 +215,7 @@ TEST(Soak, CallUpsThatLaunchKeepObjectsAndMemoryFlat) {
         EXPECT_LE(last.PrivateKb - first.PrivateKb, kMemoryToleranceKb);
         EXPECT_LE(last.HeapBytes - first.HeapBytes, kHeapToleranceBytes);
     }
-    RemoveTree(folder);
+    e2e::RemoveTree(folder);
 }
 
 } // namespace

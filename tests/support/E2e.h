@@ -22,6 +22,14 @@ bool WaitFor(const std::function<bool()>& done, int ms = 10000);
 // keys pressed in order, then released in reverse order.
 void PressChord(std::initializer_list<WORD> keys);
 
+// Removes a folder (its path ending in a backslash) with everything in it, read-only files too.
+void RemoveTree(const std::string& folder);
+// Whether a hot key combination is free: registers it for a moment on a window of our own.
+bool HotKeyIsFree(UINT modifiers, UINT key);
+// Sends a message that opens a menu (the edit box's context menu on a right-button release) and
+// closes whatever menu opens, so that the test does not wait on a person.
+LRESULT SendClosingMenus(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& text);
 bool FileExists(const std::string& path);

@@ -36,26 +36,6 @@ void Pump() {
     }
 }
 
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA fd;
-    HANDLE find = FindFirstFileA((folder + "*").c_str(), &fd);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = fd.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            const std::string path = folder + name;
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path + "\\");
-            else
-                DeleteFileA(path.c_str());
-        } while (FindNextFileA(find, &fd));
-        FindClose(find);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
 struct Search {
     DWORD Pid;
     const char* Cls;
@@ -88,6 +68,44 @@ BOOL CALLBACK CollectText(HWND hwnd, LPARAM lp) {
 }
 
 } // namespace
+
+void RemoveTree(const std::string& folder) {
+    WIN32_FIND_DATAA fd;
+    HANDLE find = FindFirstFileA((folder + "*").c_str(), &fd);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = fd.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            const std::string path = folder + name;
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(path + "\\");
+            else
+                DeleteFileA(path.c_str());
+        } while (FindNextFileA(find, &fd));
+        FindClose(find);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+bool HotKeyIsFree(UINT modifiers, UINT key) {
+    HWND probe = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+    const bool free = RegisterHotKey(probe, 0x7001, modifiers, key) != FALSE;
+    if (free)
+        UnregisterHotKey(probe, 0x7001);
+    DestroyWindow(probe);
+    return free;
+}
+
+LRESULT SendClosingMenus(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    const UINT_PTR timer =
+        SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) { EndMenu(); });
+    const LRESULT result = SendMessageA(hwnd, msg, wp, lp);
+    KillTimer(nullptr, timer);
+    return result;
+}
 
 std::string EnvWindowsPath(const char* name) {
     const char* value = std::getenv(name);
