@@ -2,7 +2,14 @@
 # Installs, from Debian's packages, whatever the build, the tests or the launcher still lack.
 set -euo pipefail
 need=()
-have() { command -v "$1" >/dev/null 2>&1 || [ -x "$1" ]; }
+# A tool is there when its command name is on PATH, or when an absolute path is executable. A
+# relative path is never tried: the project's own cmake/ folder would pass for cmake.
+have() {
+  case "$1" in
+    /*) [ -x "$1" ] ;;
+    *) command -v -- "$1" >/dev/null 2>&1 && [ "$(type -t -- "$1")" = file ] ;;
+  esac
+}
 have cmake || need+=(cmake)
 have g++ || need+=(g++)
 have x86_64-w64-mingw32-g++-posix || need+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix)
