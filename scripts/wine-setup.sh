@@ -62,6 +62,10 @@ REGEDIT4
 [HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]
 "Default"="${width}x${height}"
 
+; A crash ends the test program with a backtrace instead of waiting on a dialog nobody sees.
+[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]
+"ShowCrashDialog"=dword:00000000
+
 [HKEY_CURRENT_USER\\Software\\Wine\\WineBrowser]
 "Browsers"="$state/browser-standin.sh"
 "Mailers"="$state/browser-standin.sh"
