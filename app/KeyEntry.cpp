@@ -210,15 +210,17 @@ bool CommandKeyPress(char& key, const std::string& line, const TCommandOptions& 
     bool launched = false;
 
     if ((enter || options.NoEnter) && !candidate.empty()) {
+        // Text after a keyword counts on Enter only (typing goes on while it is written), and
+        // needs a blank: without one the scan costs what the plain match costs.
+        const bool mayHoldText = enter && candidate.find(' ') != kNone;
         // The count is read afresh before each index: a launch may pump messages.
         for (std::int32_t i = 0; i < entries.Count(); ++i) {
             const TDBItem& entry = entries.At(i);
             if (entry.Keyword.empty())
                 continue;
             const bool whole = MatchesUpperCased(candidate, entry.Keyword);
-            // Text after the keyword counts on Enter only: typing goes on while it is written.
             const std::size_t textAt =
-                whole || !enter ? kNone : TextAfterKeyword(candidate, entry.Keyword);
+                whole || !mayHoldText ? kNone : TextAfterKeyword(candidate, entry.Keyword);
             if (!whole && textAt == kNone)
                 continue;
             const bool takesText = TakesText(entry);
