@@ -9,10 +9,15 @@ namespace {
 
 constexpr int kShowNormal = 1;       // SW_SHOWNORMAL
 constexpr unsigned kBeepDefault = 0; // MB_OK: the system's default sound
+constexpr std::size_t kNone = std::string::npos;
 
 // Tried in this order on Enter; the first that holds is opened. A line must be longer than its
 // prefix: the prefix alone is no address.
 constexpr std::array<std::string_view, 4> kAddressPrefixes{"FTP://", "WWW.", "HTTP:", "MAILTO:"};
+
+// A Filename beginning with one of these (in any letter case) is a web or ftp address: the typed
+// text goes into it percent-encoded.
+constexpr std::array<std::string_view, 3> kWebPrefixes{"HTTP:", "HTTPS:", "FTP:"};
 
 void Launch(toolkit::System& system, toolkit::WindowHandle window, const TCommandOptions& options,
             const std::string& file, const std::string& params, const std::string& dir) {
@@ -32,6 +37,18 @@ bool MatchesUpperCased(const std::string& upper, const std::string& keyword) {
     return true;
 }
 
+// Where the typed text starts when `upper` is `keyword` (matched as above), one blank and at
+// least one more character; kNone otherwise.
+std::size_t TextAfterKeyword(const std::string& upper, const std::string& keyword) {
+    const std::size_t n = keyword.size();
+    if (upper.size() < n + 2 || upper[n] != ' ')
+        return kNone;
+    for (std::size_t i = 0; i < n; ++i)
+        if (upper[i] != UpperCaseChar(keyword[i]))
+            return kNone;
+    return n + 1;
+}
+
 // `candidate` is upper-cased already.
 bool IsAddress(const std::string& candidate) {
     for (const auto prefix : kAddressPrefixes) {
@@ -39,6 +56,141 @@ bool IsAddress(const std::string& candidate) {
             return true;
     }
     return false;
+}
+
+bool StartsCaseBlind(const std::string& text, std::string_view upperPrefix) {
+    if (text.size() < upperPrefix.size())
+        return false;
+    for (std::size_t i = 0; i < upperPrefix.size(); ++i)
+        if (UpperCaseChar(text[i]) != upperPrefix[i])
+            return false;
+    return true;
+}
+
+bool IsWebAddress(const std::string& file) {
+    for (const auto prefix : kWebPrefixes)
+        if (StartsCaseBlind(file, prefix))
+            return true;
+    return false;
+}
+
+std::size_t FindPlaceholder(const std::string& text, std::size_t from) {
+    for (std::size_t i = from; i + 3 <= text.size(); ++i)
+        if (text[i] == '$' && (text[i + 1] == 'W' || text[i + 1] == 'w') && text[i + 2] == '$')
+            return i;
+    return kNone;
+}
+
+bool TakesText(const TDBItem& entry) {
+    return FindPlaceholder(entry.Filename, 0) != kNone || FindPlaceholder(entry.Params, 0) != kNone;
+}
+
+// Every placeholder, left to right, replaced by `with`; what `with` brings in is not looked at.
+std::string ReplacePlaceholders(const std::string& text, const std::string& with) {
+    std::string out;
+    std::size_t pos = 0;
+    for (std::size_t at = FindPlaceholder(text, 0); at != kNone; at = FindPlaceholder(text, pos)) {
+        out.append(text, pos, at - pos);
+        out += with;
+        pos = at + 3;
+    }
+    out.append(text, pos, kNone);
+    return out;
+}
+
+// Every byte outside the unreserved characters (letters, digits, - . _ ~) as %XX.
+std::string PercentEncoded(const std::string& utf8) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(utf8.size() * 3);
+    for (const char c : utf8) {
+        const auto b = static_cast<unsigned char>(c);
+        if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') ||
+            b == '-' || b == '.' || b == '_' || b == '~') {
+            out += c;
+        } else {
+            out += '%';
+            out += kHex[b >> 4];
+            out += kHex[b & 0x0F];
+        }
+    }
+    return out;
+}
+
+// A text without a percent sign has nothing to expand: the platform is not asked.
+std::string Expanded(toolkit::System& system, const std::string& text) {
+    return text.find('%') == kNone ? text : system.ExpandEnvironment(text);
+}
+
+// Length of the root of an absolute folder ("C:\", "\\server\share\", "\"): ".." stops there.
+std::size_t RootLength(const std::string& folder) {
+    if (folder.size() >= 3 && folder[1] == ':' && folder[2] == '\\')
+        return 3;
+    if (folder.rfind("\\\\", 0) == 0) {
+        const std::size_t server = folder.find('\\', 2);
+        const std::size_t share = server == kNone ? kNone : folder.find('\\', server + 1);
+        return share == kNone ? folder.size() : share + 1;
+    }
+    return folder.empty() || folder[0] != '\\' ? 0 : 1;
+}
+
+bool IsSlash(char c) {
+    return c == '\\' || c == '/';
+}
+
+// 2 for a leading ".\" (or "./") at `at`, 3 for "..\" (or "../"), else 0.
+std::size_t RelativeStep(const std::string& path, std::size_t at) {
+    if (path.size() > at + 1 && path[at] == '.' && IsSlash(path[at + 1]))
+        return 2;
+    if (path.size() > at + 2 && path[at] == '.' && path[at + 1] == '.' && IsSlash(path[at + 2]))
+        return 3;
+    return 0;
+}
+
+// A path beginning with .\ or ..\ taken from the exe's folder instead of the current folder. The
+// leading steps are resolved here, so the shell and the program started see a plain path.
+std::string FromExeFolder(const std::string& path, const std::string& exeFolder) {
+    if (RelativeStep(path, 0) == 0 || exeFolder.empty())
+        return path;
+    // ExeFolder carries one backslash more than the folder needs.
+    std::string base = exeFolder;
+    while (!base.empty() && base.back() == '\\')
+        base.pop_back();
+    base += '\\';
+    const std::size_t root = RootLength(base);
+    std::size_t pos = 0;
+    for (std::size_t step = RelativeStep(path, pos); step != 0; step = RelativeStep(path, pos)) {
+        if (step == 3 && base.size() > root) {
+            const std::size_t parent = base.find_last_of('\\', base.size() - 2);
+            base.resize(parent == kNone || parent + 1 < root ? root : parent + 1);
+        }
+        pos += step;
+    }
+    return base + path.substr(pos);
+}
+
+struct TLaunchFields {
+    std::string File;
+    std::string Params;
+    std::string Dir;
+};
+
+// The order matters: the stored fields are expanded before the typed text goes in, so that what
+// the user types ("%PATH%", ".\X") reaches the program as typed.
+TLaunchFields Prepare(const TDBItem& entry, bool takesText, const std::string& text,
+                      const TCommandOptions& options, toolkit::System& system) {
+    TLaunchFields fields{Expanded(system, entry.Filename), Expanded(system, entry.Params),
+                         Expanded(system, entry.Directory)};
+    fields.File = FromExeFolder(fields.File, options.ExeFolder);
+    fields.Dir = FromExeFolder(fields.Dir, options.ExeFolder);
+    if (takesText) {
+        const bool encode =
+            !text.empty() && IsWebAddress(fields.File) && FindPlaceholder(fields.File, 0) != kNone;
+        fields.File = ReplacePlaceholders(fields.File,
+                                          encode ? PercentEncoded(system.AnsiToUtf8(text)) : text);
+        fields.Params = ReplacePlaceholders(fields.Params, text);
+    }
+    return fields;
 }
 
 } // namespace
@@ -57,16 +209,30 @@ bool CommandKeyPress(char& key, const std::string& line, const TCommandOptions& 
     const std::string candidate = UpperCaseText(enter ? line : line + key);
     bool launched = false;
 
-    if (enter || options.NoEnter) {
+    if ((enter || options.NoEnter) && !candidate.empty()) {
+        // Text after a keyword counts on Enter only (typing goes on while it is written), and
+        // needs a blank: without one the scan costs what the plain match costs.
+        const bool mayHoldText = enter && candidate.find(' ') != kNone;
         // The count is read afresh before each index: a launch may pump messages.
         for (std::int32_t i = 0; i < entries.Count(); ++i) {
             const TDBItem& entry = entries.At(i);
-            if (entry.Keyword.empty() || candidate.empty() ||
-                !MatchesUpperCased(candidate, entry.Keyword))
+            if (entry.Keyword.empty())
+                continue;
+            const bool whole = MatchesUpperCased(candidate, entry.Keyword);
+            const std::size_t textAt =
+                whole || !mayHoldText ? kNone : TextAfterKeyword(candidate, entry.Keyword);
+            if (!whole && textAt == kNone)
+                continue;
+            const bool takesText = TakesText(entry);
+            if (whole ? takesText && !enter : !takesText)
                 continue;
             // Copied first: the shell may pump messages, and the editor may change the list.
             const TDBItem match = entry;
-            Launch(system, window, options, match.Filename, match.Params, match.Directory);
+            // The text as the line holds it: it is data, not matched, so it is not upper-cased
+            // again here.
+            const std::string text = textAt == kNone ? std::string() : line.substr(textAt);
+            const TLaunchFields fields = Prepare(match, takesText, text, options, system);
+            Launch(system, window, options, fields.File, fields.Params, fields.Dir);
             launched = true;
         }
     }

@@ -11,7 +11,13 @@ struct TCommandOptions {
     bool Web = true;     // on Enter, open typed ftp, web and mailto: addresses
     bool NoEnter = true; // complete keywords without the Enter key
     bool Sound = true;   // beep before every launch
+    // The folder that a Filename or Directory beginning with .\ or ..\ (./, ../) is taken from:
+    // the exe's folder, ending in one backslash or more. Empty: such paths go out as written.
+    std::string ExeFolder;
 };
+
+// The placeholder for the text typed after a keyword, in any letter case.
+constexpr const char* kTextPlaceholder = "$W$";
 
 constexpr char kKeyEnter = 13;
 constexpr char kKeyEscape = 27;
@@ -20,6 +26,14 @@ constexpr char kKeyEscape = 27;
 // character as typed and is set to 0 when it must be swallowed (Enter and Escape); `line` is the
 // input line's text before the key. Every launch goes through `system` with `window` as owner.
 // Returns true when the command window must hide: after Escape, or once anything was launched.
+//
+// An entry whose Filename or Params holds the placeholder takes text: Enter on its keyword, a
+// blank and more launches it with the text after the blank in place of each placeholder (Enter
+// on the bare keyword with nothing in its place); typing alone never launches it. Just before a
+// launch an entry's fields are prepared in this order: environment variables of the stored
+// fields expanded, a path relative to the exe's folder made whole, then the typed text put in,
+// percent-encoded as UTF-8 where the Filename is a web or ftp address. The typed text is data:
+// it is never expanded nor taken as a path. The stored entry is never changed.
 bool CommandKeyPress(char& key, const std::string& line, const TCommandOptions& options,
                      const TEntries& entries, toolkit::System& system,
                      toolkit::WindowHandle window);

@@ -2,10 +2,13 @@
 // editor) and the configuration window, all hidden; then the message loop.
 #include "app/Tarnwick.h"
 #include "forms/Config.h"
+#include "gen/Gen_func.h"
 #include "toolkit/Application.h"
 #include "toolkit/Win32System.h"
 
 #include <windows.h>
+
+#include <string>
 
 namespace {
 
@@ -22,11 +25,22 @@ void RestrictDllSearch() {
         (void)fn(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
+// The program's own folder becomes the current folder, so that an entry without a start-in
+// folder starts in the same place whether the launcher came from Explorer, a shortcut or the Run
+// key at logon. Done here rather than in the command window's creation, so that a window made
+// in-process by a test leaves that process's folder alone.
+void EnterOwnFolder(toolkit::System& system) {
+    const std::string folder = ExtractFolder(system.ModuleFileName());
+    if (!folder.empty())
+        (void)SetCurrentDirectoryA(folder.c_str());
+}
+
 } // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     RestrictDllSearch();
     toolkit::Win32System system;
+    EnterOwnFolder(system);
     toolkit::Application application(system);
     try {
         application.Initialize();

@@ -162,7 +162,7 @@ void TTarnwick::FormShow() {
 }
 
 void TTarnwick::Edit1KeyPress(char& Key) {
-    const TCommandOptions options{Web, NoEnter, Sound};
+    const TCommandOptions options{Web, NoEnter, Sound, ExeFolder};
     if (CommandKeyPress(Key, Edit1.Text(), options, F_Database->Entries, toolkit::App->Sys(),
                         Handle()))
         Hide();

@@ -43,6 +43,27 @@ public:
     virtual bool ChooseFolder(const FolderDialogRequest& request, std::string& chosen) = 0;
     // The executable's full path (the module file name).
     virtual std::string ModuleFileName() = 0;
+
+    // The text with every %NAME% of a defined environment variable replaced by its value, as
+    // ExpandEnvironmentStringsA does; undefined names stay as written, and so does the whole text
+    // when the platform cannot expand it. A stand-in without an environment keeps the text.
+    virtual std::string ExpandEnvironment(const std::string& text) { return text; }
+    // The text, in the ANSI code page, as UTF-8 (through UTF-16 on Windows). A stand-in takes
+    // the bytes as Latin-1, so that it gives the same answer on every machine.
+    virtual std::string AnsiToUtf8(const std::string& text) {
+        std::string utf8;
+        utf8.reserve(text.size());
+        for (const char c : text) {
+            const auto b = static_cast<unsigned char>(c);
+            if (b < 0x80) {
+                utf8 += c;
+            } else {
+                utf8 += static_cast<char>(0xC0 | (b >> 6));
+                utf8 += static_cast<char>(0x80 | (b & 0x3F));
+            }
+        }
+        return utf8;
+    }
 };
 
 } // namespace toolkit

@@ -130,4 +130,54 @@ std::string Win32System::ModuleFileName() {
     }
 }
 
+std::string ExpandEnvironmentWith(ExpandEnvironmentCall call, const std::string& text) {
+    const std::size_t zero = text.find('\0');
+    const std::string source = text.substr(0, zero);
+    const std::string tail = zero == std::string::npos ? std::string() : text.substr(zero);
+    // The ANSI call wants one byte beyond the result and its terminating zero.
+    std::vector<char> buffer(source.size() + 64);
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const unsigned long needed =
+            call(source.c_str(), buffer.data(), static_cast<unsigned long>(buffer.size()));
+        if (needed == 0)
+            return text;
+        if (needed < buffer.size()) {
+            buffer.back() = '\0';
+            return std::string(buffer.data()) + tail;
+        }
+        buffer.resize(static_cast<std::size_t>(needed) + 2);
+    }
+    return text;
+}
+
+std::string Win32System::ExpandEnvironment(const std::string& text) {
+    return ExpandEnvironmentWith(
+        [](const char* source, char* buffer, unsigned long size) -> unsigned long {
+            return ExpandEnvironmentStringsA(source, buffer, size);
+        },
+        text);
+}
+
+std::string Win32System::AnsiToUtf8(const std::string& text) {
+    if (text.empty())
+        return text;
+    // Explicit lengths: a zero byte is a character like any other.
+    const int length = static_cast<int>(text.size());
+    const int wide = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+    if (wide <= 0)
+        return text;
+    std::vector<wchar_t> utf16(static_cast<std::size_t>(wide));
+    if (MultiByteToWideChar(CP_ACP, 0, text.data(), length, utf16.data(), wide) != wide)
+        return text;
+    const int bytes =
+        WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wide, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0)
+        return text;
+    std::string utf8(static_cast<std::size_t>(bytes), '\0');
+    if (WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wide, utf8.data(), bytes, nullptr, nullptr) !=
+        bytes)
+        return text;
+    return utf8;
+}
+
 } // namespace toolkit

@@ -25,6 +25,8 @@ public:
     // The folder picker opens at the start folder and offers only existing file-system folders.
     bool ChooseFolder(const FolderDialogRequest& request, std::string& chosen) override;
     std::string ModuleFileName() override;
+    std::string ExpandEnvironment(const std::string& text) override;
+    std::string AnsiToUtf8(const std::string& text) override;
 
     // The platform calls behind the launches and the dialogs. Tests replace them to play what
     // Windows documents where Wine answers otherwise.
@@ -35,5 +37,13 @@ public:
 
     Win32System();
 };
+
+// ExpandEnvironmentStringsA(source, buffer, size), replaceable so that tests can give the answers
+// Windows gives where Wine's differ (a failure, a buffer that must be larger).
+using ExpandEnvironmentCall = unsigned long (*)(const char* source, char* buffer,
+                                                unsigned long size);
+// The expansion over `call`: the buffer grows until the result fits; a failing call leaves the
+// text as written. Only the part before a zero byte is expanded; the rest is kept as it is.
+std::string ExpandEnvironmentWith(ExpandEnvironmentCall call, const std::string& text);
 
 } // namespace toolkit

@@ -1,5 +1,7 @@
 #include "support/Recorder.h"
 
+#include <cctype>
+
 namespace testing_support {
 
 void Recorder::Execute(toolkit::WindowHandle owner, const std::string& verb,
@@ -50,6 +52,34 @@ bool Recorder::ChooseFolder(const toolkit::FolderDialogRequest& request, std::st
 std::string Recorder::ModuleFileName() {
     Calls.push_back({"module", nullptr, {}, 0});
     return ModulePath;
+}
+
+std::string Recorder::ExpandEnvironment(const std::string& text) {
+    Expansions.push_back(text);
+    std::string out;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t open = text.find('%', pos);
+        const std::size_t close = open == std::string::npos ? open : text.find('%', open + 1);
+        if (close == std::string::npos) {
+            out.append(text, pos);
+            break;
+        }
+        out.append(text, pos, open - pos);
+        std::string name = text.substr(open + 1, close - open - 1);
+        for (char& c : name)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        const auto value = Environment.find(name);
+        if (!name.empty() && value != Environment.end()) {
+            out += value->second;
+            pos = close + 1;
+        } else {
+            // Not defined: kept as written, and its closing sign may open the next name.
+            out.append(text, open, close - open);
+            pos = close;
+        }
+    }
+    return out;
 }
 
 std::vector<std::string> Recorder::Lines() const {

@@ -4,6 +4,7 @@
 #include "toolkit/System.h"
 
 #include <deque>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,9 @@ public:
     bool ChooseFile(const toolkit::FileDialogRequest& request, std::string& chosen) override;
     bool ChooseFolder(const toolkit::FolderDialogRequest& request, std::string& chosen) override;
     std::string ModuleFileName() override;
+    // Expands from `Environment` as the platform does (names in any letter case); every text
+    // asked about is kept in `Expansions`, not among the calls.
+    std::string ExpandEnvironment(const std::string& text) override;
 
     // The calls so far, one line each, e.g. "beep 0" or "execute open|FILE|PARAMS|DIR|1".
     std::vector<std::string> Lines() const;
@@ -41,6 +45,8 @@ public:
     std::string ModulePath = "C:\\Tools\\Tarnwick.exe";
     std::vector<toolkit::FileDialogRequest> FileRequests;
     std::vector<toolkit::FolderDialogRequest> FolderRequests;
+    std::map<std::string, std::string> Environment; // names upper-case
+    std::vector<std::string> Expansions;
 };
 
 } // namespace testing_support

@@ -220,4 +220,185 @@ TEST_F(KeyEntry, OrdinaryKeysPassThroughWhenNothingMatches) {
     }
 }
 
+// ---- Text after a keyword, environment variables, paths from the exe's folder ----------------
+
+std::vector<std::vector<std::string>> ExecuteArgs(const Recorder& system) {
+    std::vector<std::vector<std::string>> args;
+    for (const auto& c : system.Only("execute"))
+        args.push_back({c.Args[1], c.Args[2], c.Args[3]});
+    return args;
+}
+
+TEST_F(KeyEntry, TextAfterAKeywordReplacesEveryPlaceholderOnEnter) {
+    Add("g", "https://search.example/?q=$W$&again=$w$", "--from $W$");
+    Add("G", "C:\\Notes\\$w$.txt", "", "$W$"); // a Directory placeholder is not one
+    Add("g", "plain.exe");                     // takes no text: only the bare keyword
+    Add("G X", "gx.exe");                      // a keyword with a blank, matched whole
+    Add("go", "go-$W$.exe");
+    options.NoEnter = false;
+
+    line = "G a b&\xC9~-._";
+    EXPECT_TRUE(Type(kKeyEnter));
+    EXPECT_EQ(lastKey, 0);
+    const std::string encoded = "a%20b%26%C3%89~-._"; // UTF-8, blank as %20
+    EXPECT_EQ(ExecuteArgs(system),
+              (std::vector<std::vector<std::string>>{
+                  {"https://search.example/?q=" + encoded + "&again=" + encoded,
+                   "--from a b&\xC9~-._", ""},
+                  {"C:\\Notes\\a b&\xC9~-._.txt", "", "$W$"}}));
+
+    // The keyword with a blank is matched whole, and the shorter one takes the rest as text.
+    system.Calls.clear();
+    line = "G X";
+    EXPECT_TRUE(Type(kKeyEnter));
+    EXPECT_EQ(Launched(), (std::vector<std::string>{"https://search.example/?q=X&again=X",
+                                                    "C:\\Notes\\X.txt", "gx.exe"}));
+
+    // The bare keyword: the text entries with nothing in place, the plain one as ever.
+    system.Calls.clear();
+    line = "g";
+    EXPECT_TRUE(Type(kKeyEnter));
+    EXPECT_EQ(Launched(), (std::vector<std::string>{"https://search.example/?q=&again=",
+                                                    "C:\\Notes\\.txt", "plain.exe"}));
+    EXPECT_EQ(ExecuteArgs(system)[0][1], "--from ");
+
+    // A blank with nothing after it, two blanks' worth of keyword, or no blank: no text form.
+    for (const char* other : {"G ", "GO", "GOX", "GXX"}) {
+        system.Calls.clear();
+        line = other;
+        const bool expectGo = std::string(other) == "GO";
+        EXPECT_EQ(Type(kKeyEnter), expectGo) << other;
+        EXPECT_EQ(Launched(),
+                  expectGo ? std::vector<std::string>{"go-.exe"} : std::vector<std::string>{})
+            << other;
+    }
+    // A text that itself holds a placeholder goes in as it stands, once.
+    system.Calls.clear();
+    line = "GO $W$";
+    EXPECT_TRUE(Type(kKeyEnter));
+    EXPECT_EQ(Launched(), (std::vector<std::string>{"go-$W$.exe"}));
+}
+
+TEST_F(KeyEntry, WithNoEnterATextEntryWaitsForEnterWhileOthersLaunchOnTheKey) {
+    Add("NOTE", "notes.exe", "$W$");
+    options.NoEnter = true;
+    EXPECT_FALSE(TypeAll("note buy milk")) << "typing alone never launches it";
+    EXPECT_TRUE(system.Calls.empty());
+    EXPECT_TRUE(Type(kKeyEnter));
+    EXPECT_EQ(system.Lines(),
+              (std::vector<std::string>{"beep 0", "execute open|notes.exe|BUY MILK||1"}));
+
+    // A plain entry with the same keyword launches on the completing key, the text entry not.
+    Add("note", "plain.exe");
+    system.Calls.clear();
+    line.clear();
+    EXPECT_TRUE(TypeAll("note"));
+    EXPECT_EQ(Launched(), (std::vector<std::string>{"plain.exe"}));
+    EXPECT_EQ(lastKey, 'e');
+}
+
+TEST_F(KeyEntry, TextEntriesAndTypedAddressesLaunchOnOneEnter) {
+    Add("WWW.X", "site.exe", "$W$");
+    options.NoEnter = false;
+    line = "WWW.X Y";
+    EXPECT_TRUE(Type(kKeyEnter));
+    EXPECT_EQ(system.Lines(), (std::vector<std::string>{"beep 0", "execute open|site.exe|Y||1",
+                                                        "beep 0", "execute open|WWW.X Y|||1"}));
+}
+
+TEST_F(KeyEntry, EnvironmentVariablesOfTheStoredFieldsAreExpandedButNeverTheTypedText) {
+    system.Environment = {{"TOOLS", "C:\\Tools"},
+                          {"USERPROFILE", "C:\\Users\\ann"},
+                          {"SEARCH", "https://s.example/?q="}};
+    Add("ED", "%tools%\\ed.exe", "%UNDEFINED% 100% %Tools% $W$", "%USERPROFILE%\\Documents");
+    Add("S", "%SEARCH%$W$");
+    options.NoEnter = false;
+
+    line = "ED %TOOLS% .\\X";
+    EXPECT_TRUE(Type(kKeyEnter));
+    EXPECT_EQ(ExecuteArgs(system),
+              (std::vector<std::vector<std::string>>{{"C:\\Tools\\ed.exe",
+                                                      "%UNDEFINED% 100% C:\\Tools %TOOLS% .\\X",
+                                                      "C:\\Users\\ann\\Documents"}}));
+    // The stored entry is untouched, and the platform saw only stored fields.
+    EXPECT_EQ(entries.At(0).Filename, "%tools%\\ed.exe");
+    for (const auto& asked : system.Expansions)
+        EXPECT_EQ(asked.find("%TOOLS% .\\X"), std::string::npos) << asked;
+
+    // An address that comes from a variable takes the text percent-encoded.
+    system.Calls.clear();
+    line = "S %PATH%";
+    EXPECT_TRUE(Type(kKeyEnter));
+    EXPECT_EQ(Launched(), (std::vector<std::string>{"https://s.example/?q=%25PATH%25"}));
+
+    // A typed address is data as well.
+    system.Calls.clear();
+    system.Expansions.clear();
+    line = "http://%SEARCH%";
+    EXPECT_TRUE(Type(kKeyEnter));
+    EXPECT_EQ(Launched(), (std::vector<std::string>{"HTTP://%SEARCH%"}));
+    EXPECT_TRUE(system.Expansions.empty());
+}
+
+TEST_F(KeyEntry, OnlyWebAndFtpFilenamesTakeTheTextEncoded) {
+    Add("K", "HTTP://a/$W$");
+    Add("K", "Ftp:b/$W$");
+    Add("K", "mailto:$W$");
+    Add("K", "$W$");
+    Add("K", "https:$W$");
+    options.NoEnter = false;
+    line = "K A B";
+    EXPECT_TRUE(Type(kKeyEnter));
+    EXPECT_EQ(Launched(), (std::vector<std::string>{"HTTP://a/A%20B", "Ftp:b/A%20B", "mailto:A B",
+                                                    "A B", "https:A%20B"}));
+}
+
+TEST_F(KeyEntry, DotPathsAreTakenFromTheExeFolder) {
+    options.ExeFolder = "E:\\Stick\\Tools\\\\"; // as the command window keeps it
+    options.NoEnter = false;
+    system.Environment = {{"UP", ".."}};
+    struct Case {
+        const char* file;
+        const char* dir;
+        const char* wantFile;
+        const char* wantDir;
+    } cases[] = {
+        {".\\app.exe", "", "E:\\Stick\\Tools\\app.exe", ""},
+        {"..\\Other\\b.exe", ".\\", "E:\\Stick\\Other\\b.exe", "E:\\Stick\\Tools\\"},
+        {"./sub/c.exe", "../data", "E:\\Stick\\Tools\\sub/c.exe", "E:\\Stick\\data"},
+        {".\\..\\.\\d.exe", "..\\..\\..\\..\\x", "E:\\Stick\\d.exe", "E:\\x"},
+        {"%UP%\\e.exe", "", "E:\\Stick\\e.exe", ""}, // expanded first, then resolved
+        {"...\\f.exe", ".hidden\\g", "...\\f.exe", ".hidden\\g"},
+        {"C:\\abs\\.\\h.exe", "notes\\..\\x", "C:\\abs\\.\\h.exe", "notes\\..\\x"},
+        {"..", ".", "..", "."},
+    };
+    for (const auto& c : cases) {
+        entries = TEntries();
+        system.Calls.clear();
+        Add("P", c.file, "", c.dir);
+        line = "P";
+        EXPECT_TRUE(Type(kKeyEnter)) << c.file;
+        EXPECT_EQ(ExecuteArgs(system),
+                  (std::vector<std::vector<std::string>>{{c.wantFile, "", c.wantDir}}))
+            << c.file;
+    }
+
+    // A network folder keeps its share; a typed path goes in as typed.
+    options.ExeFolder = "\\\\srv\\share\\t\\\\";
+    entries = TEntries();
+    system.Calls.clear();
+    Add("P", "..\\..\\x.exe", "$W$");
+    line = "P .\\Y";
+    EXPECT_TRUE(Type(kKeyEnter));
+    EXPECT_EQ(ExecuteArgs(system),
+              (std::vector<std::vector<std::string>>{{"\\\\srv\\share\\x.exe", ".\\Y", ""}}));
+
+    // Without a known folder the path goes out as written.
+    options.ExeFolder.clear();
+    system.Calls.clear();
+    line = "P";
+    EXPECT_TRUE(Type(kKeyEnter));
+    EXPECT_EQ(Launched(), (std::vector<std::string>{"..\\..\\x.exe"}));
+}
+
 } // namespace
