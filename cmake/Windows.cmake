@@ -113,3 +113,7 @@ foreach(_src IN LISTS BENCH_SOURCES)
   add_executable(${_name} ${_src})
   target_link_libraries(${_name} PRIVATE tarnwick_portable)
 endforeach()
+
+# Calls up the running program's windows for scripts/screenshots.sh.
+add_executable(callup tests/support/callup.cpp)
+target_link_libraries(callup PRIVATE user32)
