@@ -61,11 +61,14 @@ TTarnwick::~TTarnwick() {
 void TTarnwick::CreateComponents() {
     using toolkit::TComponent;
 
-    ImageList1 = new toolkit::TImageList(this);
+    // Images of the size the notification area asks for, so that the icon is drawn from the
+    // resource's own image of that size rather than scaled by the taskbar.
+    const SIZE small = toolkit::SmallIconSize();
+    ImageList1 = new toolkit::TImageList(this, small.cx, small.cy);
     ImageList1->SetName("ImageList1");
     // The program's own picture; a program without it (a test) shows the application icon.
     if (auto icon = static_cast<HICON>(
-            LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, 16, 16, 0))) {
+            LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, small.cx, small.cy, 0))) {
         try {
             (void)ImageList1->AddIcon(icon);
         } catch (...) {

@@ -85,6 +85,11 @@ foreach(_kind gui e2e)
       # The header pictures, so that the windows under test load them as the program does.
       target_sources(${_kind}_${_name} PRIVATE ${CMAKE_SOURCE_DIR}/resources/Headers.rc)
     endif()
+    if(_name STREQUAL ScaleTest)
+      # The program's icon and manifest (version 6 controls, DPI awareness): the windows at
+      # other scales are judged as the program draws them.
+      target_sources(${_kind}_${_name} PRIVATE ${CMAKE_SOURCE_DIR}/resources/Tarnwick.rc)
+    endif()
     tarnwick_wine_test(${_kind}.${_name} ${_kind}_${_name} DESKTOP)
     if(_kind STREQUAL e2e)
       # The real program and the marker it launches, handed to the driver by path.
@@ -108,3 +113,7 @@ foreach(_src IN LISTS BENCH_SOURCES)
   add_executable(${_name} ${_src})
   target_link_libraries(${_name} PRIVATE tarnwick_portable)
 endforeach()
+
+# Calls up the running program's windows for scripts/screenshots.sh.
+add_executable(callup tests/support/callup.cpp)
+target_link_libraries(callup PRIVATE user32)

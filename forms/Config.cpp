@@ -71,6 +71,8 @@ TFormLayout TF_Config::Layout() {
     TControlLayout hotKey =
         ControlAt(TControlKind::Edit, "Edit1", idEdit1, 156, 180, 141, 21, "None");
     hotKey.MaxLength = 1;
+    // At a larger scale the box grows by more than its font; its text stays in the middle.
+    hotKey.CenterText = true;
     c.push_back(hotKey);
     c.push_back(ControlAt(TControlKind::CheckBox, "CheckBox4", idCheckBox4, 16, 204, 281, 17,
                           "Start Tarnwick with Windows", 3));

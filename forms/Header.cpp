@@ -67,14 +67,14 @@ THeader::~THeader() {
 }
 
 void THeader::MakeBackdrops(const TForm& form) {
-    const std::vector<HWND> pictures = {form.Control("Image1"), form.Control("Image2"),
-                                        form.Control("Image3")};
+    pictures_ = {form.Control("Image1"), form.Control("Image2"), form.Control("Image3")};
     for (const char* label : {"Label2", "Label8"})
-        MakeBackdrop(form.Control(label), pictures);
+        backdrops_.push_back({form.Control(label)});
 }
 
-void THeader::MakeBackdrop(HWND label, const std::vector<HWND>& pictures) {
-    const RECT at = Label(label).Bounds();
+void THeader::MakeBackdrop(Backdrop& backdrop) const {
+    backdrop.Made = true;
+    const RECT at = Label(backdrop.Label).Bounds();
     const int width = at.right - at.left;
     const int height = at.bottom - at.top;
     if (width <= 0 || height <= 0)
@@ -98,13 +98,14 @@ void THeader::MakeBackdrop(HWND label, const std::vector<HWND>& pictures) {
     HBRUSH white = CreateSolidBrush(ToColorRef(kColorWhite));
     (void)FillRect(dc, &all, white);
     (void)DeleteObject(white);
-    for (HWND control : pictures) {
+    for (HWND control : pictures_) {
         const Image image(control);
         HBITMAP picture = image.Picture();
         BITMAP info{};
         if (!picture || !GetObjectA(picture, sizeof info, &info))
             continue;
-        // Pictures show unscaled from their control's top left, clipped to the control.
+        // Pictures show as they are from their control's top left, clipped to the control (a
+        // layout's picture comes scaled to its control).
         const RECT box = image.Bounds();
         RECT shown{box.left, box.top, std::min<LONG>(box.right, box.left + info.bmWidth),
                    std::min<LONG>(box.bottom, box.top + info.bmHeight)};
@@ -133,13 +134,18 @@ void THeader::MakeBackdrop(HWND label, const std::vector<HWND>& pictures) {
         (void)DeleteObject(bitmap);
         return;
     }
-    backdrops_.push_back({label, bitmap, brush});
+    backdrop.Bitmap = bitmap;
+    backdrop.Brush = brush;
 }
 
-void THeader::PaintBackdrop(TMessage& m) const {
-    for (const Backdrop& b : backdrops_) {
+void THeader::PaintBackdrop(TMessage& m) {
+    for (Backdrop& b : backdrops_) {
         if (reinterpret_cast<HWND>(m.LParam) != b.Label)
             continue;
+        if (!b.Made)
+            MakeBackdrop(b);
+        if (!b.Brush)
+            return; // the panel's plain white stays
         const auto dc = reinterpret_cast<HDC>(m.WParam);
         (void)SetBkMode(dc, TRANSPARENT);
         (void)SetBrushOrgEx(dc, 0, 0, nullptr); // the copy starts at the label's corner

@@ -26,20 +26,23 @@ public:
 
     // Once the form's controls exist. A transparent label over a picture cannot simply leave its
     // background unpainted: the panel and the picture repaint in no fixed order and would wipe
-    // the text. Instead each label paints its background with a copy of what lies beneath it.
+    // the text. Instead each label paints its background with a copy of what lies beneath it,
+    // taken when the label first paints, from the pictures as they are shown then.
     void MakeBackdrops(const toolkit::TForm& form);
 
     // After the form's own answer to WM_CTLCOLORSTATIC (text colour, no text background): a
     // header label gets the brush of its backdrop; any other control keeps the form's answer.
-    void PaintBackdrop(toolkit::TMessage& message) const;
+    void PaintBackdrop(toolkit::TMessage& message);
 
 private:
     struct Backdrop {
         HWND Label = nullptr;
+        bool Made = false;
         HBITMAP Bitmap = nullptr;
         HBRUSH Brush = nullptr;
     };
-    void MakeBackdrop(HWND label, const std::vector<HWND>& pictures);
+    void MakeBackdrop(Backdrop& backdrop) const;
 
+    std::vector<HWND> pictures_;
     std::vector<Backdrop> backdrops_;
 };

@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Draws Tarnwick's icon (a prompt chevron with an amber cursor on a blue tile) and writes it as
-Tarnwick.ico with 16 x 16 and 32 x 32 images, 32 bits per pixel with alpha. Standard library only.
+Tarnwick.ico with 16, 20, 24, 32 and 48 pixel square images (the small icon at 100, 125, 150 and
+200 % display scale, and the large one at 100 and 150 %), 32 bits per pixel with alpha. Standard
+library only.
 
     resources/make-icon.py [OUTPUT.ico]
 """
@@ -83,7 +85,7 @@ def dib(size):
 
 def main():
     out = sys.argv[1] if len(sys.argv) > 1 else "Tarnwick.ico"
-    sizes = (16, 32)
+    sizes = (16, 20, 24, 32, 48)
     images = [dib(s) for s in sizes]
     data = struct.pack("<HHH", 0, 1, len(sizes))
     offset = 6 + 16 * len(sizes)

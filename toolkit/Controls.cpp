@@ -433,6 +433,41 @@ HBITMAP DecodePicture(const void* data, std::size_t size) {
     return result;
 }
 
+HBITMAP ScalePicture(HBITMAP picture, int width, int height) {
+    BITMAP info{};
+    if (!picture || width <= 0 || height <= 0 || !GetObjectA(picture, sizeof info, &info))
+        return nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC source = CreateCompatibleDC(screen);
+    HDC target = CreateCompatibleDC(screen);
+    HBITMAP result = CreateCompatibleBitmap(screen, width, height);
+    (void)ReleaseDC(nullptr, screen);
+    if (source && target && result) {
+        const HGDIOBJ oldSource = SelectObject(source, picture);
+        const HGDIOBJ oldTarget = SelectObject(target, result);
+        if (info.bmWidth == width && info.bmHeight == height) {
+            (void)BitBlt(target, 0, 0, width, height, source, 0, 0, SRCCOPY);
+        } else {
+            // Halftone averages the source pixels each target pixel covers; the brush origin
+            // must be set again after choosing it.
+            (void)SetStretchBltMode(target, HALFTONE);
+            (void)SetBrushOrgEx(target, 0, 0, nullptr);
+            (void)StretchBlt(target, 0, 0, width, height, source, 0, 0, info.bmWidth, info.bmHeight,
+                             SRCCOPY);
+        }
+        (void)SelectObject(target, oldTarget);
+        (void)SelectObject(source, oldSource);
+    } else if (result) {
+        (void)DeleteObject(result);
+        result = nullptr;
+    }
+    if (target)
+        (void)DeleteDC(target);
+    if (source)
+        (void)DeleteDC(source);
+    return result;
+}
+
 std::string TWinControl::Text() const {
     const int length = GetWindowTextLengthA(handle_);
     std::string text(static_cast<std::size_t>(length) + 1, '\0');
@@ -454,6 +489,26 @@ void Edit::Selection(int& start, int& end) const {
                        reinterpret_cast<LPARAM>(&e));
     start = static_cast<int>(s);
     end = static_cast<int>(e);
+}
+
+void Edit::CenterTextVertically() const {
+    RECT client{};
+    RECT text{};
+    (void)GetClientRect(handle_, &client);
+    (void)SendMessageA(handle_, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&text));
+    // The edit box draws a line at its font's full height.
+    HDC dc = GetDC(handle_);
+    const HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(handle_, WM_GETFONT, 0, 0)));
+    TEXTMETRICA tm{};
+    (void)GetTextMetricsA(dc, &tm);
+    (void)SelectObject(dc, old);
+    (void)ReleaseDC(handle_, dc);
+    if (tm.tmHeight <= 0 || tm.tmHeight >= client.bottom)
+        return; // no room to spare: the line stays at the top
+    text.top = (client.bottom - tm.tmHeight) / 2;
+    text.bottom = text.top + tm.tmHeight;
+    (void)SendMessageA(handle_, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&text));
 }
 
 int ListBox::Add(const std::string& item) const {

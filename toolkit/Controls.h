@@ -72,6 +72,11 @@ void AttachEvents(HWND control, TControlEvents* events);
 // owns. Returns nullptr when the bytes are no picture.
 HBITMAP DecodePicture(const void* data, std::size_t size);
 
+// A new bitmap of width x height holding `picture` resized smoothly (halftone), so that a picture
+// made for 96 pixels per inch keeps its place in a layout scaled to the system's. The caller owns
+// both. Returns nullptr when the system cannot make the bitmap.
+HBITMAP ScalePicture(HBITMAP picture, int width, int height);
+
 class TWinControl {
 public:
     TWinControl() = default;
@@ -100,6 +105,10 @@ protected:
 class Edit : public TWinControl {
 public:
     using TWinControl::TWinControl;
+    // A box made multi-line keeps its one line of text in the middle of its height rather than
+    // at its top, whatever the font and the border add up to at this scale. Set again after a
+    // change of font or size: both reset the text's rectangle.
+    void CenterTextVertically() const;
     void SetMaxLength(int length) const { (void)SendMessageA(handle_, EM_SETLIMITTEXT, length, 0); }
     int MaxLength() const { return static_cast<int>(SendMessageA(handle_, EM_GETLIMITTEXT, 0, 0)); }
     void SelectAll() const { (void)SendMessageA(handle_, EM_SETSEL, 0, -1); }
@@ -187,7 +196,8 @@ public:
 class Image : public TWinControl {
 public:
     using TWinControl::TWinControl;
-    // Shows `bitmap` at the control's top left, unscaled. The caller keeps owning the bitmap.
+    // Shows `bitmap` at the control's top left, as it is: a layout's picture comes already
+    // scaled to the control (ScalePicture). The caller keeps owning the bitmap.
     void SetPicture(HBITMAP bitmap) const;
     HBITMAP Picture() const;
 };

@@ -90,6 +90,8 @@ DWORD ControlStyle(const TControlLayout& s) {
         style |= ES_AUTOHSCROLL;
         if (s.UpperCase)
             style |= ES_UPPERCASE;
+        if (s.CenterText)
+            style |= ES_MULTILINE; // only a multi-line box takes a text rectangle of ours
         break;
     case TControlKind::ListBox:
         style |= WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
@@ -196,6 +198,23 @@ SIZE LabelTextSize(HWND window, HFONT font, const std::string& text) {
     if (bitmap)
         (void)DeleteObject(bitmap);
     return size;
+}
+
+// The program's picture resource `name` decoded and scaled to width x height; nullptr when the
+// resource is missing or no picture.
+HBITMAP LoadPicture(const std::string& name, int width, int height) {
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC res = FindResourceA(module, name.c_str(), MAKEINTRESOURCEA(10)); // RT_RCDATA
+    if (!res)
+        return nullptr;
+    HGLOBAL data = LoadResource(module, res);
+    const void* bytes = data ? LockResource(data) : nullptr;
+    HBITMAP decoded = DecodePicture(bytes, SizeofResource(module, res));
+    if (!decoded)
+        return nullptr;
+    HBITMAP scaled = ScalePicture(decoded, width, height);
+    (void)DeleteObject(decoded);
+    return scaled;
 }
 
 std::string FontKey(const TFont& f) {
@@ -344,6 +363,8 @@ HWND TForm::CreateControl(const TControlLayout& s, HWND parent) {
     case TControlKind::Edit:
         if (s.MaxLength > 0)
             (void)SendMessageA(control, EM_SETLIMITTEXT, s.MaxLength, 0);
+        if (s.CenterText)
+            Edit(control).CenterTextVertically();
         break;
     case TControlKind::ListBox:
         if (s.ItemHeight > 0)
@@ -359,14 +380,9 @@ HWND TForm::CreateControl(const TControlLayout& s, HWND parent) {
         break;
     case TControlKind::Image:
         if (!s.Picture.empty()) {
-            HMODULE module = GetModuleHandleA(nullptr);
-            if (HRSRC res = FindResourceA(module, s.Picture.c_str(), MAKEINTRESOURCEA(10))) {
-                HGLOBAL data = LoadResource(module, res);
-                const void* bytes = data ? LockResource(data) : nullptr;
-                if (HBITMAP picture = DecodePicture(bytes, SizeofResource(module, res))) {
-                    pictures_.push_back(picture);
-                    Image(control).SetPicture(picture);
-                }
+            if (HBITMAP picture = LoadPicture(s.Picture, width, height)) {
+                pictures_.push_back(picture);
+                Image(control).SetPicture(picture);
             }
         }
         break;

@@ -70,13 +70,17 @@ struct TControlLayout {
     TColor Color = kColorDefault; // background (panels, labels)
     bool Transparent = false;     // labels: the parent shows through
     TAlignment Alignment = TAlignment::Left;
-    bool UpperCase = false; // edit boxes: letters forced to upper case as they are typed
-    bool Flat = false;      // edit boxes: no border at all
-    bool Default = false;   // buttons: pressed by Enter anywhere in the form
-    int MaxLength = 0;      // edit boxes; 0: no limit of ours
-    int ItemHeight = 0;     // list boxes; 0: the font's
+    bool UpperCase = false;  // edit boxes: letters forced to upper case as they are typed
+    bool Flat = false;       // edit boxes: no border at all
+    bool CenterText = false; // edit boxes: the line of text in the middle of the box's height
+    bool Default = false;    // buttons: pressed by Enter anywhere in the form
+    int MaxLength = 0;       // edit boxes; 0: no limit of ours
+    int ItemHeight = 0;      // list boxes; 0: the font's
     int Min = 0, Max = 10, Position = 0; // track bars
-    std::string Picture;                 // images: name of an RCDATA resource holding a JPEG
+    // Images: name of an RCDATA resource holding a JPEG, drawn smoothly at the control's size,
+    // so that it follows the layout's scale (made at the control's 96-DPI size, it shows as it
+    // is at 96 pixels per inch).
+    std::string Picture;
 };
 
 // A layout row with the place, size, caption and tab order every control has; the rest keep

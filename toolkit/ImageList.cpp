@@ -6,6 +6,12 @@
 
 namespace toolkit {
 
+SIZE SmallIconSize() {
+    const int width = GetSystemMetrics(SM_CXSMICON);
+    const int height = GetSystemMetrics(SM_CYSMICON);
+    return {width > 0 ? width : 16, height > 0 ? height : 16};
+}
+
 TImageList::TImageList(TComponent* owner, int width, int height)
     : TComponent(owner), width_(width), height_(height) {
     handle_ = ImageList_Create(width_, height_, ILC_COLOR32 | ILC_MASK, 4, 4);

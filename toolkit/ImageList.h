@@ -9,6 +9,10 @@
 
 namespace toolkit {
 
+// The size the system draws small icons at, the notification area's among them: 16 x 16 at 96
+// pixels per inch, 24 x 24 at 144, 32 x 32 at 192.
+SIZE SmallIconSize();
+
 class TImageList : public TComponent {
 public:
     explicit TImageList(TComponent* owner, int width = 16, int height = 16);

@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Screenshots of the command window, the database editor and the configuration window at the
+# given display scales (pixels per inch; default 96 144 192), for looking at by eye:
+#   scripts/screenshots.sh [DPI...]
+# Builds Tarnwick (windows preset), runs it in a Wine prefix of its own on an Xvfb of its own with
+# Wine's LogPixels set to each DPI, calls each window up in turn and writes
+# build/screenshots/<window>-<dpi>.png (the whole screen) and <window>-<dpi>-window.png (the
+# window alone).
+# Needs Debian's imagemagick (import, convert).
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+root=$(pwd)
+dpis=("$@")
+[ ${#dpis[@]} -gt 0 ] || dpis=(96 144 192)
+
+build="$root/build/windows"
+out="$root/build/screenshots"
+state="$build/shots-wine"
+run="$build/shots-run"
+for tool in /usr/bin/import /usr/bin/convert Xvfb; do
+  command -v "$tool" >/dev/null || { echo "screenshots: $tool is missing (apt-get install imagemagick xvfb)" >&2; exit 1; }
+done
+
+cmake --preset windows >/dev/null
+cmake --build --preset windows --target Tarnwick callup -j "$(nproc)"
+mkdir -p "$out" "$run"
+cp "$build/Tarnwick.exe" "$run/Tarnwick.exe"
+printf '%s\r\n' \
+  '[DBSYSTEM]' 'Count=3' \
+  '[DATABASE]' \
+  'Name0=Notepad' 'Filename0=notepad.exe' 'Directory0=' 'Params0=' 'Keyword0=notepad' \
+  'Name1=Registry editor' 'Filename1=regedit.exe' 'Directory1=C:\windows' 'Params1=' \
+  'Keyword1=regedit' \
+  'Name2=Example web page' 'Filename2=https://example.com/' 'Directory2=' 'Params2=' \
+  'Keyword2=web' \
+  '[SYSTEM]' 'hKey=3075' 'AlphaBlendValue=255' >"$run/Tarnwick.ini"
+
+# A screen large enough for the configuration window at 200 %.
+width=1600 height=1200
+xvfb_pid=""
+for n in $(seq 140 180); do
+  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+  Xvfb ":$n" -screen 0 "${width}x${height}x24" -nolisten tcp </dev/null >/dev/null 2>&1 &
+  xvfb_pid=$!
+  export DISPLAY=":$n"
+  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+  break
+done
+[ -n "$xvfb_pid" ] || { echo "screenshots: no display could be started" >&2; exit 1; }
+cleanup() {
+  "$root/scripts/wine-teardown.sh" "$state" >/dev/null 2>&1 || true
+  kill "$xvfb_pid" 2>/dev/null || true
+}
+trap cleanup EXIT
+
+scripts/wine-setup.sh "$state" >/dev/null
+# shellcheck source=wine-env.sh
+. scripts/wine-env.sh "$state"
+"$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "${width}x${height}" /f \
+  >/dev/null
+
+callup() { "$WINE" "$build/callup.exe" "$@" | tr -d '\r'; }
+# The whole screen, and the window cut from it by the rectangle callup printed (Wine's desktop
+# fills the X screen from its top left corner, so the two agree).
+shoot() {
+  local name=$1 geometry=$2
+  sleep 1
+  /usr/bin/import -window root "$out/$name.png"
+  /usr/bin/convert "$out/$name.png" -crop "$geometry" +repage "$out/$name-window.png"
+}
+
+for dpi in "${dpis[@]}"; do
+  # Read by every Wine process when it starts, the desktop's too: restart them all.
+  "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null
+  "$WINESERVER" -k >/dev/null 2>&1 || true
+  "$WINESERVER" -w 2>/dev/null || true
+  (cd "$run" && setsid "$WINE" Tarnwick.exe </dev/null >/dev/null 2>&1 &)
+  for window in command database config; do
+    text=()
+    [ "$window" = command ] && text=(NOTE)
+    geometry=$(callup "$window" "${text[@]}")
+    shoot "$window-$dpi" "$geometry"
+    callup hide >/dev/null
+  done
+  callup exit >/dev/null
+  echo "screenshots: $dpi dpi: $out/{command,database,config}-$dpi.png"
+done
