@@ -18,15 +18,25 @@ width=1024 height=768
 if [ -n "${DISPLAY:-}" ]; then
   echo "$DISPLAY" >"$state/display"
 else
-  # Xvfb picks a free display number itself (-displayfd) and writes it once it listens: test
-  # runs side by side, or in a chroot that shares the machine's abstract X sockets, never meet.
-  setsid Xvfb -displayfd 3 -screen 0 "${width}x${height}x24" -nolisten tcp \
-    3>"$state/xvfb.number" </dev/null >/dev/null 2>&1 &
-  echo $! >"$state/xvfb.pid"
-  for _ in $(seq 100); do [ -s "$state/xvfb.number" ] && break; sleep 0.1; done
-  if [ -s "$state/xvfb.number" ]; then
-    echo ":$(tr -dc 0-9 <"$state/xvfb.number")" >"$state/display"
-  fi
+  # A display number nobody uses: no lock file, no socket file, and no abstract socket (those
+  # are shared with chroots and other runs on the machine, whose /tmp is not this one). A
+  # server that does not come up leaves the number to the next try.
+  in_use() {
+    [ -e "/tmp/.X$1-lock" ] || [ -e "/tmp/.X11-unix/X$1" ] ||
+      grep -q "@/tmp/.X11-unix/X$1\$" /proc/net/unix 2>/dev/null
+  }
+  for n in $(seq $((90 + RANDOM % 60)) 250); do
+    in_use "$n" && continue
+    setsid Xvfb ":$n" -screen 0 "${width}x${height}x24" -nolisten tcp </dev/null >/dev/null 2>&1 &
+    pid=$!
+    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+    if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$pid" 2>/dev/null; then
+      echo "$pid" >"$state/xvfb.pid"
+      echo ":$n" >"$state/display"
+      break
+    fi
+    kill "$pid" 2>/dev/null || true
+  done
 fi
 [ -f "$state/display" ] || { echo "wine-setup: no display could be started" >&2; exit 1; }
 
