@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <cstdlib>
+
 namespace {
 
 // DLLs are looked up in the system folder only, so that a DLL dropped beside a portable exe is
@@ -23,6 +25,17 @@ void RestrictDllSearch() {
 }
 
 } // namespace
+
+// What the program does when an exception escapes everything: end at once. The library's own
+// handler would first describe the exception on the console, which a windowed program does not
+// have, and it would bring the whole C++ name demangler into the exe for that.
+#ifdef __GLIBCXX__
+namespace __gnu_cxx {
+void __verbose_terminate_handler() {
+    std::abort();
+}
+} // namespace __gnu_cxx
+#endif
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     RestrictDllSearch();
