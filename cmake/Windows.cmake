@@ -38,6 +38,10 @@ endif()
 add_executable(wine_keepalive WIN32 ${_on_demand} tests/support/keepalive.cpp)
 target_link_libraries(wine_keepalive PRIVATE user32)
 
+# The start-up benchmark's yardstick for call-ups: a hidden window with one edit box.
+add_executable(bench_hotkey_window WIN32 EXCLUDE_FROM_ALL bench/trivial/HotKeyWindow.cpp)
+target_link_libraries(bench_hotkey_window PRIVATE user32)
+
 # Benchmarks: one program per bench/*.cpp, named after its file. scripts/bench.sh builds and runs
 # them under Wine; they print figures and are not tests.
 file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
