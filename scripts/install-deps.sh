@@ -11,6 +11,7 @@ have() {
   esac
 }
 have cmake || need+=(cmake)
+have make || need+=(make)
 have g++ || need+=(g++)
 have x86_64-w64-mingw32-g++-posix || need+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix)
 have x86_64-w64-mingw32-windres || need+=(binutils-mingw-w64-x86-64)

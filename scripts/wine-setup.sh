@@ -18,14 +18,15 @@ width=1024 height=768
 if [ -n "${DISPLAY:-}" ]; then
   echo "$DISPLAY" >"$state/display"
 else
-  for n in $(seq 90 130); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    setsid Xvfb ":$n" -screen 0 "${width}x${height}x24" -nolisten tcp </dev/null >/dev/null 2>&1 &
-    echo $! >"$state/xvfb.pid"
-    echo ":$n" >"$state/display"
-    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-    break
-  done
+  # Xvfb picks a free display number itself (-displayfd) and writes it once it listens: test
+  # runs side by side, or in a chroot that shares the machine's abstract X sockets, never meet.
+  setsid Xvfb -displayfd 3 -screen 0 "${width}x${height}x24" -nolisten tcp \
+    3>"$state/xvfb.number" </dev/null >/dev/null 2>&1 &
+  echo $! >"$state/xvfb.pid"
+  for _ in $(seq 100); do [ -s "$state/xvfb.number" ] && break; sleep 0.1; done
+  if [ -s "$state/xvfb.number" ]; then
+    echo ":$(tr -dc 0-9 <"$state/xvfb.number")" >"$state/display"
+  fi
 fi
 [ -f "$state/display" ] || { echo "wine-setup: no display could be started" >&2; exit 1; }
 

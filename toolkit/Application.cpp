@@ -28,7 +28,8 @@ std::string ModuleBaseName() {
 }
 } // namespace
 
-Application::Application(System& system) : system_(&system), title_(ModuleBaseName()) {
+Application::Application(System& system)
+    : InitCommonControlsCall(&InitCommonControlsEx), system_(&system), title_(ModuleBaseName()) {
     App = this;
 }
 
@@ -57,6 +58,12 @@ void Application::DestroyForms() {
 
 void Application::Initialize() {
     const HINSTANCE instance = GetModuleHandleA(nullptr);
+    if (handle_ == nullptr && InitCommonControlsCall) {
+        // Windows registers the version 6 controls (the track bar among them) only when asked,
+        // and before the first window that uses them.
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+        (void)InitCommonControlsCall(&controls);
+    }
     if (icon_ == nullptr) {
         icon_ = LoadIconA(instance, "MAINICON");
         if (icon_ == nullptr)

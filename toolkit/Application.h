@@ -7,6 +7,7 @@
 #include "toolkit/System.h"
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <functional>
 #include <memory>
@@ -25,9 +26,12 @@ public:
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
-    // Creates the application window and loads the icon ("MAINICON" from the exe's resources,
-    // else the system's application icon). Safe to call twice.
+    // Registers the common control classes the windows use, then creates the application window
+    // and loads the icon ("MAINICON" from the exe's resources, else the system's application
+    // icon). Safe to call twice.
     void Initialize();
+    // InitCommonControlsEx unless a test replaces it.
+    std::function<BOOL(const INITCOMMONCONTROLSEX*)> InitCommonControlsCall;
 
     void SetTitle(const std::string& title);
     const std::string& Title() const { return title_; }

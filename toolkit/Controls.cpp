@@ -1,6 +1,7 @@
 #include "toolkit/Controls.h"
 
 #include "toolkit/Application.h"
+#include "toolkit/Ole.h"
 
 #include <commctrl.h>
 #include <ocidl.h>
@@ -401,8 +402,7 @@ void RegisterControlClasses() {
 HBITMAP DecodePicture(const void* data, std::size_t size) {
     if (data == nullptr || size == 0)
         return nullptr;
-    // The system's picture loader needs COM on this thread; balance only our own start.
-    const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    (void)EnsureOle(); // the system's picture loader needs COM on this thread
     HBITMAP result = nullptr;
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
     if (memory) {
@@ -430,8 +430,6 @@ HBITMAP DecodePicture(const void* data, std::size_t size) {
         if (memory)
             (void)GlobalFree(memory);
     }
-    if (SUCCEEDED(init))
-        CoUninitialize();
     return result;
 }
 

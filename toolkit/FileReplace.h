@@ -8,6 +8,11 @@
 
 namespace toolkit {
 
+// Opens path for binary reading, or nullptr with `missing` telling whether the file or its folder
+// does not exist. Other programs may read, write, rename and delete the file meanwhile: another
+// copy's save must never fail because this one is reading.
+std::FILE* OpenForReading(const std::string& path, bool& missing);
+
 // Creates path, which must not exist yet, and opens it for binary writing; nullptr on failure.
 std::FILE* CreateNewFile(const std::string& path);
 
@@ -16,7 +21,9 @@ bool CommitFile(std::FILE* f);
 
 // Puts the file from in the place of to in one step, replacing a file already there
 // (MoveFileExA with MOVEFILE_REPLACE_EXISTING on Windows, rename on POSIX). On failure neither
-// file is changed.
+// file is changed. On Windows a file that another program holds open without delete sharing (a
+// synchronising client, a virus scanner, a second copy of the launcher) refuses for a moment:
+// access denied and sharing violations are tried again for about half a second.
 bool MoveIntoPlace(const std::string& from, const std::string& to);
 
 // What TIniFile calls to put a saved file in place: MoveIntoPlace unless a test has swapped in

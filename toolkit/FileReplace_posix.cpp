@@ -3,11 +3,18 @@
 
 #include "toolkit/FileReplace.h"
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace toolkit {
+
+std::FILE* OpenForReading(const std::string& path, bool& missing) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    missing = f == nullptr && errno == ENOENT;
+    return f;
+}
 
 std::FILE* CreateNewFile(const std::string& path) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

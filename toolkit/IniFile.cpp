@@ -123,11 +123,12 @@ FileReplacer SetFileReplacer(FileReplacer next) {
 
 TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {
     sections_.emplace_back();
-    std::FILE* f = std::fopen(fileName_.c_str(), "rb");
+    bool missing = false;
+    std::FILE* f = OpenForReading(fileName_, missing);
     if (f == nullptr) {
         // Missing file or folder: an empty file that a save creates. Anything else (no access,
         // a folder in its place) must not be replaced blind.
-        saveable_ = errno == ENOENT;
+        saveable_ = missing;
         return;
     }
     std::string content;

@@ -1,19 +1,49 @@
 #include "toolkit/Win32System.h"
 
-#include <windows.h>
-#include <commdlg.h>
-#include <shellapi.h>
-#include <shlobj.h>
+#include "toolkit/Ole.h"
 
+#include <cderr.h>
+#include <shellapi.h>
+
+#include <algorithm>
 #include <vector>
 
 namespace toolkit {
 
+namespace {
+
+// The folder part of a preset file name, when that folder exists: double quotes around it go,
+// and a bare drive becomes its root. Empty otherwise.
+std::string ExistingFolderOf(std::string name) {
+    while (!name.empty() && name.front() == '"')
+        name.erase(0, 1);
+    while (!name.empty() && name.back() == '"')
+        name.pop_back();
+    const std::size_t slash = name.find_last_of("\\/");
+    if (slash == std::string::npos)
+        return std::string();
+    std::string folder = name.substr(0, slash);
+    if (folder.size() == 2 && folder[1] == ':')
+        folder += '\\';
+    const DWORD attributes = GetFileAttributesA(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        return std::string();
+    return folder;
+}
+
+} // namespace
+
+Win32System::Win32System()
+    : ShellExecuteCall(&ShellExecuteA), GetOpenFileNameCall(&GetOpenFileNameA),
+      CommDlgExtendedErrorCall(&CommDlgExtendedError), BrowseForFolderCall(&SHBrowseForFolderA) {}
+
 void Win32System::Execute(WindowHandle owner, const std::string& verb, const std::string& file,
                           const std::string& parameters, const std::string& directory,
                           int showCmd) {
-    (void)ShellExecuteA(static_cast<HWND>(owner), verb.c_str(), file.c_str(), parameters.c_str(),
-                        directory.c_str(), showCmd);
+    // The shell may hand the launch to extensions that need COM on this thread.
+    (void)EnsureOle();
+    (void)ShellExecuteCall(static_cast<HWND>(owner), verb.c_str(), file.c_str(), parameters.c_str(),
+                           directory.c_str(), showCmd);
 }
 
 void Win32System::Beep(unsigned type) {
@@ -26,6 +56,7 @@ int Win32System::ShowMessageBox(WindowHandle owner, const std::string& text,
 }
 
 bool Win32System::ChooseFile(const FileDialogRequest& request, std::string& chosen) {
+    (void)EnsureOle(); // the dialog hosts the shell's folder view
     // Room for any path the dialog may hand back; the preset name is cut to fit.
     std::vector<char> buffer(32768, '\0');
     request.FileName.copy(buffer.data(), buffer.size() - 1);
@@ -35,9 +66,21 @@ bool Win32System::ChooseFile(const FileDialogRequest& request, std::string& chos
     ofn.lpstrFile = buffer.data();
     ofn.nMaxFile = static_cast<DWORD>(buffer.size());
     ofn.lpstrTitle = request.Title.empty() ? nullptr : request.Title.c_str();
-    ofn.Flags = request.Flags;
-    if (!GetOpenFileNameA(&ofn))
-        return false;
+    // Browsing must not move the current folder: it would stay in use, and entries with an
+    // empty start-in folder would start wherever the user last browsed.
+    ofn.Flags = request.Flags | OFN_NOCHANGEDIR;
+    if (!GetOpenFileNameCall(&ofn)) {
+        // Windows returns at once, showing nothing, when the preset is no valid file name (an
+        // address, a quoted path, a path ending in a backslash). That is no cancel: offer the
+        // dialog again without the name.
+        if (CommDlgExtendedErrorCall() != FNERR_INVALIDFILENAME)
+            return false;
+        const std::string folder = ExistingFolderOf(request.FileName);
+        std::fill(buffer.begin(), buffer.end(), '\0');
+        ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+        if (!GetOpenFileNameCall(&ofn))
+            return false;
+    }
     chosen.assign(buffer.data());
     return true;
 }
@@ -51,6 +94,7 @@ int CALLBACK BrowseCallback(HWND hwnd, UINT msg, LPARAM, LPARAM data) {
 } // namespace
 
 bool Win32System::ChooseFolder(const FolderDialogRequest& request, std::string& chosen) {
+    (void)EnsureOle(); // the folder dialog requires it
     char display[MAX_PATH + 1] = {};
     BROWSEINFOA info{};
     info.hwndOwner = static_cast<HWND>(request.Owner);
@@ -60,7 +104,7 @@ bool Win32System::ChooseFolder(const FolderDialogRequest& request, std::string& 
     info.lpfn = &BrowseCallback;
     info.lParam =
         request.StartFolder.empty() ? 0 : reinterpret_cast<LPARAM>(request.StartFolder.c_str());
-    PIDLIST_ABSOLUTE pidl = SHBrowseForFolderA(&info);
+    PIDLIST_ABSOLUTE pidl = BrowseForFolderCall(&info);
     if (pidl == nullptr)
         return false;
     char path[MAX_PATH + 1] = {};

@@ -7,7 +7,6 @@
 #include "toolkit/Screen.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <cstring>
 
 using toolkit::App;
@@ -24,6 +23,15 @@ TShiftState With(TShiftState shift, TShiftFlag button) {
     return shift;
 }
 
+// Icon ids count from 1 in the order the components are made: the same on every run, which is
+// how Windows remembers the user's choice to keep the icon visible on the taskbar.
+constexpr UINT_PTR kRetryTimerId = 1;
+
+UINT NextIconId() {
+    static UINT next = 0;
+    return ++next;
+}
+
 POINT Cursor() {
     POINT p{0, 0};
     (void)GetCursorPos(&p);
@@ -34,7 +42,8 @@ POINT Cursor() {
 TTrayIcon::TTrayIcon(TComponent* owner)
     : TComponent(owner), ShellNotify([](DWORD message, NOTIFYICONDATAA* data) {
           return Shell_NotifyIconA(message, data);
-      }) {
+      }),
+      TaskbarPresent([] { return FindWindowA("Shell_TrayWnd", nullptr) != nullptr; }) {
     TakeApplicationIcon();
     timer_ = std::make_unique<toolkit::TTimer>(nullptr);
     timer_->SetEnabled(false);
@@ -49,7 +58,7 @@ TTrayIcon::TTrayIcon(TComponent* owner)
     std::memset(&iconData_, 0, sizeof iconData_);
     iconData_.cbSize = RecordSize;
     iconData_.hWnd = handle_;
-    iconData_.uID = static_cast<UINT>(reinterpret_cast<std::uintptr_t>(this));
+    iconData_.uID = NextIconId();
     iconData_.hIcon = icon_.Handle();
     iconData_.uFlags = NIF_MESSAGE | NIF_ICON;
     iconData_.uCallbackMessage = CallbackMessage;
@@ -58,6 +67,7 @@ TTrayIcon::TTrayIcon(TComponent* owner)
 
 TTrayIcon::~TTrayIcon() {
     (void)Notify(NIM_DELETE);
+    SetRetryTimer(false);
     toolkit::DeallocateHWnd(handle_);
     handle_ = nullptr;
     timer_.reset();
@@ -91,11 +101,20 @@ void TTrayIcon::UnhookApplication() {
 void TTrayIcon::SetVisible(bool visible) {
     visible_ = visible;
     if (visible) {
-        if (!Notify(NIM_ADD))
+        SetLastError(ERROR_SUCCESS);
+        if (Notify(NIM_ADD)) {
+            Added();
+            return;
+        }
+        // Started at logon, the program often comes before the taskbar: keep trying rather
+        // than end. Only a taskbar that is there and refuses the icon is an error.
+        if (!ShellNotReady(GetLastError()))
             throw toolkit::EOutOfResources(toolkit::LoadResourceText(
                 IdsCannotCreate, "Cannot Create System Shell Notification Icon"));
-        hide_ = true;
-        HookApplication();
+        StartRetrying();
+    } else if (addPending_) {
+        StopRetrying(); // never added: there is nothing to remove
+        hide_ = false;
     } else {
         if (!Notify(NIM_DELETE))
             throw toolkit::EOutOfResources(toolkit::LoadResourceText(
@@ -105,9 +124,68 @@ void TTrayIcon::SetVisible(bool visible) {
     }
 }
 
+void TTrayIcon::Added() {
+    StopRetrying();
+    hide_ = true;
+    HookApplication();
+}
+
+bool TTrayIcon::HasTaskbar() const {
+    return TaskbarPresent && TaskbarPresent();
+}
+
+bool TTrayIcon::ShellNotReady(DWORD error) const {
+    return error == ERROR_TIMEOUT || !HasTaskbar();
+}
+
+void TTrayIcon::StartRetrying() {
+    addPending_ = true;
+    retriesLeft_ = AddRetries;
+    SetRetryTimer(true);
+}
+
+void TTrayIcon::SetRetryTimer(bool running) {
+    if (running)
+        retryTimerRunning_ = SetTimer(handle_, kRetryTimerId, AddRetryMs, nullptr) != 0;
+    else if (retryTimerRunning_)
+        retryTimerRunning_ = KillTimer(handle_, kRetryTimerId) == FALSE;
+}
+
+void TTrayIcon::StopRetrying() {
+    addPending_ = false;
+    retriesLeft_ = 0;
+    SetRetryTimer(false);
+}
+
+void TTrayIcon::RetryAdd() {
+    if (!addPending_ || !visible_) {
+        StopRetrying();
+        return;
+    }
+    SetLastError(ERROR_SUCCESS);
+    if (Notify(NIM_ADD)) {
+        Added();
+        return;
+    }
+    const DWORD error = GetLastError();
+    // An add that timed out may have arrived all the same: then the icon takes a modify.
+    if (Notify(NIM_MODIFY)) {
+        Added();
+        return;
+    }
+    if (--retriesLeft_ > 0 && ShellNotReady(error))
+        return; // the timer brings the next try
+    SetRetryTimer(false);
+    if (!HasTaskbar())
+        return; // still none: its "TaskbarCreated" message starts the next round
+    StopRetrying();
+    throw toolkit::EOutOfResources(
+        toolkit::LoadResourceText(IdsCannotCreate, "Cannot Create System Shell Notification Icon"));
+}
+
 void TTrayIcon::Update() {
     iconData_.hIcon = icon_.Handle();
-    if (visible_)
+    if (visible_ && !addPending_)
         (void)Notify(NIM_MODIFY);
 }
 
@@ -283,7 +361,7 @@ void TTrayIcon::DoMouseUp(TMouseButton button, TShiftState shift, int x, int y) 
         OnMouseUp(this, button, shift, x, y);
 }
 
-LRESULT TTrayIcon::DoMessage(UINT msg, WPARAM, LPARAM lParam) {
+LRESULT TTrayIcon::DoMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_QUERYENDSESSION:
         return 1;
@@ -292,11 +370,21 @@ LRESULT TTrayIcon::DoMessage(UINT msg, WPARAM, LPARAM lParam) {
         return 0;
     case CallbackMessage:
         break;
+    case WM_TIMER:
+        if (wParam == kRetryTimerId)
+            RetryAdd();
+        return 0;
     default:
         // Explorer came back: a shown icon adds itself again rather than silently vanish. A
         // refusal is not reported: the shell may not be ready yet and will announce itself again.
-        if (msg == taskbarCreated_ && taskbarCreated_ != 0 && visible_)
-            (void)Notify(NIM_ADD);
+        // An icon still waiting for its first add tries now.
+        if (msg == taskbarCreated_ && taskbarCreated_ != 0 && visible_) {
+            if (addPending_) {
+                StartRetrying();
+                RetryAdd();
+            } else
+                (void)Notify(NIM_ADD);
+        }
         return 0;
     }
 

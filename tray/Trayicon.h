@@ -38,9 +38,9 @@ class TTrayIcon : public toolkit::TComponent {
 public:
     // The icon's mouse messages arrive as this message to the hidden window.
     static constexpr UINT CallbackMessage = WM_USER + 1; // 1025
-    // The record's size as the shell knows it with the balloon fields (the 32-bit layout); a
-    // 64-bit shell reads it as the basic record, which holds everything this component sets.
-    static constexpr DWORD RecordSize = 488;
+    // The record's size with the balloon fields, as the platform has it for this build (488 on
+    // 32-bit Windows, 504 on 64-bit); a size the shell does not know is read as the oldest record.
+    static constexpr DWORD RecordSize = NOTIFYICONDATAA_V2_SIZE;
     // String-table ids of the two error texts (the built-in texts serve where the program has no
     // string table).
     static constexpr unsigned IdsCannotCreate = 0xFE00;
@@ -118,6 +118,18 @@ public:
 
     // ---- for tests and tools
     ShellNotifyFn ShellNotify;
+    // Whether a taskbar is there to take icons: a "Shell_TrayWnd" window, unless a test
+    // replaces it.
+    std::function<bool()> TaskbarPresent;
+    // Visible, but the shell could not take the icon yet: it is being tried again.
+    bool AddPending() const { return addPending_; }
+    // While no taskbar is there yet, or the shell timed out, an add is tried again every
+    // AddRetryMs, AddRetries times (about a minute at logon), and whenever a taskbar announces
+    // itself.
+    unsigned AddRetryMs = 2000;
+    int AddRetries = 30;
+    // Whether the timer of those tries is running.
+    bool AddRetryTimerRunning() const { return retryTimerRunning_; }
     const NOTIFYICONDATAA& IconData() const { return iconData_; }
     const toolkit::TIcon& CurrentIcon() const { return icon_; }
     bool Hooked() const { return hookId_ != 0; }
@@ -125,6 +137,15 @@ public:
 
 private:
     BOOL Notify(DWORD message);
+    // After a successful add: the hook and the Hide flag, as shown icons have them.
+    void Added();
+    bool HasTaskbar() const;
+    // Whether a failed add came from a shell that is not ready: no taskbar yet, or a time-out.
+    bool ShellNotReady(DWORD error) const;
+    void RetryAdd();
+    void StartRetrying();
+    void StopRetrying();
+    void SetRetryTimer(bool running);
     void HookApplication();
     void UnhookApplication();
     void TakeApplicationIcon();
@@ -142,6 +163,9 @@ private:
     NOTIFYICONDATAA iconData_{};
     toolkit::TIcon icon_;
     std::unique_ptr<toolkit::TTimer> timer_;
+    bool addPending_ = false;
+    bool retryTimerRunning_ = false;
+    int retriesLeft_ = 0;
     HWND handle_ = nullptr;
     int hookId_ = 0;
     UINT taskbarCreated_ = 0;

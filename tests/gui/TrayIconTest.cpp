@@ -90,6 +90,8 @@ protected:
                 return TRUE;
             const BOOL answer = refuse.front() ? FALSE : TRUE;
             refuse.erase(refuse.begin());
+            if (!answer)
+                SetLastError(refuseError);
             return answer;
         };
         menu = new TPopupMenu(owner.get());
@@ -151,15 +153,16 @@ protected:
     TPopupMenu* menu = nullptr;
     std::vector<ShellCall> calls;
     std::vector<bool> refuse; // scripted refusals, first to last
+    DWORD refuseError = 0;    // the error a refusal leaves
     std::vector<std::string> log;
     POINT menuAt{-1, -1};
 };
 
 TEST_F(TrayIconTest, ConstructionFillsTheRecordAndTouchesNoShell) {
     const NOTIFYICONDATAA& d = tray->IconData();
-    EXPECT_EQ(d.cbSize, 488u);
+    // The record up to its balloon fields as this build's platform lays it out.
+    EXPECT_EQ(d.cbSize, sizeof(void*) == 8 ? 504u : 488u);
     EXPECT_EQ(d.hWnd, tray->GetHandle());
-    EXPECT_EQ(d.uID, static_cast<UINT>(reinterpret_cast<std::uintptr_t>(tray)));
     EXPECT_EQ(d.uFlags, 3u);
     EXPECT_EQ(d.uCallbackMessage, 1025u);
     EXPECT_EQ(d.hIcon, tray->CurrentIcon().Handle());
@@ -201,9 +204,12 @@ TEST_F(TrayIconTest, ConstructionFillsTheRecordAndTouchesNoShell) {
     EXPECT_EQ(FindWindowA("TTrayIcon", nullptr), tray->GetHandle());
     EXPECT_FALSE(IsWindowVisible(tray->GetHandle()));
 
+    // Ids count up from 1 in the order the components are made, so that a program's icon has
+    // the same id on every run.
     TTrayIcon second(nullptr);
     second.ShellNotify = nullptr;
-    EXPECT_NE(second.IconData().uID, d.uID);
+    EXPECT_GE(d.uID, 1u);
+    EXPECT_EQ(second.IconData().uID, d.uID + 1);
     EXPECT_NE(second.GetHandle(), tray->GetHandle());
 }
 
@@ -830,6 +836,124 @@ TEST_F(TrayIconTest, RightReleaseOverTheIconOpensTheRealMenuAndRunsTheChoice) {
     };
     Mouse(WM_RBUTTONUP);
     EXPECT_EQ(log, (std::vector<std::string>{"menu", "Execute1Click"}));
+}
+
+// Started at logon, before the taskbar: the add fails while no taskbar is there, or times out.
+// The icon keeps trying, on its timer and whenever a taskbar announces itself, and becomes an
+// ordinary shown icon once the shell takes it.
+class TrayIconAtLogon : public TrayIconTest {
+protected:
+    void SetUp() override {
+        TrayIconTest::SetUp();
+        tray->TaskbarPresent = [this] { return taskbar; };
+        tray->AddRetryMs = 10;
+    }
+    // Runs the message loop until the icon no longer waits, or a bound.
+    void PumpWhilePending() {
+        for (int i = 0; i < 400 && tray->AddPending(); ++i) {
+            app->ProcessMessages();
+            Sleep(5);
+        }
+    }
+    bool taskbar = false;
+};
+
+TEST_F(TrayIconAtLogon, NoTaskbarYetWaitsQuietlyAndTheTaskbarsArrivalAddsTheIcon) {
+    tray->SetHide(false);
+    tray->AddRetries = 3;
+    refuse = std::vector<bool>(200, true);
+    EXPECT_NO_THROW(tray->SetVisible(true));
+    EXPECT_TRUE(tray->Visible());
+    EXPECT_TRUE(tray->AddPending());
+    EXPECT_TRUE(tray->AddRetryTimerRunning());
+    EXPECT_FALSE(tray->Hooked());
+    EXPECT_FALSE(tray->Hide());
+
+    tray->SetHint("Tarnwick"); // nothing to modify yet
+    EXPECT_EQ(Messages(), (std::vector<DWORD>{NIM_ADD}));
+    PumpWhilePending();
+    // Three more tries, each an add and a look whether a timed-out add arrived after all; then
+    // the timer stops, without a report, and the icon waits for the taskbar.
+    EXPECT_EQ(Messages(), (std::vector<DWORD>{NIM_ADD, NIM_ADD, NIM_MODIFY, NIM_ADD, NIM_MODIFY,
+                                              NIM_ADD, NIM_MODIFY}));
+    EXPECT_TRUE(tray->AddPending());
+    EXPECT_FALSE(tray->AddRetryTimerRunning());
+    EXPECT_TRUE(recorder.Only("messagebox").empty());
+
+    taskbar = true;
+    refuse.clear();
+    calls.clear();
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0,
+                        SMTO_ABORTIFHUNG, 2000, &result);
+    ASSERT_EQ(Messages(), (std::vector<DWORD>{NIM_ADD}));
+    EXPECT_STREQ(calls[0].Data.szTip, "Tarnwick");
+    EXPECT_FALSE(tray->AddPending());
+    EXPECT_FALSE(tray->AddRetryTimerRunning());
+    EXPECT_TRUE(tray->Hooked());
+    EXPECT_TRUE(tray->Hide());
+}
+
+TEST_F(TrayIconAtLogon, ATimedOutAddIsTriedAgainOnTheTimerAndOneThatArrivedIsKept) {
+    taskbar = true;
+    refuseError = ERROR_TIMEOUT;
+    refuse = {true, true, true, false};
+    tray->SetVisible(true);
+    EXPECT_TRUE(tray->AddPending());
+    PumpWhilePending();
+    EXPECT_EQ(Messages(), (std::vector<DWORD>{NIM_ADD, NIM_ADD, NIM_MODIFY, NIM_ADD}));
+    EXPECT_TRUE(tray->Hooked());
+
+    // The add timed out but reached the shell: the next add is refused, the modify taken.
+    delete tray;
+    tray = new TTrayIcon(owner.get());
+    tray->ShellNotify = [this](DWORD message, NOTIFYICONDATAA*) -> BOOL {
+        calls.push_back({message, {}});
+        const bool first = calls.size() == 1;
+        SetLastError(first ? ERROR_TIMEOUT : ERROR_SUCCESS);
+        return message == NIM_MODIFY;
+    };
+    tray->TaskbarPresent = [] { return true; };
+    tray->AddRetryMs = 10;
+    calls.clear();
+    tray->SetVisible(true);
+    PumpWhilePending();
+    EXPECT_EQ(Messages(), (std::vector<DWORD>{NIM_ADD, NIM_ADD, NIM_MODIFY}));
+    EXPECT_FALSE(tray->AddPending());
+    EXPECT_TRUE(tray->Hooked());
+    EXPECT_TRUE(recorder.Only("messagebox").empty());
+}
+
+TEST_F(TrayIconAtLogon, OnlyATaskbarThatIsThereAndRefusesIsReported) {
+    // Refused outright by a taskbar that is there: the error, at once, as always.
+    taskbar = true;
+    refuse = {true};
+    EXPECT_THROW(tray->SetVisible(true), EOutOfResources);
+    EXPECT_FALSE(tray->AddPending());
+
+    // Timing out to the end of the tries with a taskbar there: reported once, through the
+    // general report, and the tries stop.
+    refuseError = ERROR_TIMEOUT;
+    refuse = std::vector<bool>(200, true);
+    tray->AddRetries = 2;
+    tray->SetVisible(true);
+    PumpWhilePending();
+    EXPECT_FALSE(tray->AddPending());
+    EXPECT_FALSE(tray->AddRetryTimerRunning());
+    EXPECT_FALSE(tray->Hooked());
+    const auto boxes = recorder.Only("messagebox");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Args[0], "Cannot Create System Shell Notification Icon.");
+
+    // Hidden while still waiting: nothing was added, so nothing is removed and nothing fails.
+    taskbar = false;
+    tray->SetVisible(true);
+    ASSERT_TRUE(tray->AddPending());
+    calls.clear();
+    EXPECT_NO_THROW(tray->SetVisible(false));
+    EXPECT_TRUE(calls.empty());
+    EXPECT_FALSE(tray->AddPending());
+    EXPECT_FALSE(tray->AddRetryTimerRunning());
 }
 
 } // namespace

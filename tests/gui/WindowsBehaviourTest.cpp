@@ -1,0 +1,238 @@
+// What Windows does and Wine forgives: COM on the interface thread before the shell, the dialogs
+// and the picture loader; the common controls registered before the first window; the file-open
+// dialog refusing a preset that is no file name; a settings file that another program holds
+// open. Where Wine cannot show the failure, the platform call is replaced by one that answers as
+// Windows documents.
+#include "support/Recorder.h"
+#include "support/TempFiles.h"
+#include "data/Settings.h"
+#include "toolkit/Application.h"
+#include "toolkit/Controls.h"
+#include "toolkit/FileReplace.h"
+#include "toolkit/Win32System.h"
+
+#include <gtest/gtest.h>
+
+#include <cderr.h>
+#include <objbase.h>
+
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace toolkit;
+using testing_support::ReadAll;
+using testing_support::TempDir;
+
+namespace {
+
+// Whether the calling thread is in a single-threaded apartment already (a second apartment-
+// threaded start answers S_FALSE); leaves the thread as it was.
+bool InSingleThreadedApartment() {
+    const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    if (SUCCEEDED(hr))
+        CoUninitialize();
+    return hr == S_FALSE;
+}
+
+// Runs f on a new thread, which starts without COM, as the program's only thread does.
+void OnNewThread(const std::function<void()>& f) {
+    std::thread(f).join();
+}
+
+struct ApartmentSeen {
+    bool DuringCall = false;
+    bool AfterCall = false;
+};
+
+TEST(ComOnTheInterfaceThread, LaunchesAndDialogsFindItStartedAndItStays) {
+    const auto check = [](const std::function<void(Win32System&)>& call) {
+        ApartmentSeen seen;
+        OnNewThread([&] {
+            Win32System system;
+            system.ShellExecuteCall = [&](HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT) {
+                seen.DuringCall = InSingleThreadedApartment();
+                return reinterpret_cast<HINSTANCE>(33);
+            };
+            system.GetOpenFileNameCall = [&](OPENFILENAMEA*) {
+                seen.DuringCall = InSingleThreadedApartment();
+                return FALSE;
+            };
+            system.CommDlgExtendedErrorCall = [] { return DWORD{0}; };
+            system.BrowseForFolderCall = [&](BROWSEINFOA*) -> PIDLIST_ABSOLUTE {
+                seen.DuringCall = InSingleThreadedApartment();
+                return nullptr;
+            };
+            call(system);
+            seen.AfterCall = InSingleThreadedApartment();
+        });
+        return seen;
+    };
+    std::string chosen;
+    const ApartmentSeen launch =
+        check([](Win32System& s) { s.Execute(nullptr, "open", "x", "", "", 1); });
+    EXPECT_TRUE(launch.DuringCall);
+    EXPECT_TRUE(launch.AfterCall);
+    const ApartmentSeen file = check([&](Win32System& s) { (void)s.ChooseFile({}, chosen); });
+    EXPECT_TRUE(file.DuringCall);
+    EXPECT_TRUE(file.AfterCall);
+    const ApartmentSeen folder = check([&](Win32System& s) { (void)s.ChooseFolder({}, chosen); });
+    EXPECT_TRUE(folder.DuringCall);
+    EXPECT_TRUE(folder.AfterCall);
+}
+
+TEST(ComOnTheInterfaceThread, ThePictureLoaderLeavesItStarted) {
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC res = FindResourceA(module, "HEADER1", MAKEINTRESOURCEA(10));
+    ASSERT_NE(res, nullptr);
+    const void* bytes = LockResource(LoadResource(module, res));
+    bool decoded = false, after = false;
+    OnNewThread([&] {
+        HBITMAP picture = DecodePicture(bytes, SizeofResource(module, res));
+        decoded = picture != nullptr;
+        (void)DeleteObject(picture);
+        after = InSingleThreadedApartment();
+    });
+    EXPECT_TRUE(decoded);
+    EXPECT_TRUE(after) << "stopping COM after each picture unloads and reloads it every time";
+}
+
+TEST(CommonControls, AreRegisteredOnceBeforeTheFirstWindow) {
+    testing_support::Recorder recorder;
+    Application app(recorder);
+    std::vector<DWORD> asked;
+    bool windowExisted = false;
+    app.InitCommonControlsCall = [&](const INITCOMMONCONTROLSEX* controls) {
+        EXPECT_EQ(controls->dwSize, sizeof *controls);
+        asked.push_back(controls->dwICC);
+        windowExisted = app.Handle() != nullptr;
+        return TRUE;
+    };
+    app.Initialize();
+    app.Initialize();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_TRUE(asked[0] & ICC_BAR_CLASSES) << "the track bar";
+    EXPECT_TRUE(asked[0] & ICC_STANDARD_CLASSES);
+    EXPECT_FALSE(windowExisted);
+}
+
+// The file-open dialog as Windows answers a preset that is no valid file name: nothing shown,
+// FNERR_INVALIDFILENAME. The second request is what the user gets to see.
+class FileDialogPreset : public ::testing::Test {
+protected:
+    FileDialogPreset() {
+        system.GetOpenFileNameCall = [this](OPENFILENAMEA* ofn) {
+            Request r{ofn->lpstrFile, ofn->lpstrInitialDir ? ofn->lpstrInitialDir : "<none>",
+                      ofn->Flags};
+            requests.push_back(r);
+            if (requests.size() == 1 && refuseFirst) {
+                error = FNERR_INVALIDFILENAME;
+                return FALSE;
+            }
+            error = 0;
+            std::snprintf(ofn->lpstrFile, ofn->nMaxFile, "C:\\chosen.txt");
+            return TRUE;
+        };
+        system.CommDlgExtendedErrorCall = [this] { return error; };
+    }
+    struct Request {
+        std::string File, InitialDir;
+        DWORD Flags;
+    };
+    std::string Choose(const std::string& preset) {
+        FileDialogRequest request;
+        request.FileName = preset;
+        request.Flags = OFN_FILEMUSTEXIST;
+        std::string chosen;
+        return system.ChooseFile(request, chosen) ? chosen : "<cancelled>";
+    }
+    Win32System system;
+    std::vector<Request> requests;
+    bool refuseFirst = true;
+    DWORD error = 0;
+    TempDir dir{"tarnwick-dlg-"};
+};
+
+TEST_F(FileDialogPreset, AnUnusableNameOpensTheDialogAgainEmptyInItsFolderWhenThatExists) {
+    const std::string folder = dir.Dir().string();
+    const struct {
+        std::string Preset, InitialDir;
+    } cases[] = {{"\"" + folder + "\\tool.exe\"", folder},
+                 {folder + "\\", folder},
+                 {"https://example.com/search?q=x", "<none>"},
+                 {"C:\\no such folder\\x\\", "<none>"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Preset);
+        requests.clear();
+        EXPECT_EQ(Choose(c.Preset), "C:\\chosen.txt");
+        ASSERT_EQ(requests.size(), 2u);
+        EXPECT_EQ(requests[0].File, c.Preset);
+        EXPECT_EQ(requests[1].File, "");
+        EXPECT_EQ(requests[1].InitialDir, c.InitialDir);
+        EXPECT_EQ(requests[1].Flags, requests[0].Flags);
+    }
+}
+
+TEST_F(FileDialogPreset, BrowsingNeverMovesTheCurrentFolderAndACancelIsOneRequest) {
+    refuseFirst = false;
+    EXPECT_EQ(Choose("C:\\windows\\notepad.exe"), "C:\\chosen.txt");
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].Flags, static_cast<DWORD>(OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR));
+
+    requests.clear();
+    system.GetOpenFileNameCall = [this](OPENFILENAMEA* ofn) {
+        requests.push_back({ofn->lpstrFile, "", ofn->Flags});
+        error = 0; // cancelled
+        return FALSE;
+    };
+    EXPECT_EQ(Choose("https://example.com/"), "<cancelled>");
+    EXPECT_EQ(requests.size(), 1u);
+}
+
+// Held by a second program without delete sharing: Windows refuses to replace the file until it
+// lets go (Wine does so too for a handle of its own).
+HANDLE HoldWithoutDeleteSharing(const std::string& path) {
+    return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+TEST(SettingsFileShared, ASaveWaitsOutAMomentaryHoldAndOurReaderNeverBlocksAnotherCopysSave) {
+    TempDir dir{"tarnwick-share-"};
+    const std::string ini = dir.Path("Tarnwick.ini");
+    WritePosition(ini, 1, 2);
+
+    HANDLE held = HoldWithoutDeleteSharing(ini);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    std::thread release([held] {
+        Sleep(150); // a scanner or a synchronising client looking at the new file
+        CloseHandle(held);
+    });
+    EXPECT_NO_THROW(WritePosition(ini, 30, 40));
+    release.join();
+    EXPECT_NE(ReadAll(ini).find("Left=30"), std::string::npos);
+
+    // While our reader has the file open, another copy's save may replace it: Windows opens
+    // the file it replaces for deleting, which every open handle must share. (Wine refuses to
+    // replace any open file, so the opening itself is what is tried here.)
+    bool missing = true;
+    std::FILE* reading = OpenForReading(ini, missing);
+    ASSERT_NE(reading, nullptr);
+    EXPECT_FALSE(missing);
+    HANDLE replacing =
+        CreateFileA(ini.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_NE(replacing, INVALID_HANDLE_VALUE) << GetLastError();
+    if (replacing != INVALID_HANDLE_VALUE)
+        CloseHandle(replacing);
+    std::fclose(reading);
+
+    EXPECT_EQ(OpenForReading(dir.Path("none.ini"), missing), nullptr);
+    EXPECT_TRUE(missing);
+    EXPECT_EQ(OpenForReading(dir.Path("no folder\\none.ini"), missing), nullptr);
+    EXPECT_TRUE(missing);
+}
+
+} // namespace
