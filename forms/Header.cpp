@@ -67,10 +67,7 @@ THeader::~THeader() {
 }
 
 void THeader::MakeBackdrops(const TForm& form) {
-    const std::vector<HWND> pictures = {form.Control("Image1"), form.Control("Image2"),
-                                        form.Control("Image3")};
-    for (const char* label : {"Label2", "Label8"})
-        MakeBackdrop(form.Control(label), pictures);
+    form_ = &form;
 }
 
 void THeader::MakeBackdrop(HWND label, const std::vector<HWND>& pictures) {
@@ -136,7 +133,15 @@ void THeader::MakeBackdrop(HWND label, const std::vector<HWND>& pictures) {
     backdrops_.push_back({label, bitmap, brush});
 }
 
-void THeader::PaintBackdrop(TMessage& m) const {
+void THeader::PaintBackdrop(TMessage& m) {
+    if (form_ != nullptr) {
+        const TForm& form = *form_;
+        form_ = nullptr;
+        const std::vector<HWND> pictures = {form.Control("Image1"), form.Control("Image2"),
+                                            form.Control("Image3")};
+        for (const char* label : {"Label2", "Label8"})
+            MakeBackdrop(form.Control(label), pictures);
+    }
     for (const Backdrop& b : backdrops_) {
         if (reinterpret_cast<HWND>(m.LParam) != b.Label)
             continue;

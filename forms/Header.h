@@ -27,11 +27,13 @@ public:
     // Once the form's controls exist. A transparent label over a picture cannot simply leave its
     // background unpainted: the panel and the picture repaint in no fixed order and would wipe
     // the text. Instead each label paints its background with a copy of what lies beneath it.
+    // The copies are made when a label first asks for its background, since making them decodes
+    // the pictures, which waits until the window is shown.
     void MakeBackdrops(const toolkit::TForm& form);
 
     // After the form's own answer to WM_CTLCOLORSTATIC (text colour, no text background): a
     // header label gets the brush of its backdrop; any other control keeps the form's answer.
-    void PaintBackdrop(toolkit::TMessage& message) const;
+    void PaintBackdrop(toolkit::TMessage& message);
 
 private:
     struct Backdrop {
@@ -41,5 +43,6 @@ private:
     };
     void MakeBackdrop(HWND label, const std::vector<HWND>& pictures);
 
+    const toolkit::TForm* form_ = nullptr; // whose backdrops are still to be made
     std::vector<Backdrop> backdrops_;
 };

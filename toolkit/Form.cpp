@@ -358,22 +358,58 @@ HWND TForm::CreateControl(const TControlLayout& s, HWND parent) {
         TrackBar(control).SetPosition(s.Position);
         break;
     case TControlKind::Image:
-        if (!s.Picture.empty()) {
-            HMODULE module = GetModuleHandleA(nullptr);
-            if (HRSRC res = FindResourceA(module, s.Picture.c_str(), MAKEINTRESOURCEA(10))) {
-                HGLOBAL data = LoadResource(module, res);
-                const void* bytes = data ? LockResource(data) : nullptr;
-                if (HBITMAP picture = DecodePicture(bytes, SizeofResource(module, res))) {
-                    pictures_.push_back(picture);
-                    Image(control).SetPicture(picture);
-                }
-            }
-        }
+        if (!s.Picture.empty())
+            DeferPicture(control, s.Picture);
         break;
     default:
         break;
     }
     return control;
+}
+
+namespace {
+constexpr UINT_PTR kPictureSubclassId = 0x54575043; // any fixed value of ours
+} // namespace
+
+void TForm::DeferPicture(HWND control, const std::string& resource) {
+    pendingPictures_[control] = resource;
+    (void)SetWindowSubclass(control, PictureSubclassProc, kPictureSubclassId,
+                            reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT CALLBACK TForm::PictureSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                            DWORD_PTR form) {
+    switch (msg) {
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+    case STM_GETIMAGE:
+        Guard([&] { reinterpret_cast<TForm*>(form)->LoadPicture(hwnd); });
+        break;
+    case WM_NCDESTROY:
+        (void)RemoveWindowSubclass(hwnd, PictureSubclassProc, kPictureSubclassId);
+        break;
+    default:
+        break;
+    }
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+void TForm::LoadPicture(HWND control) {
+    const auto pending = pendingPictures_.find(control);
+    if (pending == pendingPictures_.end())
+        return;
+    const std::string resource = pending->second;
+    pendingPictures_.erase(pending);
+    (void)RemoveWindowSubclass(control, PictureSubclassProc, kPictureSubclassId);
+    HMODULE module = GetModuleHandleA(nullptr);
+    if (HRSRC res = FindResourceA(module, resource.c_str(), MAKEINTRESOURCEA(10))) {
+        HGLOBAL data = LoadResource(module, res);
+        const void* bytes = data ? LockResource(data) : nullptr;
+        if (HBITMAP picture = DecodePicture(bytes, SizeofResource(module, res))) {
+            pictures_.push_back(picture);
+            Image(control).SetPicture(picture);
+        }
+    }
 }
 
 HFONT TForm::FontFor(const TFont& f) {
