@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -36,6 +37,17 @@ void EnterOwnFolder(toolkit::System& system) {
 }
 
 } // namespace
+
+// What the program does when an exception escapes everything: end at once. The library's own
+// handler would first describe the exception on the console, which a windowed program does not
+// have, and it would bring the whole C++ name demangler into the exe for that.
+#ifdef __GLIBCXX__
+namespace __gnu_cxx {
+void __verbose_terminate_handler() {
+    std::abort();
+}
+} // namespace __gnu_cxx
+#endif
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     RestrictDllSearch();

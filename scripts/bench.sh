@@ -1,20 +1,22 @@
 #!/usr/bin/env bash
-# Builds the benchmark programs (bench/*.cpp) and Tarnwick.exe of the Windows build, runs each
-# benchmark under Wine in a throw-away prefix of its own and prints one table of the figures
-# (Markdown), with the machine's description. They print figures; nothing is asserted.
+# Builds the benchmark programs (bench/*.cpp), the trivial programs they compare with and the
+# shipped Tarnwick.exe (the release preset), runs each benchmark under Wine in a throw-away prefix
+# of its own and prints one table of the figures (Markdown), with the machine's description.
+# They print figures; nothing is asserted.
 #   scripts/bench.sh
-# TARNWICK_BENCH_BUILD names another build folder than build/windows. Each program's own output
-# is kept in <build>/bench-results/.
+# TARNWICK_BENCH_BUILD names another build folder than build/release (configured already, or
+# then configured like the release preset). Each program's own output is kept in
+# <build>/bench-results/.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 scripts/install-deps.sh
-build=${TARNWICK_BENCH_BUILD:-build/windows}
+build=${TARNWICK_BENCH_BUILD:-build/release}
 if [ ! -f "$build/CMakeCache.txt" ]; then
-  if [ "$build" = build/windows ]; then
-    cmake --preset windows >/dev/null
+  if [ "$build" = build/release ]; then
+    cmake --preset release >/dev/null
   else
     cmake -S . -B "$build" --toolchain cmake/mingw-w64-posix.cmake \
-      -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+      -DCMAKE_BUILD_TYPE=MinSizeRel -DTARNWICK_TESTS=OFF >/dev/null
   fi
 fi
 targets=()
@@ -23,7 +25,8 @@ for src in bench/*.cpp; do
 done
 [ ${#targets[@]} -gt 0 ] || { echo "no benchmarks in bench/"; exit 0; }
 echo "Building..." >&2
-cmake --build "$build" -j "$(nproc)" --target Tarnwick wine_keepalive "${targets[@]}" >/dev/null
+cmake --build "$build" -j "$(nproc)" --target Tarnwick wine_keepalive bench_hotkey_window \
+  "${targets[@]}" >/dev/null
 build=$(cd "$build" && pwd)
 exe=$build/Tarnwick.exe
 
@@ -39,6 +42,7 @@ for t in "${targets[@]}"; do
   echo "Running $t..." >&2
   TARNWICK_WINE_STATE="$state" TARNWICK_EXE="$exe" \
     TARNWICK_TRIVIAL_EXE="$build/wine_keepalive.exe" \
+    TARNWICK_TRIVIAL_HOTKEY_EXE="$build/bench_hotkey_window.exe" \
     scripts/wine-run.sh "$build/$t.exe" </dev/null >"$results/$t.raw" 2>&1 ||
     echo "($t failed: see $results/$t.txt)" >>"$results/$t.raw"
   # Wine's console ends lines with CR LF.
@@ -67,9 +71,15 @@ $1 ~ /^[0-9]+$/ && NF >= 6 {
   printf "| Settings load / save | %s entries (%s bytes) | ours: load %s, save %s; one platform call per key: load %s, save %s |\n", $1, $2, ms($3), ms($4), ms($5), ms($6)
 }' "$results/SettingsBench.txt" 2>/dev/null || true
 
-# Start-up: "label median min max ratio privateKB"; memory: "label KB [(note)]".
+# Start-up: "label median min max ratio privateKB"; memory: "label KB [(note)]"; call-up: "label
+# median p90 first ratio".
 awk '/^Start-up/ { section = "start"; next }
 /^Private memory/ { section = "memory"; next }
+/^Call-up latency/ { section = "callup"; next }
+section == "callup" && NF >= 5 && $(NF - 3) ~ /^[0-9.]+$/ {
+  label = $0; sub(/ +[0-9.]+ +[0-9.]+ +[0-9.]+ +[0-9.]+$/, "", label)
+  printf "| Call-up: posted hot key until shown, in front and the input line focused (100 call-ups) | %s | %s ms median, %s ms 90th percentile (first %s ms), %s× the trivial program |\n", label, $(NF - 3), $(NF - 2), $(NF - 1), $NF
+}
 section == "start" && NF >= 6 && $(NF - 4) ~ /^[0-9.]+$/ {
   label = $0; sub(/ +[0-9.]+ +[0-9.]+ +[0-9.]+ +[0-9.]+ +[0-9.]+$/, "", label)
   printf "| Start-up until the tray icon is there and the loop answers | %s | %s ms median (min %s), %s× the trivial program; private memory %s KB |\n", label, $(NF - 4), $(NF - 3), $(NF - 1), $NF
@@ -86,8 +96,13 @@ section == "memory" && NF >= 2 {
 # The exe itself.
 stripped=$(mktemp)
 x86_64-w64-mingw32-strip -o "$stripped" "$exe"
-printf '| Tarnwick.exe | size | %s bytes as built (%s bytes without debug information) |\n' \
-  "$(stat -c %s "$exe")" "$(stat -c %s "$stripped")"
+if [ "$(stat -c %s "$exe")" = "$(stat -c %s "$stripped")" ]; then
+  printf '| Tarnwick.exe | size | %s bytes (%s) |\n' "$(stat -c %s "$exe")" \
+    "$(grep -m1 '^CMAKE_BUILD_TYPE:' "$build/CMakeCache.txt" | cut -d= -f2) build"
+else
+  printf '| Tarnwick.exe | size | %s bytes as built (%s bytes without debug information) |\n' \
+    "$(stat -c %s "$exe")" "$(stat -c %s "$stripped")"
+fi
 rm -f "$stripped"
 printf '| Tarnwick.exe | imported DLLs | %s |\n' \
   "$(x86_64-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {print $3}' | paste -sd' ')"

@@ -2,6 +2,7 @@
 
 #include "toolkit/Application.h"
 #include "toolkit/Ole.h"
+#include "toolkit/SystemDll.h"
 
 #include <commctrl.h>
 #include <ocidl.h>
@@ -403,6 +404,10 @@ HBITMAP DecodePicture(const void* data, std::size_t size) {
     if (data == nullptr || size == 0)
         return nullptr;
     (void)EnsureOle(); // the system's picture loader needs COM on this thread
+    static const auto createStream =
+        SystemFunction<decltype(CreateStreamOnHGlobal)>("ole32.dll", "CreateStreamOnHGlobal");
+    static const auto loadPicture =
+        SystemFunction<decltype(OleLoadPicture)>("oleaut32.dll", "OleLoadPicture");
     HBITMAP result = nullptr;
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
     if (memory) {
@@ -410,11 +415,11 @@ HBITMAP DecodePicture(const void* data, std::size_t size) {
             std::memcpy(p, data, size);
             (void)GlobalUnlock(memory);
             IStream* stream = nullptr;
-            if (SUCCEEDED(CreateStreamOnHGlobal(memory, TRUE, &stream))) {
+            if (SUCCEEDED(createStream(memory, TRUE, &stream))) {
                 memory = nullptr; // the stream frees it now
                 IPicture* picture = nullptr;
-                if (SUCCEEDED(OleLoadPicture(stream, static_cast<LONG>(size), FALSE, IID_IPicture,
-                                             reinterpret_cast<void**>(&picture)))) {
+                if (SUCCEEDED(loadPicture(stream, static_cast<LONG>(size), FALSE, IID_IPicture,
+                                          reinterpret_cast<void**>(&picture)))) {
                     OLE_HANDLE handle = 0;
                     short type = PICTYPE_NONE;
                     if (SUCCEEDED(picture->get_Type(&type)) && type == PICTYPE_BITMAP &&

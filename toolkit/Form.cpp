@@ -202,7 +202,7 @@ SIZE LabelTextSize(HWND window, HFONT font, const std::string& text) {
 
 // The program's picture resource `name` decoded and scaled to width x height; nullptr when the
 // resource is missing or no picture.
-HBITMAP LoadPicture(const std::string& name, int width, int height) {
+HBITMAP LoadScaledPicture(const std::string& name, int width, int height) {
     HMODULE module = GetModuleHandleA(nullptr);
     HRSRC res = FindResourceA(module, name.c_str(), MAKEINTRESOURCEA(10)); // RT_RCDATA
     if (!res)
@@ -379,17 +379,56 @@ HWND TForm::CreateControl(const TControlLayout& s, HWND parent) {
         TrackBar(control).SetPosition(s.Position);
         break;
     case TControlKind::Image:
-        if (!s.Picture.empty()) {
-            if (HBITMAP picture = LoadPicture(s.Picture, width, height)) {
-                pictures_.push_back(picture);
-                Image(control).SetPicture(picture);
-            }
-        }
+        if (!s.Picture.empty())
+            DeferPicture(control, s.Picture);
         break;
     default:
         break;
     }
     return control;
+}
+
+namespace {
+constexpr UINT_PTR kPictureSubclassId = 0x54575043; // any fixed value of ours
+} // namespace
+
+void TForm::DeferPicture(HWND control, const std::string& resource) {
+    pendingPictures_[control] = resource;
+    (void)SetWindowSubclass(control, PictureSubclassProc, kPictureSubclassId,
+                            reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT CALLBACK TForm::PictureSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                            DWORD_PTR form) {
+    switch (msg) {
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+    case STM_GETIMAGE:
+        Guard([&] { reinterpret_cast<TForm*>(form)->LoadPicture(hwnd); });
+        break;
+    case WM_NCDESTROY:
+        (void)RemoveWindowSubclass(hwnd, PictureSubclassProc, kPictureSubclassId);
+        break;
+    default:
+        break;
+    }
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+void TForm::LoadPicture(HWND control) {
+    const auto pending = pendingPictures_.find(control);
+    if (pending == pendingPictures_.end())
+        return;
+    const std::string resource = pending->second;
+    pendingPictures_.erase(pending);
+    (void)RemoveWindowSubclass(control, PictureSubclassProc, kPictureSubclassId);
+    // Drawn at the control's size, which the layout scaled to the display.
+    RECT box{};
+    (void)GetClientRect(control, &box);
+    if (HBITMAP picture = LoadScaledPicture(resource, box.right - box.left, box.bottom - box.top)) {
+        pictures_.push_back(picture);
+        Image(control).SetPicture(picture);
+    }
 }
 
 HFONT TForm::FontFor(const TFont& f) {

@@ -197,6 +197,12 @@ private:
     void RegisterWindowClass() const;
     void CreateControls();
     HWND CreateControl(const TControlLayout& layout, HWND parent);
+    // A picture waits in the program's resources until its control first paints or is asked
+    // for it: most runs never show the forms that carry pictures.
+    void DeferPicture(HWND control, const std::string& resource);
+    void LoadPicture(HWND control);
+    static LRESULT CALLBACK PictureSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
+                                                UINT_PTR id, DWORD_PTR form);
     HFONT FontFor(const TFont& font);
     HBRUSH BrushFor(COLORREF color);
     LRESULT ControlColor(HDC dc, HWND control, LRESULT systemBrush);
@@ -224,6 +230,7 @@ private:
     std::vector<std::pair<std::string, HFONT>> fonts_;
     std::map<COLORREF, HBRUSH> brushes_;
     std::vector<HBITMAP> pictures_;
+    std::map<HWND, std::string> pendingPictures_; // picture control -> its resource's name
 };
 
 } // namespace toolkit

@@ -105,8 +105,11 @@ std::string TempNameBeside(const std::string& fileName) {
         std::seed_seq seed{device(), static_cast<unsigned>(now), static_cast<unsigned>(now >> 32)};
         return std::mt19937(seed);
     }();
-    char suffix[16];
-    std::snprintf(suffix, sizeof suffix, ".%08x", static_cast<unsigned>(generator()));
+    // Eight hex digits by hand: the printf family would bring its whole formatter into the exe.
+    std::string suffix = ".00000000";
+    unsigned bits = static_cast<unsigned>(generator());
+    for (std::size_t i = suffix.size() - 1; i > 0; --i, bits >>= 4)
+        suffix[i] = "0123456789abcdef"[bits & 0xF];
     return fileName + suffix + ".tmp";
 }
 

@@ -1,6 +1,7 @@
 #include "toolkit/Win32System.h"
 
 #include "toolkit/Ole.h"
+#include "toolkit/SystemDll.h"
 
 #include <cderr.h>
 #include <shellapi.h>
@@ -34,8 +35,17 @@ std::string ExistingFolderOf(std::string name) {
 } // namespace
 
 Win32System::Win32System()
-    : ShellExecuteCall(&ShellExecuteA), GetOpenFileNameCall(&GetOpenFileNameA),
-      CommDlgExtendedErrorCall(&CommDlgExtendedError), BrowseForFolderCall(&SHBrowseForFolderA) {}
+    : ShellExecuteCall(&ShellExecuteA), GetOpenFileNameCall([](OPENFILENAMEA* ofn) {
+          static const auto call =
+              SystemFunction<decltype(GetOpenFileNameA)>("comdlg32.dll", "GetOpenFileNameA");
+          return call(ofn);
+      }),
+      CommDlgExtendedErrorCall([] {
+          static const auto call = SystemFunction<decltype(CommDlgExtendedError)>(
+              "comdlg32.dll", "CommDlgExtendedError");
+          return call();
+      }),
+      BrowseForFolderCall(&SHBrowseForFolderA) {}
 
 void Win32System::Execute(WindowHandle owner, const std::string& verb, const std::string& file,
                           const std::string& parameters, const std::string& directory,
@@ -109,7 +119,7 @@ bool Win32System::ChooseFolder(const FolderDialogRequest& request, std::string& 
         return false;
     char path[MAX_PATH + 1] = {};
     const bool ok = SHGetPathFromIDListA(pidl, path) != FALSE;
-    CoTaskMemFree(pidl);
+    SystemFunction<decltype(CoTaskMemFree)>("ole32.dll", "CoTaskMemFree")(pidl);
     if (!ok)
         return false;
     chosen.assign(path);

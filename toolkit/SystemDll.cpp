@@ -1,0 +1,23 @@
+#include "toolkit/SystemDll.h"
+
+#include "toolkit/Errors.h"
+
+#include <string>
+
+namespace toolkit {
+
+FARPROC SystemProc(const char* library, const char* name) {
+    HMODULE module = GetModuleHandleA(library);
+    if (module == nullptr) {
+        // Only the system folder, whatever lies beside the exe or in the current folder.
+        module = LoadLibraryExA(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        if (module == nullptr && GetLastError() == ERROR_INVALID_PARAMETER)
+            module = LoadLibraryA(library); // a system that predates the flag
+    }
+    const FARPROC proc = module != nullptr ? GetProcAddress(module, name) : nullptr;
+    if (proc == nullptr)
+        throw EOutOfResources("Cannot find " + std::string(name) + " in " + library);
+    return proc;
+}
+
+} // namespace toolkit
