@@ -2,8 +2,9 @@
 """Draws Tarnwick's icon (a prompt chevron with an amber cursor on a blue tile) and writes it as
 Tarnwick.ico with 16, 20, 24, 32 and 48 pixel square images (the small icon at 100, 125, 150 and
 200 % display scale, and the large one at 100 and 150 %), 32 bits per pixel with alpha. The
-16 pixel image is a bitmap, the rest are PNG-compressed, as icons may hold them since Windows
-Vista: a quarter of the size in the exe. Standard library only.
+images up to 32 pixels, which start-up loads at display scales up to 200 %, are bitmaps; the
+48 pixel one is PNG-compressed, as icons may hold them since Windows Vista: a fifth of the size
+in the exe, decoded only where it is shown. Standard library only.
 
     resources/make-icon.py [OUTPUT.ico]
 """
@@ -101,7 +102,7 @@ def png(size):
 def main():
     out = sys.argv[1] if len(sys.argv) > 1 else "Tarnwick.ico"
     sizes = (16, 20, 24, 32, 48)
-    images = [dib(s) if s == 16 else png(s) for s in sizes]
+    images = [dib(s) if s <= 32 else png(s) for s in sizes]
     data = struct.pack("<HHH", 0, 1, len(sizes))
     offset = 6 + 16 * len(sizes)
     for size, image in zip(sizes, images):
