@@ -5,6 +5,7 @@
 #include "app/KeyEntry.h"
 #include "app/Tarnwick.h"
 #include "forms/Database.h"
+#include "support/Capture.h"
 #include "support/Recorder.h"
 #include "toolkit/Application.h"
 
@@ -269,24 +270,13 @@ struct Painted {
     COLORREF At(int x, int y) const { return Back[static_cast<std::size_t>(y * Width + x)]; }
 };
 Painted PaintedWith(HWND control) {
-    RECT rc{};
-    (void)GetClientRect(control, &rc);
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, rc.right, rc.bottom);
-    (void)ReleaseDC(nullptr, screen);
-    const HGDIOBJ old = SelectObject(dc, bitmap);
-    const auto brush = reinterpret_cast<HBRUSH>(SendMessageA(GetParent(control), WM_CTLCOLORSTATIC,
-                                                             reinterpret_cast<WPARAM>(dc),
-                                                             reinterpret_cast<LPARAM>(control)));
-    (void)FillRect(dc, &rc, brush);
-    Painted p{GetTextColor(dc), GetBkMode(dc), {}, rc.right};
-    for (int y = 0; y < rc.bottom; ++y)
-        for (int x = 0; x < rc.right; ++x)
-            p.Back.push_back(GetPixel(dc, x, y));
-    (void)SelectObject(dc, old);
-    (void)DeleteObject(bitmap);
-    (void)DeleteDC(dc);
+    Painted p{};
+    p.Back = testing_support::CaptureClient(control, [&](HDC dc, const RECT& rc) {
+        testing_support::FillWithStaticBrush(control, dc, rc);
+        p.Text = GetTextColor(dc);
+        p.BackMode = GetBkMode(dc);
+        p.Width = rc.right;
+    });
     return p;
 }
 

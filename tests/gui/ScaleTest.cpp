@@ -10,6 +10,7 @@
 #include "app/Tarnwick.h"
 #include "forms/Config.h"
 #include "forms/Database.h"
+#include "support/Capture.h"
 #include "support/Recorder.h"
 #include "toolkit/Application.h"
 #include "toolkit/ImageList.h"
@@ -24,6 +25,9 @@
 
 namespace {
 
+using testing_support::CaptureClient;
+using testing_support::FillWithStaticBrush;
+using testing_support::PixelsOf;
 using toolkit::TForm;
 
 constexpr const char* kChildVariable = "TARNWICK_SCALE_DPI";
@@ -106,58 +110,21 @@ TEST(Scale, WindowsAt125_150And200Percent) {
         EXPECT_EQ(RunAt(dpi), 0u) << "the windows at " << dpi << " pixels per inch";
 }
 
-// A bitmap's pixels, row by row.
-std::vector<COLORREF> PixelsOf(HBITMAP bitmap, int width, int height) {
-    std::vector<COLORREF> pixels;
-    HDC dc = CreateCompatibleDC(nullptr);
-    const HGDIOBJ old = SelectObject(dc, bitmap);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            pixels.push_back(GetPixel(dc, x, y));
-    (void)SelectObject(dc, old);
-    (void)DeleteDC(dc);
-    return pixels;
-}
-
 // What a control paints of its client area (WM_PRINTCLIENT), row by row; `background` is given
 // first, as its parent would have painted it.
 std::vector<COLORREF> PaintedBy(HWND control, COLORREF background) {
-    RECT rc{};
-    (void)GetClientRect(control, &rc);
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, rc.right, rc.bottom);
-    (void)ReleaseDC(nullptr, screen);
-    const HGDIOBJ old = SelectObject(dc, bitmap);
-    HBRUSH brush = CreateSolidBrush(background);
-    (void)FillRect(dc, &rc, brush);
-    (void)DeleteObject(brush);
-    (void)SendMessageA(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-    (void)SelectObject(dc, old);
-    std::vector<COLORREF> pixels = PixelsOf(bitmap, rc.right, rc.bottom);
-    (void)DeleteObject(bitmap);
-    (void)DeleteDC(dc);
-    return pixels;
+    return CaptureClient(control, [&](HDC dc, const RECT& rc) {
+        HBRUSH brush = CreateSolidBrush(background);
+        (void)FillRect(dc, &rc, brush);
+        (void)DeleteObject(brush);
+        (void)SendMessageA(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    });
 }
 
 // The brush a header label's background is painted with, as pixels of the label's size.
 std::vector<COLORREF> BackdropOf(HWND label) {
-    RECT rc{};
-    (void)GetClientRect(label, &rc);
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, rc.right, rc.bottom);
-    (void)ReleaseDC(nullptr, screen);
-    const HGDIOBJ old = SelectObject(dc, bitmap);
-    const auto brush = reinterpret_cast<HBRUSH>(SendMessageA(GetParent(label), WM_CTLCOLORSTATIC,
-                                                             reinterpret_cast<WPARAM>(dc),
-                                                             reinterpret_cast<LPARAM>(label)));
-    (void)FillRect(dc, &rc, brush);
-    (void)SelectObject(dc, old);
-    std::vector<COLORREF> pixels = PixelsOf(bitmap, rc.right, rc.bottom);
-    (void)DeleteObject(bitmap);
-    (void)DeleteDC(dc);
-    return pixels;
+    return CaptureClient(label,
+                         [&](HDC dc, const RECT& rc) { FillWithStaticBrush(label, dc, rc); });
 }
 
 class AtScale : public ::testing::Test {
