@@ -26,26 +26,28 @@ void Launch(toolkit::System& system, toolkit::WindowHandle window, const TComman
     system.Execute(window, "open", file, params, dir, kShowNormal);
 }
 
-// True when `keyword`, upper-cased, equals `upper` (upper-cased already): same length, same bytes.
-// Compared byte by byte so that the scan allocates nothing per entry.
-bool MatchesUpperCased(const std::string& upper, const std::string& keyword) {
-    if (upper.size() != keyword.size())
+// True when `upper` (upper-cased already) begins with `keyword` upper-cased. Compared byte by byte
+// so that the scan allocates nothing per entry.
+bool BeginsWithUpperCased(const std::string& upper, const std::string& keyword) {
+    if (upper.size() < keyword.size())
         return false;
-    for (std::size_t i = 0; i < upper.size(); ++i)
+    for (std::size_t i = 0; i < keyword.size(); ++i)
         if (upper[i] != UpperCaseChar(keyword[i]))
             return false;
     return true;
+}
+
+// True when `keyword`, upper-cased, equals `upper`: same length, same bytes.
+bool MatchesUpperCased(const std::string& upper, const std::string& keyword) {
+    return upper.size() == keyword.size() && BeginsWithUpperCased(upper, keyword);
 }
 
 // Where the typed text starts when `upper` is `keyword` (matched as above), one blank and at
 // least one more character; kNone otherwise.
 std::size_t TextAfterKeyword(const std::string& upper, const std::string& keyword) {
     const std::size_t n = keyword.size();
-    if (upper.size() < n + 2 || upper[n] != ' ')
+    if (upper.size() < n + 2 || upper[n] != ' ' || !BeginsWithUpperCased(upper, keyword))
         return kNone;
-    for (std::size_t i = 0; i < n; ++i)
-        if (upper[i] != UpperCaseChar(keyword[i]))
-            return kNone;
     return n + 1;
 }
 
