@@ -2,6 +2,7 @@
 
 #include "gen/Gen_func.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -26,29 +27,22 @@ void Launch(toolkit::System& system, toolkit::WindowHandle window, const TComman
     system.Execute(window, "open", file, params, dir, kShowNormal);
 }
 
-// True when `upper` (upper-cased already) begins with `keyword` upper-cased. Compared byte by byte
-// so that the scan allocates nothing per entry.
-bool BeginsWithUpperCased(const std::string& upper, const std::string& keyword) {
-    if (upper.size() < keyword.size())
-        return false;
-    for (std::size_t i = 0; i < keyword.size(); ++i)
-        if (upper[i] != UpperCaseChar(keyword[i]))
-            return false;
-    return true;
-}
-
-// True when `keyword`, upper-cased, equals `upper`: same length, same bytes.
-bool MatchesUpperCased(const std::string& upper, const std::string& keyword) {
-    return upper.size() == keyword.size() && BeginsWithUpperCased(upper, keyword);
-}
-
-// Where the typed text starts when `upper` is `keyword` (matched as above), one blank and at
-// least one more character; kNone otherwise.
-std::size_t TextAfterKeyword(const std::string& upper, const std::string& keyword) {
+// Whether `upper` is `keyword` (both upper-cased), one blank and at least one more character.
+bool HoldsTextAfter(std::string_view upper, std::string_view keyword) {
     const std::size_t n = keyword.size();
-    if (upper.size() < n + 2 || upper[n] != ' ' || !BeginsWithUpperCased(upper, keyword))
-        return kNone;
-    return n + 1;
+    return upper.size() >= n + 2 && upper[n] == ' ' && upper.substr(0, n) == keyword;
+}
+
+// Where the text after a keyword of `blanks` blanks starts in the line as typed. Counted by
+// blanks rather than bytes: upper-casing may change a character's length (a dotless i becomes
+// I), but it never makes or takes a blank.
+std::size_t TextStart(const std::string& line, std::size_t blanks) {
+    std::size_t at = 0;
+    for (std::size_t seen = 0;; ++seen, ++at) {
+        at = line.find(' ', at);
+        if (at == kNone || seen == blanks)
+            return at == kNone ? line.size() : at + 1;
+    }
 }
 
 // `candidate` is upper-cased already.
@@ -188,8 +182,7 @@ TLaunchFields Prepare(const TDBItem& entry, bool takesText, const std::string& t
     if (takesText) {
         const bool encode =
             !text.empty() && IsWebAddress(fields.File) && FindPlaceholder(fields.File, 0) != kNone;
-        fields.File = ReplacePlaceholders(fields.File,
-                                          encode ? PercentEncoded(system.AnsiToUtf8(text)) : text);
+        fields.File = ReplacePlaceholders(fields.File, encode ? PercentEncoded(text) : text);
         fields.Params = ReplacePlaceholders(fields.Params, text);
     }
     return fields;
@@ -197,18 +190,21 @@ TLaunchFields Prepare(const TDBItem& entry, bool takesText, const std::string& t
 
 } // namespace
 
-bool CommandKeyPress(char& key, const std::string& line, const TCommandOptions& options,
+bool CommandKeyPress(std::string& key, const std::string& line, const TCommandOptions& options,
                      const TEntries& entries, toolkit::System& system,
                      toolkit::WindowHandle window) {
-    if (key == kKeyEscape) {
-        key = 0;
+    if (key.size() == 1 && key[0] == kKeyEscape) {
+        key.clear();
         return true;
     }
 
-    const bool enter = key == kKeyEnter;
+    const bool enter = key.size() == 1 && key[0] == kKeyEnter;
     // The typed character goes at the end whatever the caret or selection: what is matched is
     // the old line plus the key, not what the edit box will show afterwards.
-    const std::string candidate = UpperCaseText(enter ? line : line + key);
+    const std::string candidate = system.UpperCase(enter ? line : line + key);
+    const TEntries::TCaseMap upperCase = [&system](const std::string& text) {
+        return system.UpperCase(text);
+    };
     bool launched = false;
 
     if ((enter || options.NoEnter) && !candidate.empty()) {
@@ -220,10 +216,10 @@ bool CommandKeyPress(char& key, const std::string& line, const TCommandOptions& 
             const TDBItem& entry = entries.At(i);
             if (entry.Keyword.empty())
                 continue;
-            const bool whole = MatchesUpperCased(candidate, entry.Keyword);
-            const std::size_t textAt =
-                whole || !mayHoldText ? kNone : TextAfterKeyword(candidate, entry.Keyword);
-            if (!whole && textAt == kNone)
+            const std::string& keyword = entries.UpperKeyword(i, upperCase);
+            const bool whole = candidate == keyword;
+            const bool withText = !whole && mayHoldText && HoldsTextAfter(candidate, keyword);
+            if (!whole && !withText)
                 continue;
             const bool takesText = TakesText(entry);
             if (whole ? takesText && !enter : !takesText)
@@ -232,7 +228,10 @@ bool CommandKeyPress(char& key, const std::string& line, const TCommandOptions& 
             const TDBItem match = entry;
             // The text as the line holds it: it is data, not matched, so it is not upper-cased
             // again here.
-            const std::string text = textAt == kNone ? std::string() : line.substr(textAt);
+            const std::string text =
+                withText
+                    ? line.substr(TextStart(line, std::count(keyword.begin(), keyword.end(), ' ')))
+                    : std::string();
             const TLaunchFields fields = Prepare(match, takesText, text, options, system);
             Launch(system, window, options, fields.File, fields.Params, fields.Dir);
             launched = true;
@@ -245,6 +244,15 @@ bool CommandKeyPress(char& key, const std::string& line, const TCommandOptions& 
     }
 
     if (enter)
-        key = 0;
+        key.clear();
     return launched;
+}
+
+bool CommandKeyPress(char& key, const std::string& line, const TCommandOptions& options,
+                     const TEntries& entries, toolkit::System& system,
+                     toolkit::WindowHandle window) {
+    std::string typed(1, key);
+    const bool hide = CommandKeyPress(typed, line, options, entries, system, window);
+    key = typed.empty() ? 0 : typed[0];
+    return hide;
 }

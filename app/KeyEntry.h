@@ -22,18 +22,25 @@ constexpr const char* kTextPlaceholder = "$W$";
 constexpr char kKeyEnter = 13;
 constexpr char kKeyEscape = 27;
 
-// Handles one character typed into the input line before the edit box inserts it. `key` is the
-// character as typed and is set to 0 when it must be swallowed (Enter and Escape); `line` is the
-// input line's text before the key. Every launch goes through `system` with `window` as owner.
-// Returns true when the command window must hide: after Escape, or once anything was launched.
+// Handles one character typed into the input line before the edit box inserts it. `key` holds
+// the character as typed, as its UTF-8 bytes, and is emptied when it must be swallowed (Enter and
+// Escape); `line` is the input line's text before the key. The line with the key is compared with
+// the keywords after both are upper-cased by the system's case mapping (System::UpperCase), each
+// keyword once for as long as it stays as it is. Every launch goes through `system` with
+// `window` as owner. Returns true when the command window must hide: after Escape, or once
+// anything was launched.
 //
 // An entry whose Filename or Params holds the placeholder takes text: Enter on its keyword, a
 // blank and more launches it with the text after the blank in place of each placeholder (Enter
 // on the bare keyword with nothing in its place); typing alone never launches it. Just before a
 // launch an entry's fields are prepared in this order: environment variables of the stored
 // fields expanded, a path relative to the exe's folder made whole, then the typed text put in,
-// percent-encoded as UTF-8 where the Filename is a web or ftp address. The typed text is data:
-// it is never expanded nor taken as a path. The stored entry is never changed.
+// percent-encoded (its UTF-8 bytes) where the Filename is a web or ftp address. The typed text
+// is data: it is never expanded nor taken as a path. The stored entry is never changed.
+bool CommandKeyPress(std::string& key, const std::string& line, const TCommandOptions& options,
+                     const TEntries& entries, toolkit::System& system,
+                     toolkit::WindowHandle window);
+// The same for a key of one byte (an ASCII character, Enter or Escape), set to 0 when swallowed.
 bool CommandKeyPress(char& key, const std::string& line, const TCommandOptions& options,
                      const TEntries& entries, toolkit::System& system,
                      toolkit::WindowHandle window);

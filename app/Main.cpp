@@ -4,6 +4,7 @@
 #include "forms/Config.h"
 #include "gen/Gen_func.h"
 #include "toolkit/Application.h"
+#include "toolkit/Text.h"
 #include "toolkit/Win32System.h"
 
 #include <windows.h>
@@ -17,7 +18,7 @@ namespace {
 // never loaded in place of the system's. Older systems without the call keep their own order.
 void RestrictDllSearch() {
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
     if (!kernel)
         return;
     const auto fn = reinterpret_cast<SetDefaultDllDirectoriesFn>(
@@ -33,7 +34,7 @@ void RestrictDllSearch() {
 void EnterOwnFolder(toolkit::System& system) {
     const std::string folder = ExtractFolder(system.ModuleFileName());
     if (!folder.empty())
-        (void)SetCurrentDirectoryA(folder.c_str());
+        (void)SetCurrentDirectoryW(toolkit::Widen(folder).c_str());
 }
 
 } // namespace

@@ -11,7 +11,7 @@ TTarnwick* Tarnwick = nullptr;
 
 namespace {
 constexpr int kEdit1 = 100;
-constexpr const char* kHotKeyAtomName = "TARNWICK";
+constexpr const wchar_t* kHotKeyAtomName = L"TARNWICK";
 } // namespace
 
 toolkit::TFormLayout TTarnwick::Layout() {
@@ -39,7 +39,7 @@ TTarnwick::TTarnwick() : TForm(nullptr, Layout()) {
     Tarnwick = this;
     Edit1 = toolkit::Edit(Control("Edit1"));
     toolkit::TControlEvents& events = Events(Edit1.Handle());
-    events.OnKeyPress = [this](char& key) { Edit1KeyPress(key); };
+    events.OnKeyPress = [this](std::string& key) { Edit1KeyPress(key); };
     events.OnMouseDown = [this](toolkit::TMouseButton b, toolkit::TShiftState s, int x, int y) {
         Edit1MouseDown(b, s, x, y);
     };
@@ -67,8 +67,8 @@ void TTarnwick::CreateComponents() {
     ImageList1 = new toolkit::TImageList(this, small.cx, small.cy);
     ImageList1->SetName("ImageList1");
     // The program's own picture; a program without it (a test) shows the application icon.
-    if (auto icon = static_cast<HICON>(
-            LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, small.cx, small.cy, 0))) {
+    if (auto icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), L"MAINICON",
+                                                  IMAGE_ICON, small.cx, small.cy, 0))) {
         try {
             (void)ImageList1->AddIcon(icon);
         } catch (...) {
@@ -133,7 +133,7 @@ THotKey TTarnwick::HotKey() const {
 void TTarnwick::ApplyHotKey() {
     const THotKey hotKey = HotKey();
     if (hotKey.Key != 0 && HotKeyAtom == 0) {
-        HotKeyAtom = GlobalAddAtomA(kHotKeyAtomName);
+        HotKeyAtom = GlobalAddAtomW(kHotKeyAtomName);
     } else if (hotKey.Key == 0 && HotKeyAtom != 0) {
         (void)GlobalDeleteAtom(HotKeyAtom);
         HotKeyAtom = 0;
@@ -164,7 +164,7 @@ void TTarnwick::FormShow() {
     Edit1.SetText("");
 }
 
-void TTarnwick::Edit1KeyPress(char& Key) {
+void TTarnwick::Edit1KeyPress(std::string& Key) {
     const TCommandOptions options{Web, NoEnter, Sound, ExeFolder};
     if (CommandKeyPress(Key, Edit1.Text(), options, F_Database->Entries, toolkit::App->Sys(),
                         Handle()))

@@ -26,7 +26,7 @@ public:
     // Event handlers.
     void FormCreate();
     void FormShow();
-    void Edit1KeyPress(char& Key);
+    void Edit1KeyPress(std::string& Key);
     void Edit1MouseDown(toolkit::TMouseButton Button, toolkit::TShiftState Shift, int X, int Y);
     void Edit1MouseMove(toolkit::TShiftState Shift, int X, int Y);
     void Edit1MouseUp(toolkit::TMouseButton Button, toolkit::TShiftState Shift, int X, int Y);

@@ -2,6 +2,9 @@
 // launch) for lists of 10 to 100,000 entries: a key that matches nothing, and Enter on the
 // keyword of the last entry.
 #include "app/KeyEntry.h"
+#ifdef _WIN32
+#include "toolkit/Win32System.h"
+#endif
 
 #include <algorithm>
 #include <chrono>
@@ -10,14 +13,13 @@
 
 namespace {
 
-// Counts launches instead of starting anything.
-class NullSystem : public toolkit::System {
+// Counts launches instead of starting anything; upper-cases as the program does (the system's
+// case mapping) where it runs on Windows.
+#ifdef _WIN32
+using BaseSystem = toolkit::Win32System;
+#else
+class BaseSystem : public toolkit::System {
 public:
-    void Execute(toolkit::WindowHandle, const std::string&, const std::string&, const std::string&,
-                 const std::string&, int) override {
-        ++Launches;
-    }
-    void Beep(unsigned) override {}
     int ShowMessageBox(toolkit::WindowHandle, const std::string&, const std::string&,
                        unsigned) override {
         return 1;
@@ -25,6 +27,16 @@ public:
     bool ChooseFile(const toolkit::FileDialogRequest&, std::string&) override { return false; }
     bool ChooseFolder(const toolkit::FolderDialogRequest&, std::string&) override { return false; }
     std::string ModuleFileName() override { return {}; }
+};
+#endif
+
+class NullSystem : public BaseSystem {
+public:
+    void Execute(toolkit::WindowHandle, const std::string&, const std::string&, const std::string&,
+                 const std::string&, int) override {
+        ++Launches;
+    }
+    void Beep(unsigned) override {}
     long Launches = 0;
 };
 

@@ -52,7 +52,8 @@ file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
 foreach(_src IN LISTS BENCH_SOURCES)
   get_filename_component(_name ${_src} NAME_WE)
   add_executable(${_name} ${_on_demand} ${_src})
-  target_link_libraries(${_name} PRIVATE tarnwick_portable)
+  # The Win32 layers too: the keystroke benchmark upper-cases through the system, as the program.
+  target_link_libraries(${_name} PRIVATE tarnwick_win)
 endforeach()
 
 # Calls up the running program's windows for scripts/screenshots.sh.

@@ -60,3 +60,15 @@ void TEntries::Delete(std::int32_t k) {
         AssignFields(At(j), At(j + 1));
     Resize(count - 1);
 }
+
+const std::string& TEntries::UpperKeyword(std::int32_t i, const TCaseMap& upperCase) const {
+    const TDBItem& item = At(i);
+    if (upperKeywords_.size() != items_.size())
+        upperKeywords_.resize(items_.size());
+    TMappedKeyword& mapped = upperKeywords_[static_cast<std::size_t>(i)];
+    if (mapped.Source != item.Keyword) {
+        mapped.Upper = upperCase(item.Keyword);
+        mapped.Source = item.Keyword;
+    }
+    return mapped.Upper;
+}

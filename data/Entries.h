@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -40,6 +41,16 @@ public:
     void Replace(std::int32_t k, const TDBItem& item);
     void Delete(std::int32_t k);
 
+    // The keyword of entry i as `upperCase` maps it. The command window compares every key press
+    // with every keyword, so each is mapped once and kept until it changes, however it changed.
+    using TCaseMap = std::function<std::string(const std::string&)>;
+    const std::string& UpperKeyword(std::int32_t i, const TCaseMap& upperCase) const;
+
 private:
     std::vector<TDBItem> items_;
+    struct TMappedKeyword {
+        std::string Source; // the keyword that Upper was made from
+        std::string Upper;
+    };
+    mutable std::vector<TMappedKeyword> upperKeywords_;
 };

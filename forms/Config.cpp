@@ -2,6 +2,7 @@
 
 #include "app/Tarnwick.h"
 #include "data/Settings.h"
+#include "toolkit/Application.h"
 #include "toolkit/Registry.h"
 
 #include <commctrl.h>
@@ -141,7 +142,7 @@ TF_Config::TF_Config() : TForm(nullptr, Layout()) {
     TControlEvents& keys = Events(Edit1.Handle());
     keys.OnKeyDown = [this](WORD& key, TShiftState shift) { Edit1KeyDown(key, shift); };
     keys.OnKeyUp = [this](WORD& key, TShiftState shift) { Edit1KeyUp(key, shift); };
-    keys.OnKeyPress = [this](char& key) { Edit1KeyPress(key); };
+    keys.OnKeyPress = [this](std::string& key) { Edit1KeyPress(key); };
     Bind(idButton1, BN_CLICKED, [this] { Button1Click(); });
     Bind(idButton2, BN_CLICKED, [this] { Button2Click(); });
     OnShow = [this] { FormShow(); };
@@ -157,12 +158,12 @@ void TF_Config::SetUpSlider() const {
     // What the layout table has no column for: steps of 25 for the arrow keys, Page Up/Down and
     // clicks beside the thumb, a tick every 127 positions (1, 128, 255), and a 15-pixel thumb.
     const HWND slider = TrackBar1.Handle();
-    const LONG_PTR style = GetWindowLongPtrA(slider, GWL_STYLE);
-    (void)SetWindowLongPtrA(slider, GWL_STYLE, style | TBS_AUTOTICKS | TBS_FIXEDLENGTH);
-    (void)SendMessageA(slider, TBM_SETLINESIZE, 0, 25);
-    (void)SendMessageA(slider, TBM_SETPAGESIZE, 0, 25);
-    (void)SendMessageA(slider, TBM_SETTICFREQ, 127, 0);
-    (void)SendMessageA(slider, TBM_SETTHUMBLENGTH, Scale(15), 0);
+    const LONG_PTR style = GetWindowLongPtrW(slider, GWL_STYLE);
+    (void)SetWindowLongPtrW(slider, GWL_STYLE, style | TBS_AUTOTICKS | TBS_FIXEDLENGTH);
+    (void)SendMessageW(slider, TBM_SETLINESIZE, 0, 25);
+    (void)SendMessageW(slider, TBM_SETPAGESIZE, 0, 25);
+    (void)SendMessageW(slider, TBM_SETTICFREQ, 127, 0);
+    (void)SendMessageW(slider, TBM_SETTHUMBLENGTH, Scale(15), 0);
 }
 
 void TF_Config::Dispatch(TMessage& m) {
@@ -193,10 +194,11 @@ void TF_Config::FormShow() {
             if (!reg.ValueExists(kRunValueName)) {
                 CheckBox4.SetChecked(false);
             } else {
-                // Byte for byte after upper-casing: quotes, arguments or another spelling of
-                // the folder are not ours.
-                const std::string stored = UpperCaseText(reg.ReadString(kRunValueName));
-                CheckBox4.SetChecked(stored == UpperCaseText(Tarnwick->ExeFolder + kExeName));
+                // Equal after upper-casing (the system's, for a folder named in any script):
+                // quotes, arguments or another spelling of the folder are not ours.
+                System& sys = App->Sys();
+                const std::string stored = sys.UpperCase(reg.ReadString(kRunValueName));
+                CheckBox4.SetChecked(stored == sys.UpperCase(Tarnwick->ExeFolder + kExeName));
             }
         }
     }
@@ -224,8 +226,8 @@ void TF_Config::Edit1KeyUp(WORD& Key, TShiftState) {
     Key = 0;
 }
 
-void TF_Config::Edit1KeyPress(char& Key) {
-    Key = 0;
+void TF_Config::Edit1KeyPress(std::string& Key) {
+    Key.clear();
 }
 
 void TF_Config::Button1Click() {

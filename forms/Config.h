@@ -53,7 +53,7 @@ public:
     void FormShow();
     void Edit1KeyDown(WORD& Key, toolkit::TShiftState Shift);
     void Edit1KeyUp(WORD& Key, toolkit::TShiftState Shift);
-    void Edit1KeyPress(char& Key);
+    void Edit1KeyPress(std::string& Key);
     void Button1Click();
     void Button2Click();
 

@@ -102,7 +102,7 @@ void THeader::MakeBackdrop(Backdrop& backdrop) const {
         const Image image(control);
         HBITMAP picture = image.Picture();
         BITMAP info{};
-        if (!picture || !GetObjectA(picture, sizeof info, &info))
+        if (!picture || !GetObjectW(picture, sizeof info, &info))
             continue;
         // Pictures show as they are from their control's top left, clipped to the control (a
         // layout's picture comes scaled to its control).

@@ -1,11 +1,12 @@
 // Fuzz target: the key-entry decision fed random key streams against random entries.
 // Input: a few entries split at 0x01, each keyword 0x00 file [0x00 params [0x00 folder]], then a
-// key stream after 0x02; the stream's first byte picks the options (bit 8: a known exe folder).
-// Checks the invariants a user relies on: Enter and Escape are always swallowed, no other key
-// ever is, Escape never launches, and a launch always hides the window; each key press launches
-// exactly the entries its line names (an entry that takes text only on Enter, with text or bare)
-// and the typed address; what the user typed is never handed to the environment expansion; and
-// text put into a web address is encoded, bringing no blank or control byte with it.
+// key stream after 0x02 (UTF-8 characters, each taken whole by its first byte); the stream's first
+// byte picks the options (bit 8: a known exe folder). Checks the invariants a user relies on: Enter
+// and Escape are always swallowed, no other key ever is, Escape never launches, and a launch always
+// hides the window; each key press launches exactly the entries its line names (an entry that takes
+// text only on Enter, with text or bare) and the typed address; what the user typed is never handed
+// to the environment expansion; and text put into a web address is encoded, bringing no blank or
+// control byte with it.
 #include "app/KeyEntry.h"
 #include "gen/Gen_func.h"
 #include "support/Recorder.h"
@@ -54,13 +55,13 @@ bool Printable(const std::string& text) {
 
 // The entries that one key press must launch, in list order.
 std::vector<int> Expected(const std::string& candidate, bool enter, const TCommandOptions& options,
-                          const TEntries& entries) {
+                          const TEntries& entries, toolkit::System& system) {
     std::vector<int> launched;
     if (!(enter || options.NoEnter) || candidate.empty())
         return launched;
     for (std::int32_t i = 0; i < entries.Count(); ++i) {
         const TDBItem& entry = entries.At(i);
-        const std::string keyword = UpperCaseText(entry.Keyword);
+        const std::string keyword = system.UpperCase(entry.Keyword);
         if (keyword.empty())
             continue;
         const bool whole = candidate == keyword;
@@ -110,33 +111,38 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     system.Environment = {{"S", "https://s.example/?q="}, {"UP", ".."}, {"P", "%P%"}};
     std::string line;
     for (std::size_t i = 1; i < keys.size(); ++i) {
-        char key = keys[i];
-        const char typed = key;
+        // A typed character comes whole, as its UTF-8 bytes: as many as its first byte says.
+        const auto lead = static_cast<unsigned char>(keys[i]);
+        const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        std::string key = keys.substr(i, length);
+        i += key.size() - 1;
+        const std::string typed = key;
         const auto before = system.Calls.size();
         const auto executesBefore = system.Only("execute").size();
         const auto expansionsBefore = system.Expansions.size();
-        const bool enter = typed == kKeyEnter;
-        const std::string candidate = UpperCaseText(enter ? line : line + typed);
-        const std::vector<int> expected = Expected(candidate, enter, options, entries);
+        const bool enter = typed == std::string(1, kKeyEnter);
+        const bool escape = typed == std::string(1, kKeyEscape);
+        const std::string candidate = system.UpperCase(enter ? line : line + typed);
+        const std::vector<int> expected = Expected(candidate, enter, options, entries, system);
         const bool address = enter && options.Web && IsAddress(candidate);
 
         const bool hide = CommandKeyPress(key, line, options, entries, system, nullptr);
 
         const auto executes = system.Only("execute");
         const bool launched = executes.size() > executesBefore;
-        if (typed == kKeyEnter || typed == kKeyEscape) {
-            if (key != 0)
+        if (enter || escape) {
+            if (!key.empty())
                 std::abort();
         } else if (key != typed) {
             std::abort();
         }
-        if (typed == kKeyEscape && (!hide || system.Calls.size() != before))
+        if (escape && (!hide || system.Calls.size() != before))
             std::abort();
         if (launched && !hide)
             std::abort();
         if (!options.Sound && !system.Only("beep").empty())
             std::abort();
-        if (typed != kKeyEscape) {
+        if (!escape) {
             if (executes.size() - executesBefore != expected.size() + (address ? 1 : 0))
                 std::abort();
             if (address && executes.back().Args[1] != candidate)
@@ -162,9 +168,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         if (hide)
             line.clear();
-        else if (key == 8 && !line.empty())
+        else if (key == "\b" && !line.empty())
             line.pop_back();
-        else if (key != 0)
+        else
             line += key;
         if (line.size() > 256)
             line.clear();

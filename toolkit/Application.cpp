@@ -2,6 +2,7 @@
 
 #include "toolkit/Errors.h"
 #include "toolkit/Screen.h"
+#include "toolkit/Text.h"
 
 #include <algorithm>
 #include <exception>
@@ -11,13 +12,13 @@ namespace toolkit {
 Application* App = nullptr;
 
 namespace {
-constexpr const char* kAppWindowClass = "TToolkitApplication";
+constexpr const wchar_t* kAppWindowClass = L"TToolkitApplication";
 
 // The executable's name without folder and extension: the title until the program sets one.
 std::string ModuleBaseName() {
-    char path[MAX_PATH + 1] = {};
-    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string name(path, n);
+    wchar_t path[MAX_PATH + 1] = {};
+    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::string name = Narrow(std::wstring_view(path, n));
     const auto slash = name.find_last_of("\\/:");
     if (slash != std::string::npos)
         name.erase(0, slash + 1);
@@ -37,7 +38,7 @@ Application::~Application() {
     DestroyForms();
     hooks_.clear();
     if (handle_ != nullptr) {
-        SetWindowLongPtrA(handle_, GWLP_USERDATA, 0);
+        SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
         (void)DestroyWindow(handle_);
         handle_ = nullptr;
     }
@@ -57,7 +58,7 @@ void Application::DestroyForms() {
 }
 
 void Application::Initialize() {
-    const HINSTANCE instance = GetModuleHandleA(nullptr);
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
     if (handle_ == nullptr && InitCommonControlsCall) {
         // Windows registers the version 6 controls (the track bar among them) only when asked,
         // and before the first window that uses them.
@@ -65,24 +66,24 @@ void Application::Initialize() {
         (void)InitCommonControlsCall(&controls);
     }
     if (icon_ == nullptr) {
-        icon_ = LoadIconA(instance, "MAINICON");
+        icon_ = LoadIconW(instance, L"MAINICON");
         if (icon_ == nullptr)
-            icon_ = LoadIconA(nullptr, IDI_APPLICATION);
+            icon_ = LoadIconW(nullptr, MAKEINTRESOURCEW(32512)); // IDI_APPLICATION
     }
     if (handle_ != nullptr)
         return;
-    WNDCLASSA wc{};
+    WNDCLASSW wc{};
     wc.lpfnWndProc = &Application::WindowProc;
     wc.hInstance = instance;
     wc.hIcon = icon_;
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
     wc.lpszClassName = kAppWindowClass;
-    (void)RegisterClassA(&wc); // fails harmlessly when a previous Application registered it
+    (void)RegisterClassW(&wc); // fails harmlessly when a previous Application registered it
     // A zero-sized captioned popup: invisible while hidden, and when minimised it is the
     // application's one taskbar button, carrying the title and the icon.
     const int x = GetSystemMetrics(SM_CXSCREEN) / 2;
     const int y = GetSystemMetrics(SM_CYSCREEN) / 2;
-    handle_ = CreateWindowExA(0, kAppWindowClass, title_.c_str(),
+    handle_ = CreateWindowExW(0, kAppWindowClass, Widen(title_).c_str(),
                               WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
                               x, y, 0, 0, nullptr, nullptr, instance, this);
     if (handle_ == nullptr)
@@ -92,7 +93,7 @@ void Application::Initialize() {
 void Application::SetTitle(const std::string& title) {
     title_ = title;
     if (handle_ != nullptr)
-        (void)SetWindowTextA(handle_, title_.c_str());
+        (void)SetWindowTextW(handle_, Widen(title_).c_str());
 }
 
 void Application::FormCreated(TComponent* form, HWND hwnd) {
@@ -132,12 +133,12 @@ bool Application::IsDialogKeyMessage(MSG& msg) {
     const HWND active = ActiveFormHandle();
     if (active == nullptr || (msg.hwnd != active && !IsChild(active, msg.hwnd)))
         return false;
-    return IsDialogMessageA(active, &msg) != FALSE;
+    return IsDialogMessageW(active, &msg) != FALSE;
 }
 
 bool Application::ProcessMessage() {
     MSG msg;
-    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
         return false;
     if (msg.message == WM_QUIT) {
         terminated_ = true;
@@ -145,7 +146,7 @@ bool Application::ProcessMessage() {
     }
     if (!IsDialogKeyMessage(msg)) {
         (void)TranslateMessage(&msg);
-        (void)DispatchMessageA(&msg);
+        (void)DispatchMessageW(&msg);
     }
     return true;
 }
@@ -160,14 +161,14 @@ void Application::Run() {
         (void)ShowWindow(mainFormHandle_, SW_SHOW);
     while (!terminated_) {
         MSG msg;
-        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0 || got == -1) {
             terminated_ = true;
             break;
         }
         if (!IsDialogKeyMessage(msg)) {
             (void)TranslateMessage(&msg);
-            (void)DispatchMessageA(&msg);
+            (void)DispatchMessageW(&msg);
         }
     }
 }
@@ -176,7 +177,7 @@ void Application::Terminate() {
     terminated_ = true;
     // Wakes GetMessage when Terminate was called from outside a message (nothing to do inside).
     if (handle_ != nullptr)
-        (void)PostMessageA(handle_, WM_NULL, 0, 0);
+        (void)PostMessageW(handle_, WM_NULL, 0, 0);
 }
 
 bool Application::Minimized() const {
@@ -216,12 +217,12 @@ void Application::UnhookMainWindow(int id) {
 
 LRESULT CALLBACK Application::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
-    auto* self = reinterpret_cast<Application*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* self = reinterpret_cast<Application*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (self == nullptr || self->handle_ != hwnd)
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
     try {
         return self->AppMessage(msg, wParam, lParam);
     } catch (...) {
@@ -267,14 +268,14 @@ LRESULT Application::AppMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         // Closing the taskbar button closes the main form, as closing the program.
         if (mainFormHandle_ != nullptr)
-            (void)PostMessageA(mainFormHandle_, WM_CLOSE, 0, 0);
+            (void)PostMessageW(mainFormHandle_, WM_CLOSE, 0, 0);
         else
             Terminate();
         return 0;
     default:
         break;
     }
-    return DefWindowProcA(handle_, msg, wParam, lParam);
+    return DefWindowProcW(handle_, msg, wParam, lParam);
 }
 
 std::string ErrorReportText(const std::string& message) {
@@ -300,7 +301,7 @@ void ReportCurrentException() noexcept {
         if (App != nullptr)
             (void)App->Sys().ShowMessageBox(owner, text, App->Title(), MB_OK | MB_ICONERROR);
         else
-            (void)MessageBoxA(owner, text.c_str(), "", MB_OK | MB_ICONERROR);
+            (void)MessageBoxW(owner, Widen(text).c_str(), L"", MB_OK | MB_ICONERROR);
     } catch (...) {
         // Nothing sensible is left to do when even the report fails.
     }

@@ -9,6 +9,7 @@
 #include <olectl.h>
 
 #include <cstring>
+#include <iterator>
 
 namespace toolkit {
 
@@ -55,32 +56,6 @@ int MouseY(LPARAM lp) {
     return static_cast<short>(HIWORD(lp));
 }
 
-// The subclass machinery turns the window into a Unicode one, so characters may arrive as
-// UTF-16 units; handlers deal in the system's 8-bit code page.
-bool CharToAnsi(HWND hwnd, WPARAM wp, char& out) {
-    if (!IsWindowUnicode(hwnd)) {
-        out = static_cast<char>(wp & 0xFF);
-        return true;
-    }
-    const wchar_t wide = static_cast<wchar_t>(wp);
-    char bytes[4] = {};
-    BOOL lossy = FALSE;
-    const int n = WideCharToMultiByte(CP_ACP, 0, &wide, 1, bytes, sizeof bytes, nullptr, &lossy);
-    if (n != 1 || lossy)
-        return false; // no single byte in this code page: the handler never sees it
-    out = bytes[0];
-    return true;
-}
-
-WPARAM AnsiToChar(HWND hwnd, char c) {
-    if (!IsWindowUnicode(hwnd))
-        return static_cast<unsigned char>(c);
-    wchar_t wide = 0;
-    if (MultiByteToWideChar(CP_ACP, 0, &c, 1, &wide, 1) != 1)
-        return static_cast<unsigned char>(c);
-    return wide;
-}
-
 void MouseButtonOf(UINT msg, TMouseButton& button, bool& down, bool& dbl) {
     down = msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN ||
            msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDBLCLK || msg == WM_MBUTTONDBLCLK;
@@ -105,15 +80,29 @@ LRESULT HandleEvents(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, TControlEvents& 
     }
     case WM_CHAR:
         if (ev.OnKeyPress) {
-            char key = 0;
-            if (!CharToAnsi(hwnd, wp, key))
-                break;
-            const char typed = key;
+            // Our controls are Unicode windows: the character comes as UTF-16, a character
+            // beyond the Basic Multilingual Plane as its two halves, one message each.
+            const auto unit = static_cast<wchar_t>(wp);
+            if (IS_HIGH_SURROGATE(unit)) {
+                ev.PendingHighSurrogate = unit;
+                return 0; // on hold until its other half comes
+            }
+            std::wstring typed(1, unit);
+            if (IS_LOW_SURROGATE(unit) && ev.PendingHighSurrogate != 0)
+                typed.insert(typed.begin(), ev.PendingHighSurrogate);
+            ev.PendingHighSurrogate = 0; // a half without its partner is no character
+            std::string key = Narrow(typed);
+            const std::string asTyped = key;
             ev.OnKeyPress(key);
-            if (key == 0)
+            if (key.empty())
                 return 0;
-            if (key != typed)
-                wp = AnsiToChar(hwnd, key);
+            if (key != asTyped)
+                typed = Widen(key);
+            if (typed.empty())
+                return 0;
+            for (std::size_t i = 0; i + 1 < typed.size(); ++i)
+                (void)DefSubclassProc(hwnd, WM_CHAR, typed[i], lp);
+            wp = typed.back();
         }
         break;
     case WM_KEYDOWN:
@@ -186,20 +175,20 @@ LRESULT CALLBACK EventsSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, U
 LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_NCCREATE: {
-        const auto* cs = reinterpret_cast<const CREATESTRUCTA*>(lp);
+        const auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lp);
         const auto color = static_cast<COLORREF>(reinterpret_cast<UINT_PTR>(cs->lpCreateParams));
-        (void)SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(CreateSolidBrush(color)));
+        (void)SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(CreateSolidBrush(color)));
         break;
     }
     case WM_NCDESTROY:
-        (void)DeleteObject(reinterpret_cast<HBRUSH>(GetWindowLongPtrA(hwnd, 0)));
-        (void)SetWindowLongPtrA(hwnd, 0, 0);
+        (void)DeleteObject(reinterpret_cast<HBRUSH>(GetWindowLongPtrW(hwnd, 0)));
+        (void)SetWindowLongPtrW(hwnd, 0, 0);
         break;
     case WM_ERASEBKGND: {
         RECT rc;
         (void)GetClientRect(hwnd, &rc);
         (void)FillRect(reinterpret_cast<HDC>(wp), &rc,
-                       reinterpret_cast<HBRUSH>(GetWindowLongPtrA(hwnd, 0)));
+                       reinterpret_cast<HBRUSH>(GetWindowLongPtrW(hwnd, 0)));
         return 1;
     }
     case WM_COMMAND:
@@ -211,11 +200,11 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CTLCOLORBTN:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
-        return SendMessageA(GetParent(hwnd), msg, wp, lp);
+        return SendMessageW(GetParent(hwnd), msg, wp, lp);
     default:
         break;
     }
-    return DefWindowProcA(hwnd, msg, wp, lp);
+    return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 // ---- SpeedButton: flat, raised while the mouse is over it, sunk while pressed, never focused.
@@ -227,11 +216,11 @@ struct SpeedButtonState {
 };
 
 SpeedButtonState* StateOf(HWND hwnd) {
-    return reinterpret_cast<SpeedButtonState*>(GetWindowLongPtrA(hwnd, 0));
+    return reinterpret_cast<SpeedButtonState*>(GetWindowLongPtrW(hwnd, 0));
 }
 
 void NotifyClick(HWND hwnd) {
-    (void)SendMessageA(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), BN_CLICKED),
+    (void)SendMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), BN_CLICKED),
                        reinterpret_cast<LPARAM>(hwnd));
 }
 
@@ -245,8 +234,8 @@ void PaintSpeedButton(HWND hwnd, HDC dc, const SpeedButtonState& st) {
     else if (enabled && (st.Hover || st.Pressed))
         (void)DrawEdge(dc, &rc, BDR_RAISEDINNER, BF_RECT);
 
-    char text[64] = "";
-    (void)GetWindowTextA(hwnd, text, sizeof text);
+    wchar_t text[64] = L"";
+    (void)GetWindowTextW(hwnd, text, static_cast<int>(std::size(text)));
     HGDIOBJ old = SelectObject(dc, st.Font ? st.Font : GetStockObject(DEFAULT_GUI_FONT));
     (void)SetBkMode(dc, TRANSPARENT);
     RECT textRect = rc;
@@ -255,13 +244,13 @@ void PaintSpeedButton(HWND hwnd, HDC dc, const SpeedButtonState& st) {
     if (!enabled) {
         (void)OffsetRect(&textRect, 1, 1);
         (void)SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
-        (void)DrawTextA(dc, text, -1, &textRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        (void)DrawTextW(dc, text, -1, &textRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
         (void)OffsetRect(&textRect, -1, -1);
         (void)SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
     } else {
         (void)SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     }
-    (void)DrawTextA(dc, text, -1, &textRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    (void)DrawTextW(dc, text, -1, &textRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     (void)SelectObject(dc, old);
 }
 
@@ -269,11 +258,11 @@ LRESULT SpeedButtonMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     SpeedButtonState* st = StateOf(hwnd);
     switch (msg) {
     case WM_NCCREATE:
-        (void)SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(new SpeedButtonState));
+        (void)SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(new SpeedButtonState));
         break;
     case WM_NCDESTROY:
         delete st;
-        (void)SetWindowLongPtrA(hwnd, 0, 0);
+        (void)SetWindowLongPtrW(hwnd, 0, 0);
         break;
     case WM_SETFONT:
         if (st)
@@ -345,14 +334,14 @@ LRESULT SpeedButtonMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_ENABLE:
     case WM_SETTEXT: {
-        const LRESULT r = DefWindowProcA(hwnd, msg, wp, lp);
+        const LRESULT r = DefWindowProcW(hwnd, msg, wp, lp);
         (void)InvalidateRect(hwnd, nullptr, TRUE);
         return r;
     }
     default:
         break;
     }
-    return DefWindowProcA(hwnd, msg, wp, lp);
+    return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 LRESULT CALLBACK SpeedButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -372,31 +361,33 @@ void AttachEvents(HWND control, TControlEvents* events) {
 }
 
 void RegisterControlClasses() {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSEXA wc{};
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    static const std::wstring panelClass = Widen(kPanelClass);
+    static const std::wstring speedButtonClass = Widen(kSpeedButtonClass);
+    WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
-    if (!GetClassInfoExA(instance, kPanelClass, &wc)) {
-        wc = WNDCLASSEXA{};
+    if (!GetClassInfoExW(instance, panelClass.c_str(), &wc)) {
+        wc = WNDCLASSEXW{};
         wc.cbSize = sizeof wc;
         wc.lpfnWndProc = PanelProc;
         wc.cbWndExtra = sizeof(LONG_PTR);
         wc.hInstance = instance;
-        wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
-        wc.lpszClassName = kPanelClass;
-        (void)RegisterClassExA(&wc);
+        wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
+        wc.lpszClassName = panelClass.c_str();
+        (void)RegisterClassExW(&wc);
     }
-    wc = WNDCLASSEXA{};
+    wc = WNDCLASSEXW{};
     wc.cbSize = sizeof wc;
-    if (!GetClassInfoExA(instance, kSpeedButtonClass, &wc)) {
-        wc = WNDCLASSEXA{};
+    if (!GetClassInfoExW(instance, speedButtonClass.c_str(), &wc)) {
+        wc = WNDCLASSEXW{};
         wc.cbSize = sizeof wc;
         wc.style = CS_DBLCLKS;
         wc.lpfnWndProc = SpeedButtonProc;
         wc.cbWndExtra = sizeof(LONG_PTR);
         wc.hInstance = instance;
-        wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
-        wc.lpszClassName = kSpeedButtonClass;
-        (void)RegisterClassExA(&wc);
+        wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
+        wc.lpszClassName = speedButtonClass.c_str();
+        (void)RegisterClassExW(&wc);
     }
 }
 
@@ -440,7 +431,7 @@ HBITMAP DecodePicture(const void* data, std::size_t size) {
 
 HBITMAP ScalePicture(HBITMAP picture, int width, int height) {
     BITMAP info{};
-    if (!picture || width <= 0 || height <= 0 || !GetObjectA(picture, sizeof info, &info))
+    if (!picture || width <= 0 || height <= 0 || !GetObjectW(picture, sizeof info, &info))
         return nullptr;
     HDC screen = GetDC(nullptr);
     HDC source = CreateCompatibleDC(screen);
@@ -474,11 +465,11 @@ HBITMAP ScalePicture(HBITMAP picture, int width, int height) {
 }
 
 std::string TWinControl::Text() const {
-    const int length = GetWindowTextLengthA(handle_);
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    const int got = GetWindowTextA(handle_, text.data(), length + 1);
+    const int length = GetWindowTextLengthW(handle_);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int got = GetWindowTextW(handle_, text.data(), length + 1);
     text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
-    return text;
+    return Narrow(text);
 }
 
 RECT TWinControl::Bounds() const {
@@ -490,7 +481,7 @@ RECT TWinControl::Bounds() const {
 
 void Edit::Selection(int& start, int& end) const {
     DWORD s = 0, e = 0;
-    (void)SendMessageA(handle_, EM_GETSEL, reinterpret_cast<WPARAM>(&s),
+    (void)SendMessageW(handle_, EM_GETSEL, reinterpret_cast<WPARAM>(&s),
                        reinterpret_cast<LPARAM>(&e));
     start = static_cast<int>(s);
     end = static_cast<int>(e);
@@ -500,40 +491,42 @@ void Edit::CenterTextVertically() const {
     RECT client{};
     RECT text{};
     (void)GetClientRect(handle_, &client);
-    (void)SendMessageA(handle_, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&text));
+    (void)SendMessageW(handle_, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&text));
     // The edit box draws a line at its font's full height.
     HDC dc = GetDC(handle_);
     const HGDIOBJ old =
-        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(handle_, WM_GETFONT, 0, 0)));
-    TEXTMETRICA tm{};
-    (void)GetTextMetricsA(dc, &tm);
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(handle_, WM_GETFONT, 0, 0)));
+    TEXTMETRICW tm{};
+    (void)GetTextMetricsW(dc, &tm);
     (void)SelectObject(dc, old);
     (void)ReleaseDC(handle_, dc);
     if (tm.tmHeight <= 0 || tm.tmHeight >= client.bottom)
         return; // no room to spare: the line stays at the top
     text.top = (client.bottom - tm.tmHeight) / 2;
     text.bottom = text.top + tm.tmHeight;
-    (void)SendMessageA(handle_, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&text));
+    (void)SendMessageW(handle_, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&text));
 }
 
 int ListBox::Add(const std::string& item) const {
+    const std::wstring text = Widen(item);
     return static_cast<int>(
-        SendMessageA(handle_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str())));
+        SendMessageW(handle_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
 }
 
 void ListBox::Insert(int index, const std::string& item) const {
-    (void)SendMessageA(handle_, LB_INSERTSTRING, index, reinterpret_cast<LPARAM>(item.c_str()));
+    const std::wstring text = Widen(item);
+    (void)SendMessageW(handle_, LB_INSERTSTRING, index, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 std::string ListBox::Item(int index) const {
-    const LRESULT length = SendMessageA(handle_, LB_GETTEXTLEN, index, 0);
+    const LRESULT length = SendMessageW(handle_, LB_GETTEXTLEN, index, 0);
     if (length == LB_ERR)
         return {};
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
     const LRESULT got =
-        SendMessageA(handle_, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+        SendMessageW(handle_, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
     text.resize(got == LB_ERR ? 0 : static_cast<std::size_t>(got));
-    return text;
+    return Narrow(text);
 }
 
 void ListBox::SetItem(int index, const std::string& item) const {
@@ -545,40 +538,40 @@ void ListBox::SetItem(int index, const std::string& item) const {
 }
 
 void SpeedButton::Click() const {
-    (void)SendMessageA(handle_, BM_CLICK, 0, 0);
+    (void)SendMessageW(handle_, BM_CLICK, 0, 0);
 }
 
 void TrackBar::SetRange(int min, int max) const {
-    (void)SendMessageA(handle_, TBM_SETRANGEMIN, FALSE, min);
-    (void)SendMessageA(handle_, TBM_SETRANGEMAX, TRUE, max);
+    (void)SendMessageW(handle_, TBM_SETRANGEMIN, FALSE, min);
+    (void)SendMessageW(handle_, TBM_SETRANGEMAX, TRUE, max);
 }
 
 int TrackBar::Min() const {
-    return static_cast<int>(SendMessageA(handle_, TBM_GETRANGEMIN, 0, 0));
+    return static_cast<int>(SendMessageW(handle_, TBM_GETRANGEMIN, 0, 0));
 }
 
 int TrackBar::Max() const {
-    return static_cast<int>(SendMessageA(handle_, TBM_GETRANGEMAX, 0, 0));
+    return static_cast<int>(SendMessageW(handle_, TBM_GETRANGEMAX, 0, 0));
 }
 
 int TrackBar::Position() const {
-    return static_cast<int>(SendMessageA(handle_, TBM_GETPOS, 0, 0));
+    return static_cast<int>(SendMessageW(handle_, TBM_GETPOS, 0, 0));
 }
 
 void TrackBar::SetPosition(int position) const {
-    (void)SendMessageA(handle_, TBM_SETPOS, TRUE, position);
+    (void)SendMessageW(handle_, TBM_SETPOS, TRUE, position);
 }
 
 void Image::SetPicture(HBITMAP bitmap) const {
     const RECT before = Bounds();
-    (void)SendMessageA(handle_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+    (void)SendMessageW(handle_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
     // The static control sizes itself to the bitmap; the layout's size wins and clips it.
     (void)SetWindowPos(handle_, nullptr, 0, 0, before.right - before.left,
                        before.bottom - before.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 HBITMAP Image::Picture() const {
-    return reinterpret_cast<HBITMAP>(SendMessageA(handle_, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    return reinterpret_cast<HBITMAP>(SendMessageW(handle_, STM_GETIMAGE, IMAGE_BITMAP, 0));
 }
 
 } // namespace toolkit

@@ -1,7 +1,9 @@
 // Thin wrappers over the standard controls the windows use. Each holds only the control's window
 // handle and owns nothing: the form that built the control destroys it. One message per method,
-// bool instead of BOOL, 8-bit ANSI text.
+// bool instead of BOOL, UTF-8 text (the controls are Unicode windows).
 #pragma once
+
+#include "toolkit/Text.h"
 
 #include <windows.h>
 
@@ -51,10 +53,13 @@ TShiftState KeyboardShiftState();
 TShiftState MouseShiftState(WPARAM mouseKeys);
 
 // The key and mouse events of a control. A key handler gets the key by reference and swallows it
-// by setting it to 0: the control then never sees the keystroke. Mouse coordinates are the
-// control's client coordinates.
+// by setting it to 0 (a typed character: by emptying it): the control then never sees the
+// keystroke. Mouse coordinates are the control's client coordinates.
 struct TControlEvents {
-    std::function<void(char& key)> OnKeyPress;
+    // One typed character as its UTF-8 bytes. A character outside the Basic Multilingual Plane
+    // arrives as two WM_CHARs, one half of its UTF-16 pair each; the handler sees it once, whole.
+    // Another character put in its place is what the control inserts.
+    std::function<void(std::string& key)> OnKeyPress;
     std::function<void(WORD& key, TShiftState shift)> OnKeyDown;
     std::function<void(WORD& key, TShiftState shift)> OnKeyUp;
     std::function<void(TMouseButton button, TShiftState shift, int x, int y)> OnMouseDown;
@@ -62,6 +67,9 @@ struct TControlEvents {
     std::function<void(TMouseButton button, TShiftState shift, int x, int y)> OnMouseUp;
 
     bool HasKeyHandler() const { return OnKeyPress || OnKeyDown || OnKeyUp; }
+
+    // The first half of a character's UTF-16 pair, held until its second half arrives.
+    wchar_t PendingHighSurrogate = 0;
 };
 
 // Routes the control's key and mouse messages to `events` before the control acts on them. The
@@ -86,11 +94,13 @@ public:
     int Id() const { return GetDlgCtrlID(handle_); }
 
     std::string Text() const;
-    void SetText(const std::string& text) const { (void)SetWindowTextA(handle_, text.c_str()); }
+    void SetText(const std::string& text) const {
+        (void)SetWindowTextW(handle_, Widen(text).c_str());
+    }
 
     bool Enabled() const { return IsWindowEnabled(handle_) != FALSE; }
     void SetEnabled(bool enabled) const { (void)EnableWindow(handle_, enabled ? TRUE : FALSE); }
-    bool Visible() const { return (GetWindowLongPtrA(handle_, GWL_STYLE) & WS_VISIBLE) != 0; }
+    bool Visible() const { return (GetWindowLongPtrW(handle_, GWL_STYLE) & WS_VISIBLE) != 0; }
     void SetVisible(bool visible) const { (void)ShowWindow(handle_, visible ? SW_SHOW : SW_HIDE); }
     void SetFocus() const { (void)::SetFocus(handle_); }
     bool Focused() const { return GetFocus() == handle_; }
@@ -109,33 +119,33 @@ public:
     // at its top, whatever the font and the border add up to at this scale. Set again after a
     // change of font or size: both reset the text's rectangle.
     void CenterTextVertically() const;
-    void SetMaxLength(int length) const { (void)SendMessageA(handle_, EM_SETLIMITTEXT, length, 0); }
-    int MaxLength() const { return static_cast<int>(SendMessageA(handle_, EM_GETLIMITTEXT, 0, 0)); }
-    void SelectAll() const { (void)SendMessageA(handle_, EM_SETSEL, 0, -1); }
+    void SetMaxLength(int length) const { (void)SendMessageW(handle_, EM_SETLIMITTEXT, length, 0); }
+    int MaxLength() const { return static_cast<int>(SendMessageW(handle_, EM_GETLIMITTEXT, 0, 0)); }
+    void SelectAll() const { (void)SendMessageW(handle_, EM_SETSEL, 0, -1); }
     void SetSelection(int start, int end) const {
-        (void)SendMessageA(handle_, EM_SETSEL, start, end);
+        (void)SendMessageW(handle_, EM_SETSEL, start, end);
     }
     // Caret position (the selection's start) and selection end.
     void Selection(int& start, int& end) const;
-    bool UpperCase() const { return (GetWindowLongPtrA(handle_, GWL_STYLE) & ES_UPPERCASE) != 0; }
+    bool UpperCase() const { return (GetWindowLongPtrW(handle_, GWL_STYLE) & ES_UPPERCASE) != 0; }
 };
 
 class ListBox : public TWinControl {
 public:
     using TWinControl::TWinControl;
-    int Count() const { return static_cast<int>(SendMessageA(handle_, LB_GETCOUNT, 0, 0)); }
+    int Count() const { return static_cast<int>(SendMessageW(handle_, LB_GETCOUNT, 0, 0)); }
     int Add(const std::string& item) const;
     void Insert(int index, const std::string& item) const;
-    void Delete(int index) const { (void)SendMessageA(handle_, LB_DELETESTRING, index, 0); }
-    void Clear() const { (void)SendMessageA(handle_, LB_RESETCONTENT, 0, 0); }
+    void Delete(int index) const { (void)SendMessageW(handle_, LB_DELETESTRING, index, 0); }
+    void Clear() const { (void)SendMessageW(handle_, LB_RESETCONTENT, 0, 0); }
     std::string Item(int index) const;
     // Replaces the text of item `index`, keeping the selection where it was.
     void SetItem(int index, const std::string& item) const;
     // -1 when nothing is selected.
-    int ItemIndex() const { return static_cast<int>(SendMessageA(handle_, LB_GETCURSEL, 0, 0)); }
-    void SetItemIndex(int index) const { (void)SendMessageA(handle_, LB_SETCURSEL, index, 0); }
+    int ItemIndex() const { return static_cast<int>(SendMessageW(handle_, LB_GETCURSEL, 0, 0)); }
+    void SetItemIndex(int index) const { (void)SendMessageW(handle_, LB_SETCURSEL, index, 0); }
     int ItemHeight() const {
-        return static_cast<int>(SendMessageA(handle_, LB_GETITEMHEIGHT, 0, 0));
+        return static_cast<int>(SendMessageW(handle_, LB_GETITEMHEIGHT, 0, 0));
     }
 };
 
@@ -143,9 +153,9 @@ class Button : public TWinControl {
 public:
     using TWinControl::TWinControl;
     // Presses the button as a click would (BN_CLICKED to its form).
-    void Click() const { (void)SendMessageA(handle_, BM_CLICK, 0, 0); }
+    void Click() const { (void)SendMessageW(handle_, BM_CLICK, 0, 0); }
     bool Default() const {
-        return (GetWindowLongPtrA(handle_, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+        return (GetWindowLongPtrW(handle_, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
     }
 };
 
@@ -160,11 +170,11 @@ public:
 class CheckBox : public TWinControl {
 public:
     using TWinControl::TWinControl;
-    bool Checked() const { return SendMessageA(handle_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+    bool Checked() const { return SendMessageW(handle_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
     // Toggles the box as a click would, and tells the form (BN_CLICKED).
-    void Click() const { (void)SendMessageA(handle_, BM_CLICK, 0, 0); }
+    void Click() const { (void)SendMessageW(handle_, BM_CLICK, 0, 0); }
     void SetChecked(bool checked) const {
-        (void)SendMessageA(handle_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+        (void)SendMessageW(handle_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
     }
 };
 

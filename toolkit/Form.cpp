@@ -2,12 +2,14 @@
 
 #include "toolkit/Application.h"
 #include "toolkit/Errors.h"
+#include "toolkit/Text.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <iterator>
 
 namespace toolkit {
 
@@ -58,27 +60,27 @@ DWORD FormExStyle(const TFormLayout& layout) {
     return ex;
 }
 
-const char* ControlClass(TControlKind kind) {
+std::wstring ControlClass(TControlKind kind) {
     switch (kind) {
     case TControlKind::Edit:
-        return "EDIT";
+        return L"EDIT";
     case TControlKind::ListBox:
-        return "LISTBOX";
+        return L"LISTBOX";
     case TControlKind::Button:
     case TControlKind::CheckBox:
-        return "BUTTON";
+        return L"BUTTON";
     case TControlKind::SpeedButton:
-        return kSpeedButtonClass;
+        return Widen(kSpeedButtonClass);
     case TControlKind::TrackBar:
-        return TRACKBAR_CLASSA;
+        return TRACKBAR_CLASSW;
     case TControlKind::Panel:
-        return kPanelClass;
+        return Widen(kPanelClass);
     case TControlKind::Label:
     case TControlKind::Bevel:
     case TControlKind::Image:
-        return "STATIC";
+        return L"STATIC";
     }
-    return "STATIC";
+    return L"STATIC";
 }
 
 DWORD ControlStyle(const TControlLayout& s) {
@@ -148,14 +150,16 @@ constexpr UINT kLabelTextFlags = DT_LEFT | DT_EXPANDTABS | DT_NOPREFIX;
 // ClearType may ink a column beyond the last glyph, and the static control clips whatever its
 // window does not hold. So the text is also drawn as the control draws it, and the box widened
 // (or heightened) to the last pixel inked.
-SIZE LabelTextSize(HWND window, HFONT font, const std::string& text) {
+SIZE LabelTextSize(HWND window, HFONT font, const std::string& utf8) {
+    const std::wstring text = Widen(utf8);
     HDC dc = GetDC(window);
     const HGDIOBJ oldFont = SelectObject(dc, font);
     RECT measured{0, 0, 0, 0};
-    (void)DrawTextA(dc, text.c_str(), -1, &measured, DT_CALCRECT | kLabelTextFlags);
+    (void)DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &measured,
+                    DT_CALCRECT | kLabelTextFlags);
     SIZE size{measured.right, measured.bottom};
-    TEXTMETRICA tm{};
-    (void)GetTextMetricsA(dc, &tm);
+    TEXTMETRICW tm{};
+    (void)GetTextMetricsW(dc, &tm);
     (void)SelectObject(dc, oldFont);
     (void)ReleaseDC(window, dc);
 
@@ -179,7 +183,7 @@ SIZE LabelTextSize(HWND window, HFONT font, const std::string& text) {
         (void)FillRect(memory, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
         (void)SetBkMode(memory, TRANSPARENT);
         (void)SetTextColor(memory, RGB(0, 0, 0));
-        (void)DrawTextA(memory, text.c_str(), -1, &all, kLabelTextFlags);
+        (void)DrawTextW(memory, text.c_str(), static_cast<int>(text.size()), &all, kLabelTextFlags);
         (void)GdiFlush();
         const auto* pixels = static_cast<const std::uint32_t*>(bits);
         for (int y = 0; y < height; ++y) {
@@ -203,8 +207,8 @@ SIZE LabelTextSize(HWND window, HFONT font, const std::string& text) {
 // The program's picture resource `name` decoded and scaled to width x height; nullptr when the
 // resource is missing or no picture.
 HBITMAP LoadScaledPicture(const std::string& name, int width, int height) {
-    HMODULE module = GetModuleHandleA(nullptr);
-    HRSRC res = FindResourceA(module, name.c_str(), MAKEINTRESOURCEA(10)); // RT_RCDATA
+    HMODULE module = GetModuleHandleW(nullptr);
+    HRSRC res = FindResourceW(module, Widen(name).c_str(), MAKEINTRESOURCEW(10)); // RT_RCDATA
     if (!res)
         return nullptr;
     HGLOBAL data = LoadResource(module, res);
@@ -240,15 +244,15 @@ TForm::TForm(TComponent* owner, TFormLayout layout)
     int y = layout_.Top;
     if (layout_.Position == TFormPosition::ScreenCenter) {
         RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-        (void)SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+        (void)SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
         x = work.left + (work.right - work.left - width) / 2;
         y = work.top + (work.bottom - work.top - height) / 2;
     }
 
     // Owned by the application's hidden window: no taskbar button of the form's own.
-    handle_ = CreateWindowExA(ex, layout_.ClassName.c_str(), layout_.Caption.c_str(), style, x, y,
-                              width, height, App ? App->Handle() : nullptr, nullptr,
-                              GetModuleHandleA(nullptr), this);
+    handle_ = CreateWindowExW(ex, Widen(layout_.ClassName).c_str(), Widen(layout_.Caption).c_str(),
+                              style, x, y, width, height, App ? App->Handle() : nullptr, nullptr,
+                              GetModuleHandleW(nullptr), this);
     if (!handle_)
         throw EOutOfResources("Error creating window " + layout_.ClassName);
     CreateControls();
@@ -261,7 +265,7 @@ TForm::~TForm() {
     if (App)
         App->FormDestroying(this);
     if (handle_) {
-        (void)SetWindowLongPtrA(handle_, GWLP_USERDATA, 0);
+        (void)SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
         (void)DestroyWindow(handle_);
         handle_ = nullptr;
     }
@@ -274,22 +278,23 @@ TForm::~TForm() {
 }
 
 void TForm::RegisterWindowClass() const {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSEXA wc{};
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    const std::wstring className = Widen(layout_.ClassName);
+    WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
-    if (GetClassInfoExA(instance, layout_.ClassName.c_str(), &wc))
+    if (GetClassInfoExW(instance, className.c_str(), &wc))
         return;
-    wc = WNDCLASSEXA{};
+    wc = WNDCLASSEXW{};
     wc.cbSize = sizeof wc;
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = instance;
     wc.hIcon = App ? App->Icon() : nullptr;
-    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
+    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
     // The background is painted from the layout's colour (WM_ERASEBKGND).
     wc.hbrBackground = nullptr;
-    wc.lpszClassName = layout_.ClassName.c_str();
-    if (!RegisterClassExA(&wc))
+    wc.lpszClassName = className.c_str();
+    if (!RegisterClassExW(&wc))
         throw EOutOfResources("Error registering window class " + layout_.ClassName);
 }
 
@@ -344,14 +349,14 @@ HWND TForm::CreateControl(const TControlLayout& s, HWND parent) {
         const TColor back = s.Color == kColorDefault ? layout_.Color : s.Color;
         param = reinterpret_cast<LPVOID>(static_cast<UINT_PTR>(ToColorRef(back)));
     }
-    const std::string caption = s.Kind == TControlKind::Image ? std::string() : s.Caption;
-    HWND control = CreateWindowExA(ControlExStyle(s), ControlClass(s.Kind), caption.c_str(),
+    const std::wstring caption = s.Kind == TControlKind::Image ? std::wstring() : Widen(s.Caption);
+    HWND control = CreateWindowExW(ControlExStyle(s), ControlClass(s.Kind).c_str(), caption.c_str(),
                                    ControlStyle(s), Scale(s.Left), Scale(s.Top), width, height,
                                    parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(s.Id)),
-                                   GetModuleHandleA(nullptr), param);
+                                   GetModuleHandleW(nullptr), param);
     if (!control)
         throw EOutOfResources("Error creating control " + s.Name);
-    (void)SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    (void)SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 
     ControlLook look;
     look.TextColor = s.Font ? s.Font->Color : layout_.Font.Color;
@@ -362,13 +367,13 @@ HWND TForm::CreateControl(const TControlLayout& s, HWND parent) {
     switch (s.Kind) {
     case TControlKind::Edit:
         if (s.MaxLength > 0)
-            (void)SendMessageA(control, EM_SETLIMITTEXT, s.MaxLength, 0);
+            (void)SendMessageW(control, EM_SETLIMITTEXT, s.MaxLength, 0);
         if (s.CenterText)
             Edit(control).CenterTextVertically();
         break;
     case TControlKind::ListBox:
         if (s.ItemHeight > 0)
-            (void)SendMessageA(control, LB_SETITEMHEIGHT, 0, Scale(s.ItemHeight));
+            (void)SendMessageW(control, LB_SETITEMHEIGHT, 0, Scale(s.ItemHeight));
         break;
     case TControlKind::Button:
         if (s.Default)
@@ -436,9 +441,9 @@ HFONT TForm::FontFor(const TFont& f) {
     for (auto& [k, font] : fonts_)
         if (k == key)
             return font;
-    HFONT font = CreateFontA(Scale(f.Height), 0, 0, 0, f.Bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
+    HFONT font = CreateFontW(Scale(f.Height), 0, 0, 0, f.Bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
                              FALSE, f.Charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                             DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, f.Name.c_str());
+                             DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, Widen(f.Name).c_str());
     if (!font)
         font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     else
@@ -465,10 +470,10 @@ LRESULT TForm::ControlColor(HDC dc, HWND control, LRESULT systemBrush) {
     if (look.Transparent) {
         (void)SetBkMode(dc, TRANSPARENT);
         HWND parent = GetParent(control);
-        char cls[32] = "";
-        (void)GetClassNameA(parent, cls, sizeof cls);
-        if (parent != handle_ && lstrcmpiA(cls, kPanelClass) == 0)
-            return GetWindowLongPtrA(parent, 0); // the panel's own brush
+        wchar_t cls[32] = L"";
+        (void)GetClassNameW(parent, cls, static_cast<int>(std::size(cls)));
+        if (parent != handle_ && Narrow(cls) == kPanelClass)
+            return GetWindowLongPtrW(parent, 0); // the panel's own brush
         return reinterpret_cast<LRESULT>(BrushFor(ToColorRef(layout_.Color)));
     }
     if (look.Back != kColorDefault) {
@@ -481,18 +486,18 @@ LRESULT TForm::ControlColor(HDC dc, HWND control, LRESULT systemBrush) {
 LRESULT CALLBACK TForm::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     TForm* form = nullptr;
     if (msg == WM_NCCREATE) {
-        form = static_cast<TForm*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
+        form = static_cast<TForm*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
         form->handle_ = hwnd;
-        (void)SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+        (void)SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
     } else {
-        form = reinterpret_cast<TForm*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        form = reinterpret_cast<TForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     }
     if (!form)
-        return DefWindowProcA(hwnd, msg, wp, lp);
+        return DefWindowProcW(hwnd, msg, wp, lp);
     if (msg == WM_NCDESTROY) {
-        (void)SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        (void)SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         form->handle_ = nullptr;
-        return DefWindowProcA(hwnd, msg, wp, lp);
+        return DefWindowProcW(hwnd, msg, wp, lp);
     }
     TMessage message{msg, wp, lp, 0};
     try {
@@ -529,7 +534,7 @@ void TForm::Dispatch(TMessage& m) {
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX: {
         // The system's colours first, then the layout's on top of them.
-        const LRESULT system = DefWindowProcA(handle_, m.Msg, m.WParam, m.LParam);
+        const LRESULT system = DefWindowProcW(handle_, m.Msg, m.WParam, m.LParam);
         m.Result =
             ControlColor(reinterpret_cast<HDC>(m.WParam), reinterpret_cast<HWND>(m.LParam), system);
         return;
@@ -558,7 +563,7 @@ void TForm::Dispatch(TMessage& m) {
     default:
         break;
     }
-    m.Result = DefWindowProcA(handle_, m.Msg, m.WParam, m.LParam);
+    m.Result = DefWindowProcW(handle_, m.Msg, m.WParam, m.LParam);
 }
 
 void TForm::FocusFirstControl() {
@@ -625,7 +630,7 @@ void TForm::Hide() {
 }
 
 bool TForm::Visible() const {
-    return handle_ && (GetWindowLongPtrA(handle_, GWL_STYLE) & WS_VISIBLE) != 0;
+    return handle_ && (GetWindowLongPtrW(handle_, GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
 void TForm::Close() {
@@ -708,13 +713,13 @@ void TForm::SetAlphaBlendValue(std::uint8_t value) {
 }
 
 void TForm::ApplyAlpha() {
-    const LONG_PTR ex = GetWindowLongPtrA(handle_, GWL_EXSTYLE);
+    const LONG_PTR ex = GetWindowLongPtrW(handle_, GWL_EXSTYLE);
     if (alphaBlend_) {
         if (!(ex & WS_EX_LAYERED))
-            (void)SetWindowLongPtrA(handle_, GWL_EXSTYLE, ex | WS_EX_LAYERED);
+            (void)SetWindowLongPtrW(handle_, GWL_EXSTYLE, ex | WS_EX_LAYERED);
         (void)SetLayeredWindowAttributes(handle_, 0, alphaValue_, LWA_ALPHA);
     } else if (ex & WS_EX_LAYERED) {
-        (void)SetWindowLongPtrA(handle_, GWL_EXSTYLE, ex & ~static_cast<LONG_PTR>(WS_EX_LAYERED));
+        (void)SetWindowLongPtrW(handle_, GWL_EXSTYLE, ex & ~static_cast<LONG_PTR>(WS_EX_LAYERED));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "toolkit/Application.h"
 #include "toolkit/Errors.h"
+#include "toolkit/Text.h"
 
 #include <string>
 
@@ -18,9 +19,9 @@ struct Slot {
 };
 
 LRESULT CALLBACK HiddenWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* slot = reinterpret_cast<Slot*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* slot = reinterpret_cast<Slot*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (slot == nullptr || slot->Released)
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
     LRESULT result = 0;
     ++slot->Depth;
     try {
@@ -34,38 +35,39 @@ LRESULT CALLBACK HiddenWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
     return result;
 }
 
-void RegisterHiddenClass(const char* className) {
-    WNDCLASSA existing{};
-    const HINSTANCE instance = GetModuleHandleA(nullptr);
-    if (GetClassInfoA(instance, className, &existing))
+void RegisterHiddenClass(const std::wstring& className) {
+    WNDCLASSW existing{};
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    if (GetClassInfoW(instance, className.c_str(), &existing))
         return;
-    WNDCLASSA wc{};
+    WNDCLASSW wc{};
     wc.lpfnWndProc = &HiddenWindowProc;
     wc.hInstance = instance;
-    wc.lpszClassName = className;
-    (void)RegisterClassA(&wc);
+    wc.lpszClassName = className.c_str();
+    (void)RegisterClassW(&wc);
 }
 
 } // namespace
 
 HWND AllocateHWnd(HiddenWindowHandler handler, const char* className) {
-    RegisterHiddenClass(className);
+    const std::wstring wideClass = Widen(className);
+    RegisterHiddenClass(wideClass);
     // Created without the handler: the creation messages get the default handling, after which
     // every message goes to the handler.
-    const HWND hwnd = CreateWindowExA(WS_EX_TOOLWINDOW, className, "", WS_POPUP, 0, 0, 0, 0,
-                                      nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    const HWND hwnd = CreateWindowExW(WS_EX_TOOLWINDOW, wideClass.c_str(), L"", WS_POPUP, 0, 0, 0,
+                                      0, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (hwnd == nullptr)
         throw EOutOfResources(std::string("Cannot create a hidden window of class ") + className);
     auto* slot = new Slot{std::move(handler)};
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(slot));
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(slot));
     return hwnd;
 }
 
 void DeallocateHWnd(HWND hwnd) {
     if (hwnd == nullptr || !IsWindow(hwnd))
         return;
-    auto* slot = reinterpret_cast<Slot*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    auto* slot = reinterpret_cast<Slot*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     (void)DestroyWindow(hwnd);
     if (slot == nullptr)
         return;

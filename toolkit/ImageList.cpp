@@ -1,6 +1,7 @@
 #include "toolkit/ImageList.h"
 
 #include "toolkit/Errors.h"
+#include "toolkit/Text.h"
 
 #include <string>
 
@@ -36,9 +37,13 @@ int TImageList::AddIcon(HICON icon) {
 }
 
 int TImageList::AddIconResource(HINSTANCE module, const char* name) {
-    auto icon = static_cast<HICON>(LoadImageA(module, name, IMAGE_ICON, width_, height_, 0));
+    // A resource may be named by a number rather than a text.
+    const std::wstring wide = IS_INTRESOURCE(name) ? std::wstring() : Widen(name);
+    const wchar_t* resource =
+        IS_INTRESOURCE(name) ? MAKEINTRESOURCEW(reinterpret_cast<ULONG_PTR>(name)) : wide.c_str();
+    auto icon = static_cast<HICON>(LoadImageW(module, resource, IMAGE_ICON, width_, height_, 0));
     if (icon == nullptr)
-        throw EOutOfResources(std::string("Cannot load the icon ") + name);
+        throw EOutOfResources("Cannot load an icon of the program");
     int index = -1;
     try {
         index = AddIcon(icon);

@@ -2,6 +2,7 @@
 
 #include "toolkit/Errors.h"
 #include "toolkit/HiddenWindow.h"
+#include "toolkit/Text.h"
 
 namespace toolkit {
 
@@ -11,7 +12,7 @@ UINT TPopupMenu::TrackPopup(HMENU menu, int x, int y, HWND owner) {
                        0, owner, nullptr);
     // Lets the menu's owner see one more message, so that the next popup closes properly when
     // the user clicks elsewhere.
-    (void)PostMessageA(owner, WM_NULL, 0, 0);
+    (void)PostMessageW(owner, WM_NULL, 0, 0);
     return static_cast<UINT>(chosen);
 }
 
@@ -59,11 +60,11 @@ HMENU TPopupMenu::BuildMenu() const {
         const TMenuItem& item = items_[i];
         const UINT id = static_cast<UINT>(i + 1);
         if (item.IsSeparator()) {
-            (void)AppendMenuA(menu, MF_SEPARATOR, id, nullptr);
+            (void)AppendMenuW(menu, MF_SEPARATOR, id, nullptr);
             continue;
         }
         const UINT flags = MF_STRING | (item.Enabled ? MF_ENABLED : MF_GRAYED);
-        (void)AppendMenuA(menu, flags, id, item.Caption.c_str());
+        (void)AppendMenuW(menu, flags, id, Widen(item.Caption).c_str());
         if (item.Default)
             (void)SetMenuDefaultItem(menu, id, FALSE);
     }
@@ -75,7 +76,7 @@ void TPopupMenu::Popup(int x, int y) {
         window_ = AllocateHWnd([this](UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
             if (msg == WM_CLOSE)
                 return 0; // a helper window lives as long as its menu
-            return DefWindowProcA(window_, msg, wParam, lParam);
+            return DefWindowProcW(window_, msg, wParam, lParam);
         });
     }
     if (OnPopup)

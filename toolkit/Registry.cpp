@@ -1,6 +1,7 @@
 #include "toolkit/Registry.h"
 
 #include "toolkit/Errors.h"
+#include "toolkit/Text.h"
 
 #include <vector>
 
@@ -13,8 +14,8 @@ namespace {
 }
 
 // The platform takes paths below its root key without a leading backslash.
-const char* Relative(const std::string& path) {
-    return path.c_str() + (!path.empty() && path.front() == '\\' ? 1 : 0);
+std::wstring Relative(const std::string& path) {
+    return Widen(std::string_view(path).substr(!path.empty() && path.front() == '\\' ? 1 : 0));
 }
 
 } // namespace
@@ -25,7 +26,7 @@ TRegistry::~TRegistry() {
 
 bool TRegistry::KeyExists(const std::string& path) const {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(root_, Relative(path), 0,
+    if (RegOpenKeyExW(root_, Relative(path).c_str(), 0,
                       KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS | READ_CONTROL,
                       &key) != ERROR_SUCCESS)
         return false;
@@ -36,7 +37,7 @@ bool TRegistry::KeyExists(const std::string& path) const {
 bool TRegistry::OpenKey(const std::string& path) {
     HKEY key = nullptr;
     const bool opened =
-        RegOpenKeyExA(root_, Relative(path), 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS;
+        RegOpenKeyExW(root_, Relative(path).c_str(), 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS;
     CloseKey();
     if (opened)
         current_ = key;
@@ -52,25 +53,28 @@ void TRegistry::CloseKey() {
 bool TRegistry::ValueExists(const std::string& name) const {
     if (!current_)
         return false;
-    return RegQueryValueExA(current_, name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
+    return RegQueryValueExW(current_, Widen(name).c_str(), nullptr, nullptr, nullptr, nullptr) ==
            ERROR_SUCCESS;
 }
 
 std::string TRegistry::ReadString(const std::string& name) const {
     if (!current_)
         Fail("Failed to get data for", name);
+    const std::wstring wideName = Widen(name);
     DWORD type = 0;
-    DWORD size = 0;
-    if (RegQueryValueExA(current_, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+    DWORD size = 0; // in bytes
+    if (RegQueryValueExW(current_, wideName.c_str(), nullptr, &type, nullptr, &size) !=
+        ERROR_SUCCESS)
         Fail("Failed to get data for", name);
     if (type != REG_SZ && type != REG_EXPAND_SZ)
         Fail("Invalid data type for", name);
     // The value may grow between the two queries (another process writing it); ask again then.
-    std::vector<char> data;
+    std::vector<wchar_t> data;
     for (;;) {
-        data.assign(static_cast<std::size_t>(size) + 1, '\0');
+        // One character more than the bytes hold, whole or odd: the text always ends in a zero.
+        data.assign(static_cast<std::size_t>(size) / sizeof(wchar_t) + 2, L'\0');
         DWORD got = size;
-        const LONG rc = RegQueryValueExA(current_, name.c_str(), nullptr, &type,
+        const LONG rc = RegQueryValueExW(current_, wideName.c_str(), nullptr, &type,
                                          reinterpret_cast<BYTE*>(data.data()), &got);
         if (rc == ERROR_MORE_DATA) {
             size = got > size ? got : size * 2 + 16;
@@ -83,26 +87,28 @@ std::string TRegistry::ReadString(const std::string& name) const {
         size = got;
         break;
     }
-    // Stored text need not end in a zero byte; the extra byte set aside above guarantees one.
+    // Stored text need not end in a zero; the extra character set aside above guarantees one.
+    const std::size_t units = size / sizeof(wchar_t);
     std::size_t length = 0;
-    while (length < size && data[length] != '\0')
+    while (length < units && data[length] != L'\0')
         ++length;
-    return std::string(data.data(), length);
+    return Narrow(std::wstring_view(data.data(), length));
 }
 
 void TRegistry::WriteString(const std::string& name, const std::string& text) {
     if (!current_)
         Fail("Failed to set data for", name);
-    if (RegSetValueExA(current_, name.c_str(), 0, REG_SZ,
-                       reinterpret_cast<const BYTE*>(text.c_str()),
-                       static_cast<DWORD>(text.size() + 1)) != ERROR_SUCCESS)
+    const std::wstring value = Widen(text);
+    if (RegSetValueExW(current_, Widen(name).c_str(), 0, REG_SZ,
+                       reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) != ERROR_SUCCESS)
         Fail("Failed to set data for", name);
 }
 
 bool TRegistry::DeleteValue(const std::string& name) {
     if (!current_)
         return false;
-    return RegDeleteValueA(current_, name.c_str()) == ERROR_SUCCESS;
+    return RegDeleteValueW(current_, Widen(name).c_str()) == ERROR_SUCCESS;
 }
 
 } // namespace toolkit

@@ -1,13 +1,15 @@
 #include "toolkit/ResourceText.h"
 
+#include "toolkit/Text.h"
+
 #include <windows.h>
 
 namespace toolkit {
 
 std::string LoadResourceText(unsigned id, const std::string& fallback) {
-    char buffer[1024];
-    const int n = LoadStringA(GetModuleHandleA(nullptr), id, buffer, sizeof buffer);
-    return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : fallback;
+    wchar_t buffer[1024];
+    const int n = LoadStringW(GetModuleHandleW(nullptr), id, buffer, 1024);
+    return n > 0 ? Narrow(std::wstring_view(buffer, static_cast<size_t>(n))) : fallback;
 }
 
 } // namespace toolkit

@@ -1,7 +1,7 @@
 // The System seam: everything that leaves the process or waits on a person. The program hands the
 // real implementation (Win32System) to the application at start; tests hand in a recorder.
-// Portable on purpose: the key-entry decision uses it without <windows.h>. The member names differ
-// from the Win32 ones so that the platform's A/W macros never rename them.
+// Portable on purpose: the key-entry decision uses it without <windows.h>. Every text is UTF-8.
+// The member names differ from the Win32 ones so that the platform's A/W macros never rename them.
 #pragma once
 
 #include <string>
@@ -28,13 +28,13 @@ class System {
 public:
     virtual ~System() = default;
 
-    // ShellExecuteA(owner, verb, file, parameters, directory, showCmd); the result is not used.
+    // ShellExecuteW(owner, verb, file, parameters, directory, showCmd); the result is not used.
     virtual void Execute(WindowHandle owner, const std::string& verb, const std::string& file,
                          const std::string& parameters, const std::string& directory,
                          int showCmd) = 0;
     // MessageBeep(type).
     virtual void Beep(unsigned type) = 0;
-    // MessageBoxA(owner, text, caption, flags); returns the button pressed (IDOK, IDYES, ...).
+    // MessageBoxW(owner, text, caption, flags); returns the button pressed (IDOK, IDYES, ...).
     virtual int ShowMessageBox(WindowHandle owner, const std::string& text,
                                const std::string& caption, unsigned flags) = 0;
     // The file-open dialog: true and the chosen path in `chosen`, or false when cancelled.
@@ -45,25 +45,14 @@ public:
     virtual std::string ModuleFileName() = 0;
 
     // The text with every %NAME% of a defined environment variable replaced by its value, as
-    // ExpandEnvironmentStringsA does; undefined names stay as written, and so does the whole text
+    // ExpandEnvironmentStringsW does; undefined names stay as written, and so does the whole text
     // when the platform cannot expand it. A stand-in without an environment keeps the text.
     virtual std::string ExpandEnvironment(const std::string& text) { return text; }
-    // The text, in the ANSI code page, as UTF-8 (through UTF-16 on Windows). A stand-in takes
-    // the bytes as Latin-1, so that it gives the same answer on every machine.
-    virtual std::string AnsiToUtf8(const std::string& text) {
-        std::string utf8;
-        utf8.reserve(text.size());
-        for (const char c : text) {
-            const auto b = static_cast<unsigned char>(c);
-            if (b < 0x80) {
-                utf8 += c;
-            } else {
-                utf8 += static_cast<char>(0xC0 | (b >> 6));
-                utf8 += static_cast<char>(0x80 | (b & 0x3F));
-            }
-        }
-        return utf8;
-    }
+    // The text with its small letters made capitals by the system's case mapping, for every
+    // script (LCMapStringEx, LCMAP_UPPERCASE, in no particular language's rules, so that "i"
+    // always becomes "I"): what the upper-case input line shows. A stand-in maps ASCII and the
+    // Latin-1 letters only, so that it gives the same answer on every machine.
+    virtual std::string UpperCase(const std::string& text);
 };
 
 } // namespace toolkit

@@ -1,18 +1,20 @@
 #include "toolkit/SystemDll.h"
 
 #include "toolkit/Errors.h"
+#include "toolkit/Text.h"
 
 #include <string>
 
 namespace toolkit {
 
 FARPROC SystemProc(const char* library, const char* name) {
-    HMODULE module = GetModuleHandleA(library);
+    const std::wstring file = Widen(library);
+    HMODULE module = GetModuleHandleW(file.c_str());
     if (module == nullptr) {
         // Only the system folder, whatever lies beside the exe or in the current folder.
-        module = LoadLibraryExA(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        module = LoadLibraryExW(file.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
         if (module == nullptr && GetLastError() == ERROR_INVALID_PARAMETER)
-            module = LoadLibraryA(library); // a system that predates the flag
+            module = LoadLibraryW(file.c_str()); // a system that predates the flag
     }
     const FARPROC proc = module != nullptr ? GetProcAddress(module, name) : nullptr;
     if (proc == nullptr)

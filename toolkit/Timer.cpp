@@ -17,7 +17,7 @@ TTimer::TTimer(TComponent* owner) : TComponent(owner) {
                 handler(this);
             return 0;
         }
-        return DefWindowProcA(handle_, msg, wParam, lParam);
+        return DefWindowProcW(handle_, msg, wParam, lParam);
     });
 }
 

@@ -1,4 +1,4 @@
-// The real System seam: forwards to the platform.
+// The real System seam: forwards to the platform, through its W functions.
 #pragma once
 
 #include "toolkit/System.h"
@@ -26,21 +26,21 @@ public:
     bool ChooseFolder(const FolderDialogRequest& request, std::string& chosen) override;
     std::string ModuleFileName() override;
     std::string ExpandEnvironment(const std::string& text) override;
-    std::string AnsiToUtf8(const std::string& text) override;
+    std::string UpperCase(const std::string& text) override;
 
     // The platform calls behind the launches and the dialogs. Tests replace them to play what
     // Windows documents where Wine answers otherwise.
-    std::function<HINSTANCE(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT)> ShellExecuteCall;
-    std::function<BOOL(OPENFILENAMEA*)> GetOpenFileNameCall;
+    std::function<HINSTANCE(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT)> ShellExecuteCall;
+    std::function<BOOL(OPENFILENAMEW*)> GetOpenFileNameCall;
     std::function<DWORD()> CommDlgExtendedErrorCall;
-    std::function<PIDLIST_ABSOLUTE(BROWSEINFOA*)> BrowseForFolderCall;
+    std::function<PIDLIST_ABSOLUTE(BROWSEINFOW*)> BrowseForFolderCall;
 
     Win32System();
 };
 
-// ExpandEnvironmentStringsA(source, buffer, size), replaceable so that tests can give the answers
+// ExpandEnvironmentStringsW(source, buffer, size), replaceable so that tests can give the answers
 // Windows gives where Wine's differ (a failure, a buffer that must be larger).
-using ExpandEnvironmentCall = unsigned long (*)(const char* source, char* buffer,
+using ExpandEnvironmentCall = unsigned long (*)(const wchar_t* source, wchar_t* buffer,
                                                 unsigned long size);
 // The expansion over `call`: the buffer grows until the result fits; a failing call leaves the
 // text as written. Only the part before a zero byte is expanded; the rest is kept as it is.

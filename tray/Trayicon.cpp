@@ -5,9 +5,11 @@
 #include "toolkit/HiddenWindow.h"
 #include "toolkit/ResourceText.h"
 #include "toolkit/Screen.h"
+#include "toolkit/Text.h"
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 using toolkit::App;
 using toolkit::TComponent;
@@ -15,7 +17,8 @@ using toolkit::TMouseButton;
 using toolkit::TShiftFlag;
 using toolkit::TShiftState;
 
-static_assert(sizeof(NOTIFYICONDATAA::szTip) == 128, "the hint field holds 127 characters");
+static_assert(sizeof(NOTIFYICONDATAW::szTip) == 128 * sizeof(WCHAR),
+              "the hint field holds 127 characters");
 
 namespace {
 TShiftState With(TShiftState shift, TShiftFlag button) {
@@ -40,10 +43,10 @@ POINT Cursor() {
 } // namespace
 
 TTrayIcon::TTrayIcon(TComponent* owner)
-    : TComponent(owner), ShellNotify([](DWORD message, NOTIFYICONDATAA* data) {
-          return Shell_NotifyIconA(message, data);
+    : TComponent(owner), ShellNotify([](DWORD message, NOTIFYICONDATAW* data) {
+          return Shell_NotifyIconW(message, data);
       }),
-      TaskbarPresent([] { return FindWindowA("Shell_TrayWnd", nullptr) != nullptr; }) {
+      TaskbarPresent([] { return FindWindowW(L"Shell_TrayWnd", nullptr) != nullptr; }) {
     TakeApplicationIcon();
     timer_ = std::make_unique<toolkit::TTimer>(nullptr);
     timer_->SetEnabled(false);
@@ -51,7 +54,7 @@ TTrayIcon::TTrayIcon(TComponent* owner)
     timer_->SetInterval(1000);
 
     // The shell tells every top-level window when the taskbar is made anew (Explorer restarted).
-    taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
+    taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
     handle_ = toolkit::AllocateHWnd(
         [this](UINT msg, WPARAM wParam, LPARAM lParam) { return DoMessage(msg, wParam, lParam); },
         "TTrayIcon");
@@ -190,11 +193,13 @@ void TTrayIcon::Update() {
 }
 
 void TTrayIcon::SetHint(const std::string& hint) {
-    if (hint == hint_ || hint.size() >= 64)
+    // Characters as the record counts them: UTF-16 units.
+    const std::wstring tip = toolkit::Widen(hint);
+    if (hint == hint_ || tip.size() >= 64)
         return;
     hint_ = hint;
     std::memset(iconData_.szTip, 0, sizeof iconData_.szTip);
-    std::memcpy(iconData_.szTip, hint_.data(), std::min(hint_.size(), sizeof iconData_.szTip - 1));
+    tip.copy(iconData_.szTip, std::size(iconData_.szTip) - 1);
     if (hint_.empty())
         iconData_.uFlags &= ~static_cast<UINT>(NIF_TIP);
     else

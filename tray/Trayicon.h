@@ -38,9 +38,9 @@ class TTrayIcon : public toolkit::TComponent {
 public:
     // The icon's mouse messages arrive as this message to the hidden window.
     static constexpr UINT CallbackMessage = WM_USER + 1; // 1025
-    // The record's size with the balloon fields, as the platform has it for this build (488 on
-    // 32-bit Windows, 504 on 64-bit); a size the shell does not know is read as the oldest record.
-    static constexpr DWORD RecordSize = NOTIFYICONDATAA_V2_SIZE;
+    // The record's size with the balloon fields, as the platform has it for this build (936 on
+    // 32-bit Windows, 952 on 64-bit); a size the shell does not know is read as the oldest record.
+    static constexpr DWORD RecordSize = NOTIFYICONDATAW_V2_SIZE;
     // String-table ids of the two error texts (the built-in texts serve where the program has no
     // string table).
     static constexpr unsigned IdsCannotCreate = 0xFE00;
@@ -50,8 +50,8 @@ public:
                                            toolkit::TShiftState, int x, int y)>;
     using TMouseMoveEvent =
         std::function<void(toolkit::TComponent* sender, toolkit::TShiftState, int x, int y)>;
-    // The shell call; Shell_NotifyIconA unless a test replaces it.
-    using ShellNotifyFn = std::function<BOOL(DWORD message, NOTIFYICONDATAA* data)>;
+    // The shell call; Shell_NotifyIconW unless a test replaces it.
+    using ShellNotifyFn = std::function<BOOL(DWORD message, NOTIFYICONDATAW* data)>;
 
     explicit TTrayIcon(toolkit::TComponent* owner);
     ~TTrayIcon() override;
@@ -130,7 +130,7 @@ public:
     int AddRetries = 30;
     // Whether the timer of those tries is running.
     bool AddRetryTimerRunning() const { return retryTimerRunning_; }
-    const NOTIFYICONDATAA& IconData() const { return iconData_; }
+    const NOTIFYICONDATAW& IconData() const { return iconData_; }
     const toolkit::TIcon& CurrentIcon() const { return icon_; }
     bool Hooked() const { return hookId_ != 0; }
     const toolkit::TTimer& AnimationTimer() const { return *timer_; }
@@ -160,7 +160,7 @@ private:
     int iconIndex_ = 0;
     bool animate_ = false;
 
-    NOTIFYICONDATAA iconData_{};
+    NOTIFYICONDATAW iconData_{};
     toolkit::TIcon icon_;
     std::unique_ptr<toolkit::TTimer> timer_;
     bool addPending_ = false;

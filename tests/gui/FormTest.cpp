@@ -308,19 +308,26 @@ TEST_F(FormTest, EditKeyEventsComeBeforeTheControlAndCanSwallowOrChangeTheKey) {
     ProbeForm* form = Make(DialogLayout("TProbeDialog"));
     const Edit edit(form->Control("Edit1"));
     edit.SetText("");
-    std::string seen;
-    form->Events(edit.Handle()).OnKeyPress = [&](char& key) {
-        seen += key;
-        if (key == 'x')
-            key = 0; // swallowed
-        else if (key == 'q')
-            key = 'z';
+    std::vector<std::string> seen;
+    form->Events(edit.Handle()).OnKeyPress = [&](std::string& key) {
+        seen.push_back(key);
+        if (key == "x")
+            key.clear(); // swallowed
+        else if (key == "q")
+            key = "\xCE\xBB";               // λ
+        else if (key == "\xF0\x9F\x98\x8E") // 😎
+            key.clear();
     };
     for (char c : std::string("abxq\xE9"))
         SendMessageA(edit.Handle(), WM_CHAR, static_cast<unsigned char>(c), 1);
-    // The handler sees each key as typed, before the box upper-cases and inserts it.
-    EXPECT_EQ(seen, "abxq\xE9");
-    EXPECT_EQ(edit.Text(), "ABZ\xC9");
+    // A character beyond the Basic Multilingual Plane comes as the two halves of its pair: the
+    // handler sees it once, whole, and the box inserts both halves (😀) or neither (😎).
+    for (const wchar_t unit : std::wstring(L"\xD83D\xDE00\xD83D\xDE0E\x65E5"))
+        SendMessageW(edit.Handle(), WM_CHAR, unit, 1);
+    // The handler sees each key as typed, as UTF-8, before the box upper-cases and inserts it.
+    EXPECT_EQ(seen, (std::vector<std::string>{"a", "b", "x", "q", "\xC3\xA9", "\xF0\x9F\x98\x80",
+                                              "\xF0\x9F\x98\x8E", "\xE6\x97\xA5"}));
+    EXPECT_EQ(edit.Text(), "AB\xCE\x9B\xC3\x89\xF0\x9F\x98\x80\xE6\x97\xA5");
 
     // Key down and up, including the system (Alt) variants; 0 swallows.
     std::vector<std::string> keys;
@@ -344,7 +351,7 @@ TEST_F(FormTest, EditKeyEventsComeBeforeTheControlAndCanSwallowOrChangeTheKey) {
     EXPECT_EQ(start, 2);
     SendMessageA(edit.Handle(), WM_KEYDOWN, VK_END, 0);
     edit.Selection(start, end);
-    EXPECT_EQ(start, 4);
+    EXPECT_EQ(start, 7) << "the text's end, in UTF-16 units";
 }
 
 TEST_F(FormTest, AnEditWithAKeyHandlerWantsEveryKeyFromTheDialogNavigation) {
@@ -421,8 +428,8 @@ TEST_F(FormTest, AnErrorInAHandlerIsReportedAndTheControlGoesOn) {
     ProbeForm* form = Make(DialogLayout("TProbeDialog"));
     const Edit edit(form->Control("Edit1"));
     edit.SetText("");
-    form->Events(edit.Handle()).OnKeyPress = [](char& key) {
-        if (key == '!')
+    form->Events(edit.Handle()).OnKeyPress = [](std::string& key) {
+        if (key == "!")
             throw toolkit::EIniFileException("Unable to write to C:\\x\\Tarnwick.ini");
     };
     form->Events(edit.Handle()).OnMouseUp = [](TMouseButton, TShiftState, int, int) {

@@ -98,7 +98,8 @@ TEST_F(RegistryTest, ReadsTextValues) {
     EXPECT_EQ(reg.ReadString("JustZero"), "");
     EXPECT_EQ(reg.ReadString("Cut"), "front");
     EXPECT_EQ(reg.ReadString("Unterminated"), "abc");
-    EXPECT_EQ(reg.ReadString("High"), "\xe9t\xe9\xff");
+    // Stored by an ANSI program (code page 1252 here): read as the characters it meant, in UTF-8.
+    EXPECT_EQ(reg.ReadString("High"), "\xC3\xA9t\xC3\xA9\xC3\xBF");
     EXPECT_EQ(reg.ReadString("Big"), big);
 }
 
@@ -128,6 +129,10 @@ TEST_F(RegistryTest, WritesTextWithItsZeroByteAndDeletes) {
     ASSERT_TRUE(Raw("Orvalen Tarnwick", type, bytes));
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(bytes, std::string("C:\\Tools\\\\Tarnwick.exe") + '\0');
+    // A path in any script is stored as the system's text and read back whole.
+    const std::string unicode = "C:\\\xE3\x83\xA6\xE3\x83\x8B \xE3\x82\xB3\\Tarnwick.exe";
+    reg.WriteString("Unicode", unicode);
+    EXPECT_EQ(reg.ReadString("Unicode"), unicode);
     ASSERT_TRUE(Raw("Blank", type, bytes));
     EXPECT_EQ(bytes, std::string(1, '\0'));
 

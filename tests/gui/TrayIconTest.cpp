@@ -25,7 +25,7 @@ namespace {
 
 struct ShellCall {
     DWORD Message;
-    NOTIFYICONDATAA Data;
+    NOTIFYICONDATAW Data;
 };
 
 // The picture of an icon as 16 x 16 pixels, to tell images apart.
@@ -84,7 +84,7 @@ protected:
         app->SetTitle("Tarnwick");
         owner = std::make_unique<TComponent>(nullptr);
         tray = new TTrayIcon(owner.get());
-        tray->ShellNotify = [this](DWORD message, NOTIFYICONDATAA* data) -> BOOL {
+        tray->ShellNotify = [this](DWORD message, NOTIFYICONDATAW* data) -> BOOL {
             calls.push_back({message, *data});
             if (refuse.empty())
                 return TRUE;
@@ -159,22 +159,22 @@ protected:
 };
 
 TEST_F(TrayIconTest, ConstructionFillsTheRecordAndTouchesNoShell) {
-    const NOTIFYICONDATAA& d = tray->IconData();
+    const NOTIFYICONDATAW& d = tray->IconData();
     // The record up to its balloon fields as this build's platform lays it out.
-    EXPECT_EQ(d.cbSize, sizeof(void*) == 8 ? 504u : 488u);
+    EXPECT_EQ(d.cbSize, sizeof(void*) == 8 ? 952u : 936u);
     EXPECT_EQ(d.hWnd, tray->GetHandle());
     EXPECT_EQ(d.uFlags, 3u);
     EXPECT_EQ(d.uCallbackMessage, 1025u);
     EXPECT_EQ(d.hIcon, tray->CurrentIcon().Handle());
     EXPECT_EQ(d.szTip[0], '\0');
-    NOTIFYICONDATAA rest = d; // every other byte is zero
+    NOTIFYICONDATAW rest = d; // every other byte is zero
     rest.cbSize = 0;
     rest.hWnd = nullptr;
     rest.uID = 0;
     rest.uFlags = 0;
     rest.uCallbackMessage = 0;
     rest.hIcon = nullptr;
-    NOTIFYICONDATAA zero;
+    NOTIFYICONDATAW zero;
     std::memset(&zero, 0, sizeof zero);
     EXPECT_EQ(std::memcmp(&rest, &zero, sizeof zero), 0);
 
@@ -295,7 +295,7 @@ TEST_F(TrayIconTest, HintUpTo63CharactersIsShownLongerIsRefusedEmptyDropsTheTipF
     EXPECT_EQ(tray->Hint(), hint63);
     ASSERT_EQ(Messages(), (std::vector<DWORD>{NIM_MODIFY}));
     EXPECT_EQ(calls[0].Data.uFlags, 7u);
-    EXPECT_EQ(std::string(calls[0].Data.szTip), hint63);
+    EXPECT_EQ(std::wstring(calls[0].Data.szTip), std::wstring(hint63.begin(), hint63.end()));
 
     tray->SetHint(std::string(64, 'x'));
     tray->SetHint(std::string(300, 'y'));
@@ -304,11 +304,18 @@ TEST_F(TrayIconTest, HintUpTo63CharactersIsShownLongerIsRefusedEmptyDropsTheTipF
     EXPECT_EQ(calls.size(), 1u);
 
     tray->SetHint("Tarnwick");
-    EXPECT_STREQ(tray->IconData().szTip, "Tarnwick"); // the longer old hint is gone entirely
+    EXPECT_STREQ(tray->IconData().szTip, L"Tarnwick"); // the longer old hint is gone entirely
     tray->SetHint("");
     EXPECT_EQ(tray->Hint(), "");
     EXPECT_EQ(calls.back().Data.uFlags, 3u);
     EXPECT_EQ(calls.back().Data.szTip[0], '\0');
+    // Characters, not bytes: 63 of a script beyond ASCII are shown, as the shell's text.
+    std::string japanese;
+    for (int i = 0; i < 63; ++i)
+        japanese += "\xE6\x97\xA5";
+    tray->SetHint(japanese);
+    EXPECT_EQ(tray->Hint(), japanese);
+    EXPECT_EQ(std::wstring(calls.back().Data.szTip), std::wstring(63, L'\x65E5'));
 
     TTrayIcon hidden(nullptr); // while hidden the hint is kept for the next add
     hidden.ShellNotify = nullptr;
@@ -568,7 +575,7 @@ TEST_F(TrayIconTest, TaskbarCreatedAddsAShownIconAgain) {
     DWORD_PTR result = 0;
     SendMessageTimeoutA(HWND_BROADCAST, taskbarCreated, 0, 0, SMTO_ABORTIFHUNG, 2000, &result);
     ASSERT_EQ(Messages(), (std::vector<DWORD>{NIM_ADD}));
-    EXPECT_STREQ(calls[0].Data.szTip, "Tarnwick");
+    EXPECT_STREQ(calls[0].Data.szTip, L"Tarnwick");
     EXPECT_EQ(calls[0].Data.uFlags, 7u);
     refuse = {true};
     SendMessageA(tray->GetHandle(), taskbarCreated, 0, 0); // refused: no report, no error
@@ -736,7 +743,7 @@ TEST_F(TrayIconTest, DestructionRemovesTheIconTheWindowAndTheHook) {
     const HWND hwnd = tray->GetHandle();
     calls.clear();
     std::vector<DWORD> last;
-    tray->ShellNotify = [&](DWORD m, NOTIFYICONDATAA*) {
+    tray->ShellNotify = [&](DWORD m, NOTIFYICONDATAW*) {
         last.push_back(m);
         return FALSE; // not examined
     };
@@ -887,7 +894,7 @@ TEST_F(TrayIconAtLogon, NoTaskbarYetWaitsQuietlyAndTheTaskbarsArrivalAddsTheIcon
     SendMessageTimeoutA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0,
                         SMTO_ABORTIFHUNG, 2000, &result);
     ASSERT_EQ(Messages(), (std::vector<DWORD>{NIM_ADD}));
-    EXPECT_STREQ(calls[0].Data.szTip, "Tarnwick");
+    EXPECT_STREQ(calls[0].Data.szTip, L"Tarnwick");
     EXPECT_FALSE(tray->AddPending());
     EXPECT_FALSE(tray->AddRetryTimerRunning());
     EXPECT_TRUE(tray->Hooked());
@@ -907,7 +914,7 @@ TEST_F(TrayIconAtLogon, ATimedOutAddIsTriedAgainOnTheTimerAndOneThatArrivedIsKep
     // The add timed out but reached the shell: the next add is refused, the modify taken.
     delete tray;
     tray = new TTrayIcon(owner.get());
-    tray->ShellNotify = [this](DWORD message, NOTIFYICONDATAA*) -> BOOL {
+    tray->ShellNotify = [this](DWORD message, NOTIFYICONDATAW*) -> BOOL {
         calls.push_back({message, {}});
         const bool first = calls.size() == 1;
         SetLastError(first ? ERROR_TIMEOUT : ERROR_SUCCESS);

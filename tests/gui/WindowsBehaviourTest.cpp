@@ -9,6 +9,7 @@
 #include "toolkit/Application.h"
 #include "toolkit/Controls.h"
 #include "toolkit/FileReplace.h"
+#include "toolkit/Text.h"
 #include "toolkit/Win32System.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +19,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cwchar>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <thread>
@@ -53,16 +56,16 @@ TEST(ComOnTheInterfaceThread, LaunchesAndDialogsFindItStartedAndItStays) {
         ApartmentSeen seen;
         OnNewThread([&] {
             Win32System system;
-            system.ShellExecuteCall = [&](HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT) {
+            system.ShellExecuteCall = [&](HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT) {
                 seen.DuringCall = InSingleThreadedApartment();
                 return reinterpret_cast<HINSTANCE>(33);
             };
-            system.GetOpenFileNameCall = [&](OPENFILENAMEA*) {
+            system.GetOpenFileNameCall = [&](OPENFILENAMEW*) {
                 seen.DuringCall = InSingleThreadedApartment();
                 return FALSE;
             };
             system.CommDlgExtendedErrorCall = [] { return DWORD{0}; };
-            system.BrowseForFolderCall = [&](BROWSEINFOA*) -> PIDLIST_ABSOLUTE {
+            system.BrowseForFolderCall = [&](BROWSEINFOW*) -> PIDLIST_ABSOLUTE {
                 seen.DuringCall = InSingleThreadedApartment();
                 return nullptr;
             };
@@ -124,16 +127,16 @@ TEST(CommonControls, AreRegisteredOnceBeforeTheFirstWindow) {
 class FileDialogPreset : public ::testing::Test {
 protected:
     FileDialogPreset() {
-        system.GetOpenFileNameCall = [this](OPENFILENAMEA* ofn) {
-            Request r{ofn->lpstrFile, ofn->lpstrInitialDir ? ofn->lpstrInitialDir : "<none>",
-                      ofn->Flags};
+        system.GetOpenFileNameCall = [this](OPENFILENAMEW* ofn) {
+            Request r{Narrow(ofn->lpstrFile),
+                      ofn->lpstrInitialDir ? Narrow(ofn->lpstrInitialDir) : "<none>", ofn->Flags};
             requests.push_back(r);
             if (requests.size() == 1 && refuseFirst) {
                 error = FNERR_INVALIDFILENAME;
                 return FALSE;
             }
             error = 0;
-            std::snprintf(ofn->lpstrFile, ofn->nMaxFile, "C:\\chosen.txt");
+            std::swprintf(ofn->lpstrFile, ofn->nMaxFile, L"C:\\chosen \x03B1.txt");
             return TRUE;
         };
         system.CommDlgExtendedErrorCall = [this] { return error; };
@@ -157,7 +160,10 @@ protected:
 };
 
 TEST_F(FileDialogPreset, AnUnusableNameOpensTheDialogAgainEmptyInItsFolderWhenThatExists) {
-    const std::string folder = dir.Dir().string();
+    // A folder named in scripts of every kind (Japanese, with a blank).
+    const std::filesystem::path unicode = dir.Dir() / L"\x30E6\x30CB \x30B3\x30FC\x30C9";
+    std::filesystem::create_directory(unicode);
+    const std::string folder = Narrow(unicode.wstring());
     const struct {
         std::string Preset, InitialDir;
     } cases[] = {{"\"" + folder + "\\tool.exe\"", folder},
@@ -167,7 +173,7 @@ TEST_F(FileDialogPreset, AnUnusableNameOpensTheDialogAgainEmptyInItsFolderWhenTh
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Preset);
         requests.clear();
-        EXPECT_EQ(Choose(c.Preset), "C:\\chosen.txt");
+        EXPECT_EQ(Choose(c.Preset), "C:\\chosen \xCE\xB1.txt");
         ASSERT_EQ(requests.size(), 2u);
         EXPECT_EQ(requests[0].File, c.Preset);
         EXPECT_EQ(requests[1].File, "");
@@ -178,13 +184,13 @@ TEST_F(FileDialogPreset, AnUnusableNameOpensTheDialogAgainEmptyInItsFolderWhenTh
 
 TEST_F(FileDialogPreset, BrowsingNeverMovesTheCurrentFolderAndACancelIsOneRequest) {
     refuseFirst = false;
-    EXPECT_EQ(Choose("C:\\windows\\notepad.exe"), "C:\\chosen.txt");
+    EXPECT_EQ(Choose("C:\\windows\\notepad.exe"), "C:\\chosen \xCE\xB1.txt");
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].Flags, static_cast<DWORD>(OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR));
 
     requests.clear();
-    system.GetOpenFileNameCall = [this](OPENFILENAMEA* ofn) {
-        requests.push_back({ofn->lpstrFile, "", ofn->Flags});
+    system.GetOpenFileNameCall = [this](OPENFILENAMEW* ofn) {
+        requests.push_back({Narrow(ofn->lpstrFile), "", ofn->Flags});
         error = 0; // cancelled
         return FALSE;
     };

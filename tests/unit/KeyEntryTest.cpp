@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <map>
+
 namespace {
 
 using testing_support::Recorder;
@@ -145,10 +148,67 @@ TEST_F(KeyEntry, BackspaceAndSelectionMatchTheOldLinePlusTheKey) {
 }
 
 TEST_F(KeyEntry, AccentedSmallLettersMatchTheirCapitals) {
-    Add("\xC9T\xC9", "ete.exe");
+    // UTF-8 throughout: é arrives as one key of two bytes, the line holds what the box shows.
+    Add("\xC3\x89T\xC3\x89", "ete.exe");
+    Add("z\xC3\xBC", "zu.exe"); // a keyword stored in small letters
     options.NoEnter = true;
-    EXPECT_TRUE(TypeAll("\xE9t\xE9"));
-    EXPECT_EQ(Launched(), (std::vector<std::string>{"ete.exe"}));
+    for (const std::string key : {"\xC3\xA9", "t"}) {
+        std::string k = key;
+        EXPECT_FALSE(CommandKeyPress(k, line, options, entries, system, kWindow));
+        EXPECT_EQ(k, key) << "an ordinary character is not swallowed";
+        line += system.UpperCase(k);
+    }
+    std::string k = "\xC3\xA9";
+    EXPECT_TRUE(CommandKeyPress(k, line, options, entries, system, kWindow));
+    line = "Z";
+    k = "\xC3\xBC";
+    EXPECT_TRUE(CommandKeyPress(k, line, options, entries, system, kWindow));
+    EXPECT_EQ(Launched(), (std::vector<std::string>{"ete.exe", "zu.exe"}));
+}
+
+TEST_F(KeyEntry, KeywordsAreUpperCasedOnceUntilTheyChange) {
+    // Counts the keywords the seam is asked to upper-case.
+    struct Counting : Recorder {
+        std::string UpperCase(const std::string& text) override {
+            ++Asked[text];
+            return Recorder::UpperCase(text);
+        }
+        std::map<std::string, int> Asked;
+    } counting;
+    Add("note", "note.exe");
+    Add("mail", "mail.exe");
+    options.NoEnter = true;
+    for (const char* typed : {"n", "no", "not"}) {
+        char k = typed[std::strlen(typed) - 1];
+        (void)CommandKeyPress(k, std::string(typed, std::strlen(typed) - 1), options, entries,
+                              counting, kWindow);
+    }
+    EXPECT_EQ(counting.Asked["note"], 1);
+    EXPECT_EQ(counting.Asked["mail"], 1);
+    entries.Replace(0, {"name", "notes.exe", "", "", "notes"});
+    char k = 's';
+    EXPECT_TRUE(CommandKeyPress(k, "NOTE", options, entries, counting, kWindow));
+    EXPECT_EQ(counting.Asked["notes"], 1) << "a changed keyword is upper-cased anew";
+    EXPECT_EQ(counting.Asked["mail"], 1);
+    EXPECT_EQ(counting.Only("execute").back().Args[1], "notes.exe");
+}
+
+TEST_F(KeyEntry, TextAfterAKeywordWhoseCapitalsAreShorterStartsAfterItsBlank) {
+    // Upper-casing may change a character's length: a dotless i becomes I.
+    struct Dotless : Recorder {
+        std::string UpperCase(const std::string& text) override {
+            std::string upper = Recorder::UpperCase(text);
+            for (std::size_t at; (at = upper.find("\xC4\xB1")) != std::string::npos;)
+                upper.replace(at, 2, "I");
+            return upper;
+        }
+    } dotless;
+    Add("s\xC4\xB1 x", "ask.exe", "--q $W$");
+    options.NoEnter = false;
+    char k = kKeyEnter;
+    EXPECT_TRUE(CommandKeyPress(k, "S\xC4\xB1 X \xC4\xB1 y", options, entries, dotless, kWindow));
+    ASSERT_EQ(dotless.Only("execute").size(), 1u);
+    EXPECT_EQ(dotless.Only("execute")[0].Args[2], "--q \xC4\xB1 y");
 }
 
 TEST_F(KeyEntry, AddressPrefixesAtTheirExactLengths) {
@@ -237,15 +297,15 @@ TEST_F(KeyEntry, TextAfterAKeywordReplacesEveryPlaceholderOnEnter) {
     Add("go", "go-$W$.exe");
     options.NoEnter = false;
 
-    line = "G a b&\xC9~-._";
+    line = "G a b&\xC3\x89~-._";
     EXPECT_TRUE(Type(kKeyEnter));
     EXPECT_EQ(lastKey, 0);
     const std::string encoded = "a%20b%26%C3%89~-._"; // UTF-8, blank as %20
     EXPECT_EQ(ExecuteArgs(system),
               (std::vector<std::vector<std::string>>{
                   {"https://search.example/?q=" + encoded + "&again=" + encoded,
-                   "--from a b&\xC9~-._", ""},
-                  {"C:\\Notes\\a b&\xC9~-._.txt", "", "$W$"}}));
+                   "--from a b&\xC3\x89~-._", ""},
+                  {"C:\\Notes\\a b&\xC3\x89~-._.txt", "", "$W$"}}));
 
     // The keyword with a blank is matched whole, and the shorter one takes the rest as text.
     system.Calls.clear();
