@@ -1,31 +1,18 @@
 // Checks the Wine test harness itself: a display with a virtual desktop, windows that show and
 // hide without waiting for a window manager, and addresses that reach the recording stand-in
 // instead of a real browser.
+#include "support/E2e.h"
+
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <shellapi.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 
 namespace {
-
-std::string BrowserLog() {
-    const char* state = std::getenv("TARNWICK_WINE_STATE");
-    if (!state)
-        return {};
-    // The state folder is a Unix path; Wine maps the root of the Unix file system to Z:.
-    std::string path = std::string("Z:") + state + "/browser.log";
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 TEST(Harness, WindowsShowAndHideOnTheVirtualDesktop) {
     WNDCLASSA wc{};
@@ -52,14 +39,14 @@ TEST(Harness, WindowsShowAndHideOnTheVirtualDesktop) {
 }
 
 TEST(Harness, AddressesGoToTheRecordingStandIn) {
-    const auto before = BrowserLog();
+    const auto before = e2e::BrowserLog();
     const auto result = reinterpret_cast<INT_PTR>(
         ShellExecuteA(nullptr, "open", "http://harness.example/", "", "", SW_SHOWNORMAL));
     EXPECT_GT(result, 32);
     std::string after;
     for (int i = 0; i < 100 && after.find("harness.example") == std::string::npos; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        after = BrowserLog();
+        after = e2e::BrowserLog();
     }
     EXPECT_NE(after.find("http://harness.example/"), std::string::npos) << after;
 }

@@ -30,9 +30,13 @@ bool HotKeyIsFree(UINT modifiers, UINT key);
 // closes whatever menu opens, so that the test does not wait on a person.
 LRESULT SendClosingMenus(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
+// Paths and texts are UTF-8, as in the program.
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& text);
 bool FileExists(const std::string& path);
+bool MakeFolder(const std::string& path);
+// Every address the browser stand-in of the test prefix was handed, one a line.
+std::string BrowserLog();
 
 // An integer of the settings file as the platform reads it; `missing` when absent.
 int IniInt(const std::string& path, const char* section, const char* key, int missing);
@@ -42,9 +46,14 @@ std::vector<HWND> ProcessWindows(DWORD pid, const char* cls, bool visibleOnly = 
 std::string ClassOf(HWND hwnd);
 // The text of a window of another process (asks the window itself).
 std::string TextOf(HWND hwnd);
+// The items of a list box of another process.
+std::vector<std::string> ListItems(HWND list);
+// The child of `parent` of window class `cls` with the text `text`, or null.
+HWND ChildOf(HWND parent, const char* cls, const std::string& text);
 
 // A fresh folder with Tarnwick.exe and marker.exe in it (paths from TARNWICK_EXE and
-// TARNWICK_MARKER), removed with everything in it at the end.
+// TARNWICK_MARKER), removed with everything in it at the end. The tag may hold any character a
+// folder's name can.
 class Folder {
 public:
     explicit Folder(const std::string& tag);
@@ -89,7 +98,7 @@ public:
 
     // WM_HOTKEY as the system posts it for a registered hot key.
     void HotKey(WPARAM id = 1);
-    // Posts each character to the input line as a keyboard would deliver it.
+    // Posts each character (UTF-8) to the input line as a keyboard would deliver it.
     void Type(const std::string& text);
     // Right-button release over the tray icon, then `downs` presses of the Down key and Enter
     // in the menu that opens. False when no menu came up.

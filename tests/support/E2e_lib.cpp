@@ -1,6 +1,9 @@
 #include "support/E2e.h"
 
+#include "toolkit/Text.h"
+
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -69,24 +72,27 @@ BOOL CALLBACK CollectText(HWND hwnd, LPARAM lp) {
 
 } // namespace
 
+using toolkit::Narrow;
+using toolkit::Widen;
+
 void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA fd;
-    HANDLE find = FindFirstFileA((folder + "*").c_str(), &fd);
+    WIN32_FIND_DATAW fd;
+    HANDLE find = FindFirstFileW(Widen(folder + "*").c_str(), &fd);
     if (find != INVALID_HANDLE_VALUE) {
         do {
-            const std::string name = fd.cFileName;
+            const std::string name = Narrow(fd.cFileName);
             if (name == "." || name == "..")
                 continue;
             const std::string path = folder + name;
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            SetFileAttributesW(Widen(path).c_str(), FILE_ATTRIBUTE_NORMAL);
             if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 RemoveTree(path + "\\");
             else
-                DeleteFileA(path.c_str());
-        } while (FindNextFileA(find, &fd));
+                DeleteFileW(Widen(path).c_str());
+        } while (FindNextFileW(find, &fd));
         FindClose(find);
     }
-    RemoveDirectoryA(folder.c_str());
+    RemoveDirectoryW(Widen(folder).c_str());
 }
 
 bool HotKeyIsFree(UINT modifiers, UINT key) {
@@ -133,21 +139,26 @@ bool WaitFor(const std::function<bool()>& done, int ms) {
 }
 
 std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(std::filesystem::path(Widen(path)), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 void WriteFile(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(std::filesystem::path(Widen(path)), std::ios::binary | std::ios::trunc);
     out << text;
 }
 
 bool FileExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool MakeFolder(const std::string& path) {
+    return CreateDirectoryW(Widen(path).c_str(), nullptr) != FALSE;
 }
 
 int IniInt(const std::string& path, const char* section, const char* key, int missing) {
-    return static_cast<int>(GetPrivateProfileIntA(section, key, missing, path.c_str()));
+    return static_cast<int>(GetPrivateProfileIntW(Widen(section).c_str(), Widen(key).c_str(),
+                                                  missing, Widen(path).c_str()));
 }
 
 std::vector<HWND> ProcessWindows(DWORD pid, const char* cls, bool visibleOnly) {
@@ -163,26 +174,50 @@ std::string ClassOf(HWND hwnd) {
 }
 
 std::string TextOf(HWND hwnd) {
-    char text[1024] = "";
+    wchar_t text[1024] = L"";
     DWORD_PTR got = 0;
-    if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text),
                              SMTO_ABORTIFHUNG, 5000, &got))
         return {};
-    return std::string(text, got);
+    return Narrow(std::wstring_view(text, got));
+}
+
+std::vector<std::string> ListItems(HWND list) {
+    std::vector<std::string> items;
+    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t text[1024] = L"";
+        if (SendMessageW(list, LB_GETTEXTLEN, i, 0) < 1024)
+            SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+        items.push_back(Narrow(text));
+    }
+    return items;
+}
+
+HWND ChildOf(HWND parent, const char* cls, const std::string& text) {
+    return FindWindowExW(parent, nullptr, Widen(cls).c_str(), Widen(text).c_str());
+}
+
+std::string BrowserLog() {
+    const char* state = std::getenv("TARNWICK_WINE_STATE");
+    if (!state)
+        return {};
+    // The state folder is a Unix path; Wine maps the root of the Unix file system to Z:.
+    return ReadFile(std::string("Z:") + state + "/browser.log");
 }
 
 Folder::Folder(const std::string& tag) {
-    char temp[MAX_PATH] = "";
-    GetTempPathA(MAX_PATH, temp);
-    path_ = std::string(temp) + "tarnwick-e2e-" + tag + "-" +
-            std::to_string(GetCurrentProcessId()) + "\\";
+    wchar_t temp[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, temp);
+    path_ =
+        Narrow(temp) + "tarnwick-e2e-" + tag + "-" + std::to_string(GetCurrentProcessId()) + "\\";
     RemoveTree(path_);
-    CreateDirectoryA(path_.c_str(), nullptr);
+    MakeFolder(path_);
     const std::string exe = EnvWindowsPath("TARNWICK_EXE");
     const std::string marker = EnvWindowsPath("TARNWICK_MARKER");
     ready_ = !exe.empty() && !marker.empty() &&
-             CopyFileA(exe.c_str(), (path_ + "Tarnwick.exe").c_str(), FALSE) &&
-             CopyFileA(marker.c_str(), Marker().c_str(), FALSE);
+             CopyFileW(Widen(exe).c_str(), Widen(path_ + "Tarnwick.exe").c_str(), FALSE) &&
+             CopyFileW(Widen(marker).c_str(), Widen(Marker()).c_str(), FALSE);
 }
 
 Folder::~Folder() {
@@ -203,15 +238,15 @@ Launcher::~Launcher() {
 }
 
 bool Launcher::Start() {
-    const std::string exe = folder_.Path() + "Tarnwick.exe";
-    std::string commandLine = "\"" + exe + "\"";
+    const std::wstring exe = Widen(folder_.Path() + "Tarnwick.exe");
+    std::wstring commandLine = L"\"" + exe + L"\"";
     // Started from another folder: the settings file is found beside the exe, not in the
     // current directory.
-    char temp[MAX_PATH] = "";
-    GetTempPathA(MAX_PATH, temp);
-    STARTUPINFOA si{};
+    wchar_t temp[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, temp);
+    STARTUPINFOW si{};
     si.cb = sizeof si;
-    if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, temp,
+    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, temp,
                         &si, &pi_))
         return false;
     const bool up = WaitFor(
@@ -263,8 +298,10 @@ void Launcher::HotKey(WPARAM id) {
 }
 
 void Launcher::Type(const std::string& text) {
-    for (const char c : text)
-        PostMessageA(edit_, WM_CHAR, static_cast<unsigned char>(c), 1);
+    // As the keyboard delivers them to a Unicode window: UTF-16 units, a character beyond the
+    // Basic Multilingual Plane as its two halves.
+    for (const wchar_t unit : Widen(text))
+        PostMessageW(edit_, WM_CHAR, unit, 1);
     Settle();
 }
 

@@ -1,31 +1,45 @@
 // The program that end-to-end launches start: appends one line to marker.log beside itself,
-// holding its parameters (the command line after the program name) and its working folder.
+// holding its parameters (the command line after the program name) and its working folder, in
+// UTF-8.
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 
+namespace {
+std::string Utf8(const std::wstring& text) {
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                      nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+    if (n > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
+                            nullptr, nullptr);
+    return out;
+}
+} // namespace
+
 int main() {
-    std::string line = GetCommandLineA();
+    std::wstring line = GetCommandLineW();
     // Skip the program name, quoted or not, and the blanks after it.
     std::size_t pos = 0;
-    if (!line.empty() && line[0] == '"')
-        pos = line.find('"', 1) == std::string::npos ? line.size() : line.find('"', 1) + 1;
+    if (!line.empty() && line[0] == L'"')
+        pos = line.find(L'"', 1) == std::wstring::npos ? line.size() : line.find(L'"', 1) + 1;
     else
-        pos = line.find(' ') == std::string::npos ? line.size() : line.find(' ');
-    while (pos < line.size() && line[pos] == ' ')
+        pos = line.find(L' ') == std::wstring::npos ? line.size() : line.find(L' ');
+    while (pos < line.size() && line[pos] == L' ')
         ++pos;
-    const std::string params = line.substr(pos);
+    const std::wstring params = line.substr(pos);
 
-    char cwd[MAX_PATH] = "";
-    (void)GetCurrentDirectoryA(MAX_PATH, cwd);
-    char self[MAX_PATH] = "";
-    (void)GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string log = self;
-    log = log.substr(0, log.rfind('\\') + 1) + "marker.log";
+    wchar_t cwd[MAX_PATH] = L"";
+    (void)GetCurrentDirectoryW(MAX_PATH, cwd);
+    wchar_t self[MAX_PATH] = L"";
+    (void)GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring log = self;
+    log = log.substr(0, log.rfind(L'\\') + 1) + L"marker.log";
 
-    if (FILE* f = std::fopen(log.c_str(), "ab")) {
-        std::fprintf(f, "params=%s|cwd=%s\n", params.c_str(), cwd);
+    if (FILE* f = _wfopen(log.c_str(), L"ab")) {
+        const std::string text = "params=" + Utf8(params) + "|cwd=" + Utf8(cwd) + "\n";
+        std::fwrite(text.data(), 1, text.size(), f);
         std::fclose(f);
     }
     return 0;
