@@ -6,7 +6,7 @@
 # Wine's LogPixels set to each DPI, calls each window up in turn and writes
 # build/screenshots/<window>-<dpi>.png (the whole screen) and <window>-<dpi>-window.png (the
 # window alone).
-# Needs Debian's imagemagick (import, convert).
+# Installs what is missing, Debian's imagemagick (import, convert) and a CJK font among it.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$(pwd)
@@ -17,22 +17,37 @@ build="$root/build/windows"
 out="$root/build/screenshots"
 state="$build/shots-wine"
 run="$build/shots-run"
-for tool in /usr/bin/import /usr/bin/convert Xvfb; do
-  command -v "$tool" >/dev/null || { echo "screenshots: $tool is missing (apt-get install imagemagick xvfb)" >&2; exit 1; }
-done
+scripts/install-deps.sh
+# The image tools, and a font with the CJK glyphs that the sample's Japanese name needs (Wine
+# finds the system's fonts for the scripts its own fonts lack, as Windows links its own).
+need=()
+[ -x /usr/bin/import ] && [ -x /usr/bin/convert ] || need+=(imagemagick)
+[ -f /usr/share/fonts/truetype/wqy/wqy-zenhei.ttc ] || need+=(fonts-wqy-zenhei)
+if [ ${#need[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${need[@]}" >/dev/null
+fi
 
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target Tarnwick callup -j "$(nproc)"
 mkdir -p "$out" "$run"
 cp "$build/Tarnwick.exe" "$run/Tarnwick.exe"
+# Names in Greek and Japanese beside the plain ones; the editor opens with the Japanese one
+# selected, so that its boxes show it too.
 printf '%s\r\n' \
-  '[DBSYSTEM]' 'Count=3' \
+  '[DBSYSTEM]' 'Count=5' \
   '[DATABASE]' \
   'Name0=Notepad' 'Filename0=notepad.exe' 'Directory0=' 'Params0=' 'Keyword0=notepad' \
   'Name1=Registry editor' 'Filename1=regedit.exe' 'Directory1=C:\windows' 'Params1=' \
   'Keyword1=regedit' \
   'Name2=Example web page' 'Filename2=https://example.com/' 'Directory2=' 'Params2=' \
   'Keyword2=web' \
+  'Name3=Ελληνικά κείμενα' 'Filename3=C:\Έγγραφα\σημειώσεις.txt' 'Directory3=C:\Έγγραφα' \
+  'Params3=' 'Keyword3=σημ' \
+  'Name4=日本語のメモ' 'Filename4=C:\ユーザー\メモ 帳.txt' 'Directory4=C:\ユーザー' \
+  'Params4=--タイトル 日本' 'Keyword4=メモ' \
   '[SYSTEM]' 'hKey=3075' 'AlphaBlendValue=255' >"$run/Tarnwick.ini"
 
 # A screen large enough for the configuration window at 200 %.
@@ -58,6 +73,13 @@ scripts/wine-setup.sh "$state" >/dev/null
 . scripts/wine-env.sh "$state"
 "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "${width}x${height}" /f \
   >/dev/null
+# Windows links the forms' face to fonts with the scripts it lacks, CJK among them. Wine links
+# that face to the same fonts as Windows (MS UI Gothic, SimSun...), which a Linux machine has
+# under other names: the CJK font installed above stands in for them.
+for face in "MS UI Gothic" "SimSun" "PMingLiU" "Gulim"; do
+  "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d 'WenQuanYi Zen Hei' \
+    /f >/dev/null
+done
 
 callup() { "$WINE" "$build/callup.exe" "$@" | tr -d '\r'; }
 # The whole screen, and the window cut from it by the rectangle callup printed (Wine's desktop
@@ -78,6 +100,7 @@ for dpi in "${dpis[@]}"; do
   for window in command database config; do
     text=()
     [ "$window" = command ] && text=(NOTE)
+    [ "$window" = database ] && text=(4)
     geometry=$(callup "$window" "${text[@]}")
     shoot "$window-$dpi" "$geometry"
     callup hide >/dev/null

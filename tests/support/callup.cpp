@@ -1,6 +1,6 @@
 // Calls up one window of a running Tarnwick as a user would, for screenshots:
 //   callup command [TEXT]  the command window, by the hot key's message, with TEXT typed in
-//   callup database   "Database" from the tray menu
+//   callup database [INDEX]  "Database" from the tray menu, with entry INDEX selected
 //   callup config     "Cofiguration" from the tray menu
 //   callup hide       closes whichever of the three is shown
 //   callup exit       "Exit" from the tray menu
@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 
@@ -103,6 +104,13 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(what, "database") == 0) {
         ok = ChooseFromTrayMenu(tray, 2) && WaitFor([&] { return Shown(database); });
         shown = database;
+        if (ok && argc > 2) {
+            // An entry selected as a click selects it: its fields show in the boxes.
+            HWND list = FindWindowExA(database, nullptr, "ListBox", nullptr);
+            (void)SendMessageA(list, LB_SETCURSEL, std::atoi(argv[2]), 0);
+            (void)SendMessageA(database, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_SELCHANGE),
+                               reinterpret_cast<LPARAM>(list));
+        }
     } else if (std::strcmp(what, "config") == 0) {
         ok = ChooseFromTrayMenu(tray, 3) && WaitFor([&] { return Shown(config); });
         shown = config;
