@@ -87,6 +87,10 @@ std::size_t FirstIllFormed(std::string_view s) {
             p += 8;
         if (p == end)
             break;
+        if (*p < 0x80) {
+            ++p;
+            continue;
+        }
         const int n = Utf8Sequence(p, end);
         if (n < 0)
             return static_cast<std::size_t>(p - begin);
