@@ -99,8 +99,7 @@ std::size_t FirstIllFormed(std::string_view s) {
     return std::string_view::npos;
 }
 
-// s with every ill-formed piece from `from` on replaced by U+FFFD, as the platform's own UTF-8
-// conversion does.
+// s with each ill-formed piece from `from` on replaced by one U+FFFD.
 std::string Utf8Repaired(std::string_view s, std::size_t from) {
     std::string out(s.substr(0, from));
     const auto* p = reinterpret_cast<const unsigned char*>(s.data()) + from;
