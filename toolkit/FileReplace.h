@@ -1,6 +1,7 @@
 // The few file operations a whole-file save needs that the C library does not give the same way
 // on every platform. Over Win32 in FileReplace_win.cpp, over POSIX in FileReplace_posix.cpp; the
-// build compiles the one that fits. Paths are 8-bit ANSI texts.
+// build compiles the one that fits. Paths are UTF-8; on Windows they reach the platform as UTF-16,
+// so that a folder named in any script is found.
 #pragma once
 
 #include <cstdio>
@@ -13,18 +14,22 @@ namespace toolkit {
 // copy's save must never fail because this one is reading.
 std::FILE* OpenForReading(const std::string& path, bool& missing);
 
-// Creates path, which must not exist yet, and opens it for binary writing; nullptr on failure.
-std::FILE* CreateNewFile(const std::string& path);
+// Creates path, which must not exist yet, and opens it for binary writing; nullptr on failure,
+// with `exists` telling whether a file of that name was there already.
+std::FILE* CreateNewFile(const std::string& path, bool& exists);
 
 // Hands the bytes written to f to the disk before the file is put in place.
 bool CommitFile(std::FILE* f);
 
 // Puts the file from in the place of to in one step, replacing a file already there
-// (MoveFileExA with MOVEFILE_REPLACE_EXISTING on Windows, rename on POSIX). On failure neither
+// (MoveFileExW with MOVEFILE_REPLACE_EXISTING on Windows, rename on POSIX). On failure neither
 // file is changed. On Windows a file that another program holds open without delete sharing (a
 // synchronising client, a virus scanner, a second copy of the launcher) refuses for a moment:
 // access denied and sharing violations are tried again for about half a second.
 bool MoveIntoPlace(const std::string& from, const std::string& to);
+
+// Deletes the file; false when it cannot.
+bool RemoveFile(const std::string& path);
 
 // What TIniFile calls to put a saved file in place: MoveIntoPlace unless a test has swapped in
 // one that fails. Returns the one it replaces.

@@ -16,8 +16,9 @@ std::FILE* OpenForReading(const std::string& path, bool& missing) {
     return f;
 }
 
-std::FILE* CreateNewFile(const std::string& path) {
+std::FILE* CreateNewFile(const std::string& path, bool& exists) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    exists = fd < 0 && errno == EEXIST;
     if (fd < 0)
         return nullptr;
     std::FILE* f = ::fdopen(fd, "wb");
@@ -36,6 +37,10 @@ bool MoveIntoPlace(const std::string& from, const std::string& to) {
     if (::stat(to.c_str(), &old) == 0 && S_ISREG(old.st_mode))
         (void)::chmod(from.c_str(), old.st_mode & 07777);
     return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool RemoveFile(const std::string& path) {
+    return ::unlink(path.c_str()) == 0;
 }
 
 } // namespace toolkit

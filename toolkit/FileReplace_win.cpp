@@ -3,45 +3,57 @@
 
 #include "toolkit/FileReplace.h"
 
+#include "toolkit/Text.h"
+
 #include <fcntl.h>
 #include <io.h>
-#include <sys/stat.h>
 #include <windows.h>
 
 namespace toolkit {
 
+namespace {
+
+// A C stream over a handle of our own opening; the stream owns the handle from then on.
+std::FILE* StreamOver(HANDLE h, int flags, const char* mode) {
+    const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(h), flags | _O_BINARY);
+    if (fd < 0) {
+        (void)CloseHandle(h);
+        return nullptr;
+    }
+    std::FILE* f = ::_fdopen(fd, mode);
+    if (f == nullptr)
+        (void)::_close(fd);
+    return f;
+}
+
+} // namespace
+
 std::FILE* OpenForReading(const std::string& path, bool& missing) {
     // The C library's fopen shares reading and writing but not deleting, and a save by rename
     // is a delete of the old file.
-    HANDLE h = CreateFileA(
-        path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    HANDLE h = CreateFileW(
+        Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
         return nullptr;
     }
     missing = false;
-    const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(h), _O_RDONLY | _O_BINARY);
-    if (fd < 0) {
-        (void)CloseHandle(h);
-        return nullptr;
-    }
-    std::FILE* f = ::_fdopen(fd, "rb");
-    if (f == nullptr)
-        (void)::_close(fd);
-    return f;
+    return StreamOver(h, _O_RDONLY, "rb");
 }
 
-std::FILE* CreateNewFile(const std::string& path) {
-    const int fd = ::_open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
-                           _S_IREAD | _S_IWRITE);
-    if (fd < 0)
+std::FILE* CreateNewFile(const std::string& path, bool& exists) {
+    // No security attributes: the handle is not inherited by the programs the launcher starts.
+    HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        exists = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
         return nullptr;
-    std::FILE* f = ::_fdopen(fd, "wb");
-    if (f == nullptr)
-        (void)::_close(fd);
-    return f;
+    }
+    exists = false;
+    return StreamOver(h, _O_WRONLY, "wb");
 }
 
 bool CommitFile(std::FILE* f) {
@@ -49,11 +61,12 @@ bool CommitFile(std::FILE* f) {
 }
 
 bool MoveIntoPlace(const std::string& from, const std::string& to) {
+    const std::wstring source = Widen(from), target = Widen(to);
     // Whoever holds the file open usually lets go within moments; 10 tries 50 ms apart.
     constexpr int kTries = 10;
     constexpr DWORD kPauseMs = 50;
     for (int attempt = 1;; ++attempt) {
-        if (::MoveFileExA(from.c_str(), to.c_str(),
+        if (::MoveFileExW(source.c_str(), target.c_str(),
                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE)
             return true;
         const DWORD error = GetLastError();
@@ -61,6 +74,10 @@ bool MoveIntoPlace(const std::string& from, const std::string& to) {
             return false;
         Sleep(kPauseMs);
     }
+}
+
+bool RemoveFile(const std::string& path) {
+    return ::DeleteFileW(Widen(path).c_str()) != FALSE;
 }
 
 } // namespace toolkit

@@ -1,11 +1,12 @@
 #include "toolkit/IniFile.h"
 
+#include "toolkit/AnsiText.h"
 #include "toolkit/Errors.h"
 #include "toolkit/FileReplace.h"
 
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <stdexcept>
 
@@ -38,6 +39,79 @@ std::string Fold(std::string_view name) {
     for (char& c : out)
         if (c >= 'a' && c <= 'z')
             c = static_cast<char>(c - 'a' + 'A');
+    return out;
+}
+
+// The length of the well-formed UTF-8 character that begins at p (1 to 4 bytes); or, when none
+// begins there, minus the length of the ill-formed piece that one U+FFFD stands for (Unicode's
+// "maximal subpart": the lead byte and the continuation bytes that still fitted it).
+int Utf8Sequence(const unsigned char* p, const unsigned char* end) {
+    const unsigned char lead = *p;
+    if (lead < 0x80)
+        return 1;
+    int length;
+    // The range of the second byte, narrower after some leads: no overlong forms (E0, F0), no
+    // surrogates (ED), nothing above U+10FFFF (F4).
+    unsigned char low = 0x80, high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return -1; // a continuation byte, C0, C1 or F5 to FF
+    }
+    for (int i = 1; i < length; ++i) {
+        if (end - p <= i || p[i] < low || p[i] > high)
+            return -i;
+        low = 0x80;
+        high = 0xBF;
+    }
+    return length;
+}
+
+// Where the first ill-formed UTF-8 sequence of s begins, or npos when s is well-formed.
+std::size_t FirstIllFormed(std::string_view s) {
+    const auto* const begin = reinterpret_cast<const unsigned char*>(s.data());
+    const auto* const end = begin + s.size();
+    const auto* p = begin;
+    while (p != end) {
+        // Settings files are mostly ASCII: eight bytes at a time while no high bit is set.
+        std::uint64_t word;
+        while (end - p >= 8 && (std::memcpy(&word, p, 8), (word & 0x8080808080808080u) == 0))
+            p += 8;
+        if (p == end)
+            break;
+        if (*p < 0x80) {
+            ++p;
+            continue;
+        }
+        const int n = Utf8Sequence(p, end);
+        if (n < 0)
+            return static_cast<std::size_t>(p - begin);
+        p += n;
+    }
+    return std::string_view::npos;
+}
+
+// s with each ill-formed piece from `from` on replaced by one U+FFFD.
+std::string Utf8Repaired(std::string_view s, std::size_t from) {
+    std::string out(s.substr(0, from));
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data()) + from;
+    const auto* const end = reinterpret_cast<const unsigned char*>(s.data()) + s.size();
+    while (p != end) {
+        const int n = Utf8Sequence(p, end);
+        if (n > 0)
+            out.append(reinterpret_cast<const char*>(p), static_cast<std::size_t>(n));
+        else
+            out += "\xEF\xBF\xBD";
+        p += n > 0 ? n : -n;
+    }
     return out;
 }
 
@@ -147,12 +221,26 @@ TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {
         saveable_ = false; // UTF-16: not text of ours, and not ours to rewrite
         return;
     }
+    // Inside, every text is UTF-8. A file with the mark is UTF-8 whatever it holds; one without
+    // it is UTF-8 when every byte of it is, which every ASCII file is. Any other file was written
+    // in the ANSI page, by an older version or an ANSI editor: decoded, it reads as it always
+    // did, and its next save makes it UTF-8.
     std::string_view view(content);
-    if (view.substr(0, 3) == "\xEF\xBB\xBF") {
-        utf8Mark_ = true;
+    utf8Mark_ = view.substr(0, 3) == "\xEF\xBB\xBF";
+    if (utf8Mark_)
         view.remove_prefix(3);
+    const std::size_t illFormed = FirstIllFormed(view);
+    if (illFormed == std::string_view::npos) {
+        Parse(view);
+        return;
     }
-    Parse(view);
+    std::optional<std::string> decoded =
+        utf8Mark_ ? Utf8Repaired(view, illFormed) : AnsiToUtf8(view);
+    if (!decoded) {
+        saveable_ = false;
+        return;
+    }
+    Parse(*decoded);
 }
 
 void TIniFile::Parse(std::string_view content) {
@@ -231,9 +319,11 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
         throw std::logic_error("TIniFile: write after Close");
     const std::string_view sectionName = Trim(section);
     const std::string_view keyName = Trim(key);
-    if (sectionName.empty() || HasLineBreakOrZero(sectionName))
+    if (sectionName.empty() || HasLineBreakOrZero(sectionName) ||
+        FirstIllFormed(sectionName) != std::string_view::npos)
         throw std::invalid_argument("TIniFile: unusable section name");
     if (keyName.empty() || HasLineBreakOrZero(keyName) ||
+        FirstIllFormed(keyName) != std::string_view::npos ||
         keyName.find('=') != std::string_view::npos || keyName.front() == ';' ||
         keyName.front() == '[')
         throw std::invalid_argument("TIniFile: unusable key name");
@@ -317,9 +407,9 @@ void TIniFile::UpdateFile() {
     std::FILE* f = nullptr;
     for (int attempt = 0; attempt < 16 && f == nullptr; ++attempt) {
         temp = TempNameBeside(fileName_);
-        errno = 0;
-        f = CreateNewFile(temp);
-        if (f == nullptr && errno != EEXIST)
+        bool exists = false;
+        f = CreateNewFile(temp, exists);
+        if (f == nullptr && !exists)
             break;
     }
     if (f == nullptr)
@@ -328,7 +418,7 @@ void TIniFile::UpdateFile() {
     written = CommitFile(f) && written;
     written = std::fclose(f) == 0 && written;
     if (!written || !replacer(temp, fileName_)) {
-        (void)std::remove(temp.c_str());
+        (void)RemoveFile(temp);
         throw failure;
     }
     dirty_ = false;
@@ -377,6 +467,13 @@ std::optional<std::int32_t> TIniFile::ParseInteger(std::string_view text) {
 }
 
 std::string TIniFile::StoredValue(std::string_view value) {
+    // One stray byte would make the whole file read as ANSI at the next start, every other
+    // value with it.
+    std::string repaired;
+    if (const std::size_t bad = FirstIllFormed(value); bad != std::string_view::npos) {
+        repaired = Utf8Repaired(value, bad);
+        value = repaired;
+    }
     std::string out;
     out.reserve(value.size() + 2);
     for (std::size_t i = 0; i < value.size(); ++i) {

@@ -2,7 +2,8 @@
 // whole. It gives the results of the platform's private-profile functions (names compared without
 // regard to ASCII case, blanks around names and values dropped, one enclosing pair of quotes
 // dropped, the first of duplicate sections and keys wins, everything it does not understand kept
-// in place), but a save replaces the file in one step: it lands whole or not at all. Portable.
+// in place), but a save replaces the file in one step: it lands whole or not at all. Every text
+// it takes and gives is UTF-8, and so is every file it writes. Portable.
 #pragma once
 
 #include <cstddef>
@@ -19,7 +20,11 @@ class TIniFile {
 public:
     // Reads the file once and closes it again. A missing file (or folder) is an empty file. A
     // file that is there but cannot be read, or is stored as UTF-16, reads as empty and refuses
-    // to be saved, so that it is never overwritten with only the keys written here.
+    // to be saved, so that it is never overwritten with only the keys written here. The path is
+    // UTF-8. A file that begins with the UTF-8 mark is UTF-8 (an ill-formed sequence in it reads
+    // as U+FFFD) and keeps the mark when saved; one whose bytes are all well-formed UTF-8 is
+    // taken as it is; any other file is in the system's ANSI code page (AnsiToUtf8) and is saved
+    // as UTF-8 without the mark.
     explicit TIniFile(std::string fileName);
     // Changes not yet saved by UpdateFile or Close are dropped: a destructor reached while an
     // error unwinds must not write a second time.
@@ -42,7 +47,8 @@ public:
     // Sets the key in memory. An existing key keeps its place and its spelling, a new key goes
     // after the last key of its section, a new section to the end of the file. The value is
     // written as StoredValue gives it. Section and key names come from the program, never from
-    // the user: a name that cannot stand in the file raises std::invalid_argument.
+    // the user: a name that cannot stand in the file (not UTF-8 among others) raises
+    // std::invalid_argument.
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void WriteInteger(std::string_view section, std::string_view key, std::int32_t value);
     void WriteBool(std::string_view section, std::string_view key, bool value);
@@ -59,9 +65,10 @@ public:
     // blanks, an empty text) or a value outside the signed 32-bit range gives nothing.
     static std::optional<std::int32_t> ParseInteger(std::string_view text);
     // The form a value takes in the file. A line break (CR LF, CR or LF) or a zero byte cannot
-    // stand inside a line: each becomes one blank. A value that reading would change, one that
-    // begins or ends with a blank or is enclosed in a pair of quotes, gets one more pair of
-    // double quotes around it, which every reader drops again.
+    // stand inside a line: each becomes one blank. An ill-formed UTF-8 sequence becomes U+FFFD. A
+    // value that reading would change, one that begins or ends with a blank or is enclosed in a
+    // pair of quotes, gets one more pair of double quotes around it, which every reader drops
+    // again.
     static std::string StoredValue(std::string_view value);
     // What a read gives for the text behind a key's "=": blanks around it dropped, the text cut
     // at a zero byte, then one enclosing pair of single or double quotes dropped.

@@ -1,7 +1,10 @@
 // The settings file accessor beside the platform's own private-profile functions: the same files,
 // the same reads and writes, the same values back. Where the two differ on purpose (values with
 // blanks at either end or enclosing quotes, line breaks inside values, saving) the platform must
-// still read our files as we do.
+// still read our files as we do. Both are asked through the W functions with UTF-8 converted at
+// the boundary, as the program asks. The platform reads a file without the UTF-8 mark in the ANSI
+// page, where ours takes a file of well-formed UTF-8 as it is: for such a file the platform is
+// asked about a copy that has the mark.
 #include "support/AwkwardValues.h"
 #include "support/TempFiles.h"
 
@@ -10,9 +13,11 @@
 #include "data/Settings.h"
 #include "toolkit/Errors.h"
 #include "toolkit/IniFile.h"
+#include "toolkit/Text.h"
 
 #include <windows.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <random>
@@ -28,26 +33,63 @@ using testing_support::AwkwardValues;
 using testing_support::ReadAll;
 using testing_support::TempDir;
 using testing_support::WriteAll;
+using toolkit::Narrow;
 using toolkit::TIniFile;
+using toolkit::Widen;
 
 constexpr const char* Default = "<default>";
 
 std::string PlatformRead(const std::string& path, const std::string& section,
                          const std::string& key) {
-    std::vector<char> buffer(1 << 16);
-    const DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), Default, buffer.data(),
-                                             static_cast<DWORD>(buffer.size()), path.c_str());
-    return std::string(buffer.data(), n);
+    std::vector<wchar_t> buffer(1 << 16);
+    const DWORD n = GetPrivateProfileStringW(
+        Widen(section).c_str(), Widen(key).c_str(), Widen(Default).c_str(), buffer.data(),
+        static_cast<DWORD>(buffer.size()), Widen(path).c_str());
+    return Narrow(std::wstring_view(buffer.data(), n));
 }
 
 void PlatformWrite(const std::string& path, const std::string& section, const std::string& key,
                    const std::string& value) {
-    (void)WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path.c_str());
+    (void)WritePrivateProfileStringW(Widen(section).c_str(), Widen(key).c_str(),
+                                     Widen(value).c_str(), Widen(path).c_str());
 }
 
 // Lets the platform drop its cached copy of the file.
 void PlatformFlush(const std::string& path) {
-    (void)WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());
+    (void)WritePrivateProfileStringW(nullptr, nullptr, nullptr, Widen(path).c_str());
+}
+
+const std::string Utf8Mark = "\xEF\xBB\xBF";
+
+bool IsUtf8(const std::string& bytes) {
+    return bytes.empty() || MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(),
+                                                static_cast<int>(bytes.size()), nullptr, 0) > 0;
+}
+
+// The file's text as the program is meant to see it, from the platform's own conversions.
+std::string ProgramText(const std::string& bytes) {
+    if (bytes.starts_with(Utf8Mark) || IsUtf8(bytes))
+        return bytes;
+    const int length = static_cast<int>(bytes.size());
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    wide.resize(static_cast<std::size_t>(
+        MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, wide.data(), length)));
+    return Narrow(wide);
+}
+
+// Text that the platform reads as ANSI and ours as UTF-8.
+bool ReadAlikeOnlyWithTheMark(const std::string& bytes) {
+    return !bytes.starts_with(Utf8Mark) &&
+           std::any_of(bytes.begin(), bytes.end(), [](char c) { return c & 0x80; }) &&
+           IsUtf8(bytes);
+}
+
+// A file of the text for the platform: the text as it is, or with the mark where ours reads it
+// as UTF-8 and the platform would not.
+std::string PlatformFile(TempDir& dir, const std::string& text) {
+    const std::string path = dir.NewPath();
+    WriteAll(path, ReadAlikeOnlyWithTheMark(text) ? Utf8Mark + text : text);
+    return path;
 }
 
 std::string Show(const std::string& s) {
@@ -105,18 +147,21 @@ std::pair<std::set<std::string>, std::set<std::string>> NamesIn(const std::strin
 }
 
 // Every read of the names in the file gives the same through both.
-void ExpectSameReads(const std::string& path, const std::string& text, const std::string& what) {
-    const auto [sections, keys] = NamesIn(text);
+void ExpectSameReads(TempDir& dir, const std::string& text, const std::string& what) {
+    const std::string path = dir.NewPath();
+    WriteAll(path, text);
+    const std::string platformPath = PlatformFile(dir, text);
+    const auto [sections, keys] = NamesIn(ProgramText(text));
     TIniFile ours(path);
     int compared = 0;
     for (const std::string& s : sections)
         for (const std::string& k : keys) {
-            const std::string platform = PlatformRead(path, s, k);
+            const std::string platform = PlatformRead(platformPath, s, k);
             const std::string mine = ours.ReadString(s, k, Default);
             EXPECT_EQ(Show(mine), Show(platform)) << what << " [" << Show(s) << "] " << Show(k);
             ++compared;
         }
-    PlatformFlush(path);
+    PlatformFlush(platformPath);
     EXPECT_GT(compared, 0);
 }
 
@@ -145,6 +190,10 @@ const std::vector<std::string>& HandWritten() {
         "[S]\r\nmy key=1\r\n my  key2 = 2 \r\nk=a=b;c\r\nempty=\r\nnoeq\r\n",
         "[]\r\nk=empty name\r\n[ ]\r\nk=blank name\r\n[S]\r\nk=s\r\n",
         "[S]\r\n\xE4rger=1\r\nhigh=\x80\x81\x8D\x8F\x90\x9D\xA0\xC4\xE9\xFF\r\n",
+        "; \u00E9\r\n[S\u00E9ction]\r\ncl\u00E9=valeur \u00E9 \u65E5\u672C \U0001F600\r\n"
+        "\u00C4rger=1\r\n[S]\r\nnbsp=\u00A0n\u00A0\r\nk=\"\u00E9\"\r\n",
+        "\xEF\xBB\xBF[S]\r\nk=caf\u00E9\r\n\u65E5=\u672C\r\nascii=1\r\n",
+        "\xEF\xBB\xBF[S]\r\nbad=caf\xE9, \xE6\x97 \xF0\x9F\x98|\xC0\x80|\x80\r\n",
     };
     return files;
 }
@@ -152,11 +201,8 @@ const std::vector<std::string>& HandWritten() {
 TEST(IniDifferential, HandWrittenFilesReadTheSame) {
     TempDir dir{"tarnwick-diff-"};
     int n = 0;
-    for (const std::string& text : HandWritten()) {
-        const std::string path = dir.NewPath();
-        WriteAll(path, text);
-        ExpectSameReads(path, text, "file " + std::to_string(n++));
-    }
+    for (const std::string& text : HandWritten())
+        ExpectSameReads(dir, text, "file " + std::to_string(n++));
 }
 
 TEST(IniDifferential, LongValuesReadTheSame) {
@@ -164,14 +210,15 @@ TEST(IniDifferential, LongValuesReadTheSame) {
     std::string text = "[S]\r\n";
     for (int length : {2046, 2047, 2048, 5000, 30000})
         text += "k" + std::to_string(length) + "=" + std::string(length, 'v') + "\r\n";
+    ExpectSameReads(dir, text, "long values");
     const std::string path = dir.NewPath();
     WriteAll(path, text);
-    ExpectSameReads(path, text, "long values");
     EXPECT_EQ(TIniFile(path).ReadString("S", "k5000", "").size(), 5000u);
 }
 
-// Random INI texts from the pieces the format is made of, ASCII names only.
-std::string GeneratedFile(std::mt19937& gen) {
+// Random INI texts from the pieces the format is made of, ASCII names only; their other
+// characters are in the ANSI page, or else UTF-8.
+std::string GeneratedFile(std::mt19937& gen, bool utf8) {
     auto pick = [&](std::initializer_list<const char*> from) {
         return std::string(*(from.begin() + gen() % from.size()));
     };
@@ -180,7 +227,10 @@ std::string GeneratedFile(std::mt19937& gen) {
         std::string v;
         const int n = static_cast<int>(gen() % 6);
         for (int i = 0; i < n; ++i)
-            v += pick({"a", "B", "1", " ", "\"", "'", "=", ";", "[", "]", "\xE9", "\xA0", "x y"});
+            v += utf8 ? pick({"a", "B", " ", "\"", "=", ";", "]", "\u00E9", "\u00A0", "\u65E5",
+                              "\U0001F600", "x y"})
+                      : pick({"a", "B", "1", " ", "\"", "'", "=", ";", "[", "]", "\xE9", "\xA0",
+                              "x y"});
         return v;
     };
     std::string text;
@@ -214,10 +264,8 @@ TEST(IniDifferential, GeneratedFilesReadTheSame) {
     TempDir dir{"tarnwick-diff-"};
     std::mt19937 gen(20240611);
     for (int i = 0; i < 150; ++i) {
-        const std::string text = GeneratedFile(gen);
-        const std::string path = dir.NewPath();
-        WriteAll(path, text);
-        ExpectSameReads(path, text, "generated " + std::to_string(i) + ": " + Show(text));
+        const std::string text = GeneratedFile(gen, i % 2 != 0);
+        ExpectSameReads(dir, text, "generated " + std::to_string(i) + ": " + Show(text));
     }
 }
 
@@ -229,9 +277,8 @@ struct Write {
 // through both readers.
 void ExpectSameWrites(TempDir& dir, const std::string& text, const std::vector<Write>& writes,
                       const std::string& what) {
-    const std::string platformCopy = dir.NewPath();
+    const std::string platformCopy = PlatformFile(dir, text);
     const std::string ourCopy = dir.NewPath();
-    WriteAll(platformCopy, text);
     WriteAll(ourCopy, text);
     for (const Write& w : writes)
         PlatformWrite(platformCopy, w.section, w.key, w.value);
@@ -243,21 +290,22 @@ void ExpectSameWrites(TempDir& dir, const std::string& text, const std::vector<W
         ini.UpdateFile();
         ini.Close();
     }
-    std::string names = text;
+    std::string names = ProgramText(text);
     for (const Write& w : writes)
         names += "\r\n[" + w.section + "]\r\n" + w.key + "=\r\n";
     const auto [sections, keys] = NamesIn(names, false);
     TIniFile oursOnOurs(ourCopy), oursOnPlatforms(platformCopy);
+    const std::string ourCopyForPlatform = PlatformFile(dir, ReadAll(ourCopy));
     for (const std::string& s : sections)
         for (const std::string& k : keys) {
             const std::string expected = PlatformRead(platformCopy, s, k);
             const std::string where = what + " [" + Show(s) + "] " + Show(k);
             EXPECT_EQ(Show(oursOnOurs.ReadString(s, k, Default)), Show(expected)) << where;
             EXPECT_EQ(Show(oursOnPlatforms.ReadString(s, k, Default)), Show(expected)) << where;
-            EXPECT_EQ(Show(PlatformRead(ourCopy, s, k)), Show(expected)) << where;
+            EXPECT_EQ(Show(PlatformRead(ourCopyForPlatform, s, k)), Show(expected)) << where;
         }
     PlatformFlush(platformCopy);
-    PlatformFlush(ourCopy);
+    PlatformFlush(ourCopyForPlatform);
 }
 
 TEST(IniDifferential, WritesGiveTheSameValues) {
@@ -270,7 +318,7 @@ TEST(IniDifferential, WritesGiveTheSameValues) {
         {"A", "x", "replaces the first x"},
         {"A", "onlylater", "goes to the first A"},
         {"New Section", "k", "v=w;x"},
-        {"Sec", "Key", "\xE9t\xE9 \xA0"},
+        {"Sec", "Key", "\u00E9t\u00E9 \u00A0"},
         {"Sec", "Empty", ""},
         {"DBSYSTEM", "Count", "2"},
         {"S]x", "k", "bracketed"},
@@ -281,7 +329,7 @@ TEST(IniDifferential, WritesGiveTheSameValues) {
         ExpectSameWrites(dir, text, writes, "hand-written " + std::to_string(n++));
     std::mt19937 gen(77);
     for (int i = 0; i < 40; ++i) {
-        const std::string text = GeneratedFile(gen);
+        const std::string text = GeneratedFile(gen, i % 2 != 0);
         ExpectSameWrites(dir, text, writes, "generated " + Show(text));
     }
 }
@@ -289,7 +337,10 @@ TEST(IniDifferential, WritesGiveTheSameValues) {
 TEST(IniDifferential, DatabaseRoundTripsAndThePlatformReadsItAlike) {
     TempDir dir{"tarnwick-diff-"};
     const std::string ini = dir.Path("Tarnwick.ini");
-    const std::vector<std::string> values = AwkwardValues();
+    // The program's texts are UTF-8: the awkward high bytes as the characters they stood for.
+    std::vector<std::string> values = AwkwardValues();
+    for (std::string& v : values)
+        v = ProgramText(v);
     TEntries entries;
     for (std::size_t i = 0; i < values.size(); ++i)
         entries.Append({values[i], values[(i + 1) % values.size()], values[(i + 2) % values.size()],
@@ -300,7 +351,8 @@ TEST(IniDifferential, DatabaseRoundTripsAndThePlatformReadsItAlike) {
     TSettings settings;
     ReadSettings(ini, back, settings);
     ASSERT_EQ(back.Count(), entries.Count());
-    EXPECT_EQ(PlatformRead(ini, "DBSYSTEM", "Count"), std::to_string(entries.Count()));
+    const std::string platformIni = PlatformFile(dir, ReadAll(ini));
+    EXPECT_EQ(PlatformRead(platformIni, "DBSYSTEM", "Count"), std::to_string(entries.Count()));
     for (std::int32_t i = 0; i < entries.Count(); ++i) {
         const TDBItem& e = entries.At(i);
         const TDBItem& b = back.At(i);
@@ -310,13 +362,15 @@ TEST(IniDifferential, DatabaseRoundTripsAndThePlatformReadsItAlike) {
         EXPECT_EQ(Show(b.Directory), Show(e.Directory)) << i;
         EXPECT_EQ(Show(b.Params), Show(e.Params)) << i;
         EXPECT_EQ(Show(b.Keyword), Show(e.Keyword)) << i;
-        EXPECT_EQ(Show(PlatformRead(ini, "DATABASE", "Name" + n)), Show(e.Name)) << i;
-        EXPECT_EQ(Show(PlatformRead(ini, "DATABASE", "Filename" + n)), Show(e.Filename)) << i;
-        EXPECT_EQ(Show(PlatformRead(ini, "DATABASE", "Directory" + n)), Show(e.Directory)) << i;
-        EXPECT_EQ(Show(PlatformRead(ini, "DATABASE", "Params" + n)), Show(e.Params)) << i;
-        EXPECT_EQ(Show(PlatformRead(ini, "DATABASE", "Keyword" + n)), Show(e.Keyword)) << i;
+        EXPECT_EQ(Show(PlatformRead(platformIni, "DATABASE", "Name" + n)), Show(e.Name)) << i;
+        EXPECT_EQ(Show(PlatformRead(platformIni, "DATABASE", "Filename" + n)), Show(e.Filename))
+            << i;
+        EXPECT_EQ(Show(PlatformRead(platformIni, "DATABASE", "Directory" + n)), Show(e.Directory))
+            << i;
+        EXPECT_EQ(Show(PlatformRead(platformIni, "DATABASE", "Params" + n)), Show(e.Params)) << i;
+        EXPECT_EQ(Show(PlatformRead(platformIni, "DATABASE", "Keyword" + n)), Show(e.Keyword)) << i;
     }
-    PlatformFlush(ini);
+    PlatformFlush(platformIni);
 }
 
 TEST(IniDifferential, LineBreaksCannotInjectKeysForEitherReader) {
@@ -354,11 +408,11 @@ TEST(IniSaveFailure, MissingFolderAndFolderInThePlaceOfTheFile) {
     EXPECT_EQ(dir.Files(), 0u);
 
     const std::string folder = dir.Path("Tarnwick.ini");
-    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(Widen(folder).c_str(), nullptr));
     WriteAll(folder + "\\inside.txt", "keep");
     ExpectUnableToWrite([&] { WriteDatabase(folder, TEntries()); }, folder);
     ExpectUnableToWrite([&] { WriteOptions(folder, 9, true, true, true, 0); }, folder);
-    EXPECT_EQ(GetFileAttributesA(folder.c_str()) & FILE_ATTRIBUTE_DIRECTORY,
+    EXPECT_EQ(GetFileAttributesW(Widen(folder).c_str()) & FILE_ATTRIBUTE_DIRECTORY,
               DWORD{FILE_ATTRIBUTE_DIRECTORY});
     EXPECT_EQ(ReadAll(folder + "\\inside.txt"), "keep");
     EXPECT_EQ(dir.Files(), 1u) << "no temporary file stays behind";
@@ -373,8 +427,8 @@ TEST(IniSaveFailure, FileHeldOpenByAnotherProgramStaysByteForByte) {
     WriteDatabase(ini, five);
     const std::string before = ReadAll(ini);
     // Held without FILE_SHARE_DELETE: the platform refuses to replace it.
-    HANDLE held = CreateFileA(ini.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE held = CreateFileW(Widen(ini).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     TEntries three = five;
     three.Resize(3);

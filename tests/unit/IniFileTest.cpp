@@ -109,28 +109,97 @@ TEST(IniFileRead, AnyLineEndEndsALine) {
 }
 
 TEST(IniFileRead, ValuesComeWholeAndByteForByte) {
-    std::string high;
-    for (int b = 0x80; b <= 0xFF; ++b)
-        high += static_cast<char>(b);
     const std::string longValue = std::string(2047, 'a') + std::string(2953, 'b');
-    Fixture f("[S]\r\nhigh=" + high + "\r\nlong=" + longValue + "\r\nzero=ab\0cd\r\n"s +
-              "\xC4rger=1\r\n");
+    Fixture f("[S]\r\nlong=" + longValue + "\r\nzero=ab\0cd\r\n"s);
     TIniFile ini(f.path);
-    EXPECT_EQ(ini.ReadString("S", "high", "-"), high);
     EXPECT_EQ(ini.ReadString("S", "long", "-"), longValue) << "nothing is cut at 2047";
     EXPECT_EQ(ini.ReadString("S", "zero", "-"), "ab") << "a zero byte ends the value";
-    EXPECT_EQ(ini.ReadString("S", "\xC4rger", "-"), "1");
 }
 
-TEST(IniFileRead, Utf8MarkIsSkippedAndKept) {
-    Fixture f("\xEF\xBB\xBF[S]\r\nk=1\r\n");
+TEST(IniFileEncoding, AFileWithTheMarkIsUtf8WhateverItHoldsAndKeepsTheMark) {
+    Fixture f("\xEF\xBB\xBF[S]\r\nk=1\r\nbad=caf\xE9, \xE6\x97\r\n");
     {
         TIniFile ini(f.path);
         EXPECT_EQ(ini.ReadString("S", "k", "-"), "1");
+        EXPECT_EQ(ini.ReadString("S", "bad", "-"), "caf\uFFFD, \uFFFD") << "no ANSI after the mark";
         ini.WriteString("S", "k", "2");
         ini.Close();
     }
-    EXPECT_EQ(ReadAll(f.path), "\xEF\xBB\xBF[S]\r\nk=2\r\n");
+    EXPECT_EQ(ReadAll(f.path), "\xEF\xBB\xBF[S]\r\nk=2\r\nbad=caf\uFFFD, \uFFFD\r\n");
+}
+
+TEST(IniFileEncoding, AFileOfWellFormedUtf8IsTakenAsItIs) {
+    const std::string before = "; \u65E5\u672C\r\n[S\u00E9]\r\nk=\U0001F600 x\r\n\u00C4rger=1\r\n";
+    Fixture f(before);
+    {
+        TIniFile ini(f.path);
+        EXPECT_EQ(ini.ReadString("S\u00E9", "k", "-"), "\U0001F600 x");
+        EXPECT_EQ(ini.ReadString("s\u00E9", "\u00C4RGER", "-"), "1") << "ASCII case only";
+        ini.WriteString("S\u00E9", "n", "\u00E9");
+        ini.Close();
+    }
+    EXPECT_EQ(ReadAll(f.path), before + "n=\u00E9\r\n") << "no mark added";
+}
+
+// Bytes 80 to FF in Windows-1252, the page of Wine here and of a Western Windows: what the ANSI
+// fallback gives for them.
+std::string Cp1252HighInUtf8() {
+    std::string out = "\u20AC\u0081\u201A\u0192\u201E\u2026\u2020\u2021\u02C6\u2030\u0160\u2039"
+                      "\u0152\u008D\u017D\u008F\u0090\u2018\u2019\u201C\u201D\u2022\u2013\u2014"
+                      "\u02DC\u2122\u0161\u203A\u0153\u009D\u017E\u0178";
+    for (int c = 0xA0; c <= 0xFF; ++c)
+        out += {static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F))};
+    return out;
+}
+
+TEST(IniFileEncoding, AnyOtherFileIsInTheAnsiPageAndBecomesUtf8AtItsSave) {
+    std::string high;
+    for (int b = 0x80; b <= 0xFF; ++b)
+        high += static_cast<char>(b);
+    const std::string before = "[S]\r\nhigh=" + high + "\r\nzero=\xE9\0\xE9\r\n\xC4rger=1\r\n"s;
+    Fixture f(before);
+    {
+        TIniFile ini(f.path);
+        EXPECT_EQ(ini.ReadString("S", "high", "-"), Cp1252HighInUtf8());
+        EXPECT_EQ(ini.ReadString("S", "zero", "-"), "\u00E9");
+        EXPECT_EQ(ini.ReadString("S", "\u00C4rger", "-"), "1") << "decoded beyond the zero byte";
+        ini.Close();
+    }
+    EXPECT_EQ(ReadAll(f.path), before) << "reading changes nothing";
+    {
+        TIniFile ini(f.path);
+        ini.WriteString("S", "k", "1");
+        ini.Close();
+    }
+    EXPECT_EQ(ReadAll(f.path), "[S]\r\nhigh=" + Cp1252HighInUtf8() +
+                                   "\r\nzero=\u00E9\0\u00E9\r\n\u00C4rger=1\r\nk=1\r\n"s);
+}
+
+TEST(IniFileEncoding, OneIllFormedSequenceMakesTheWholeFileAnsi) {
+    // Overlong forms, a lone continuation byte, a surrogate, beyond U+10FFFF, and sequences cut
+    // short by the end of the file.
+    for (const std::string bad :
+         {"\xC0\x80", "\xE0\x80\xAF", "\x80", "\xED\xA0\x80", "\xF4\x90\x80\x80",
+          "\xF5\x80\x80\x80", "\xFF", "\xC3", "\xF0\x9F\x98"}) {
+        Fixture f("[S]\r\nk=\u00E9\r\nbad=" + bad);
+        TIniFile ini(f.path);
+        EXPECT_EQ(ini.ReadString("S", "k", "-"), "\u00C3\u00A9") << testing::PrintToString(bad);
+    }
+}
+
+TEST(IniFileEncoding, WhatIsWrittenIsUtf8) {
+    Fixture f("", false);
+    {
+        TIniFile ini(f.path);
+        ini.WriteString("S", "k", "\u00E9");
+        ini.WriteString("S", "stray", "a\xE9z");
+        EXPECT_THROW(ini.WriteString("S\xE9", "k", "v"), std::invalid_argument);
+        EXPECT_THROW(ini.WriteString("S", "k\xE9", "v"), std::invalid_argument);
+        ini.Close();
+    }
+    TIniFile ini(f.path);
+    EXPECT_EQ(ini.ReadString("S", "k", "-"), "\u00E9") << "one stray byte must not make it ANSI";
+    EXPECT_EQ(ini.ReadString("S", "stray", "-"), "a\uFFFDz");
 }
 
 TEST(IniFileInteger, ConvertsAsTheValueTypeTableSays) {

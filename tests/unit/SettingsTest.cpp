@@ -1,4 +1,5 @@
 #include "data/Settings.h"
+#include "toolkit/AnsiText.h"
 #include "toolkit/Errors.h"
 #include "toolkit/FileReplace.h"
 
@@ -215,7 +216,10 @@ TEST(WriteSettings, PositionAndOptionsWriteTheirKeysInOrderAndKeepTheRest) {
 
 TEST(WriteDatabase, EveryFieldComesBackByteForByte) {
     ExeFolder exe;
-    const std::vector<std::string> values = AwkwardValues();
+    // The program's texts are UTF-8: the awkward high bytes as the characters they stood for.
+    std::vector<std::string> values = AwkwardValues();
+    for (std::string& v : values)
+        v = toolkit::AnsiToUtf8(v).value();
     TEntries entries;
     for (std::size_t i = 0; i < values.size(); ++i) {
         const auto& a = values[i];
@@ -277,6 +281,52 @@ TEST(WriteSettings, FailedSaveLeavesTheOldFileByteForByte) {
     toolkit::SetFileReplacer(previous);
     EXPECT_EQ(ReadAll(exe.ini), before);
     EXPECT_EQ(exe.Files(), 1u);
+}
+
+TEST(ReadSettings, AFileInTheAnsiPageReadsAsBeforeAndSurvivesASaveAsUtf8) {
+    ExeFolder exe;
+    WriteAll(exe.ini,
+             "[DBSYSTEM]\r\nCount=1\r\n[DATABASE]\r\nName0=Caf\xE9\r\n"
+             "Filename0=C:\\Caf\xE9\\menu.txt\r\nKeyword0=CAF\xC9\r\n[SYSTEM]\r\nTop=5\r\n");
+    TEntries entries;
+    TSettings s;
+    Load(exe.ini, entries, s);
+    ASSERT_EQ(entries.Count(), 1);
+    EXPECT_EQ(entries.At(0).Name, "Caf\u00E9");
+    EXPECT_EQ(entries.At(0).Filename, "C:\\Caf\u00E9\\menu.txt");
+    EXPECT_EQ(entries.At(0).Keyword, "CAF\u00C9");
+    WriteDatabase(exe.ini, entries);
+    EXPECT_NE(ReadAll(exe.ini).find("Name0=Caf\u00E9\r\n"), std::string::npos) << "now UTF-8";
+    TEntries again;
+    Load(exe.ini, again, s);
+    EXPECT_EQ(again.At(0).Filename, entries.At(0).Filename);
+    EXPECT_EQ(again.At(0).Keyword, entries.At(0).Keyword);
+    EXPECT_EQ(s.Top, 5);
+}
+
+TEST(WriteDatabase, AFolderNamedInAnyScriptIsFoundByItsUtf8Path) {
+    ExeFolder exe;
+    const fs::path folder = fs::path(exe.ini).parent_path() / u8"\u30E6\u30CB \u30B3\u30FC\u30C9";
+    fs::create_directory(folder);
+    const std::u8string utf8 = (folder / "Tarnwick.ini").u8string();
+    const std::string ini(utf8.begin(), utf8.end());
+    // Placed there without our code, so that reading is tried before our writer made the file.
+    WriteAll(exe.ini, "[SYSTEM]\r\nhKey=3075\r\n");
+    fs::rename(exe.ini, folder / "Tarnwick.ini");
+    TEntries entries;
+    TSettings s;
+    Load(ini, entries, s);
+    EXPECT_EQ(s.hKey, 3075);
+
+    WriteDatabase(ini, Database(2));
+    const toolkit::FileReplacer previous = toolkit::SetFileReplacer(&FailingReplace);
+    EXPECT_THROW(WriteDatabase(ini, Database(1)), toolkit::EIniFileException);
+    toolkit::SetFileReplacer(previous);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1)
+        << "the failed save's temporary file is removed again";
+    Load(ini, entries, s);
+    EXPECT_EQ(entries.Count(), 2);
+    EXPECT_EQ(s.hKey, 3075);
 }
 
 } // namespace
