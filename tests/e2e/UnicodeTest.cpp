@@ -126,7 +126,11 @@ TEST_F(JapaneseFolder, SettingsLaunchesTypedTextAndTheEditorKeepEveryCharacter) 
     SendMessageW(list, LB_SETCURSEL, 1, 0);
     SendMessageW(editor, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(list));
-    const HWND nameBox = e2e::ChildOf(editor, "Edit", search);
+    // An edit box keeps its text to itself: found by asking each one.
+    HWND nameBox = nullptr;
+    while ((nameBox = FindWindowExW(editor, nameBox, L"Edit", nullptr)) != nullptr &&
+           e2e::TextOf(nameBox) != search) {
+    }
     ASSERT_NE(nameBox, nullptr);
     const std::wstring renamed = L"\x691C\x7D22 \x30A6\x30A7\x30D6"; // 検索 ウェブ
     SendMessageW(nameBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(renamed.c_str()));
