@@ -21,10 +21,11 @@ constexpr std::array<std::string_view, 4> kAddressPrefixes{"FTP://", "WWW.", "HT
 constexpr std::array<std::string_view, 3> kWebPrefixes{"HTTP:", "HTTPS:", "FTP:"};
 
 void Launch(toolkit::System& system, toolkit::WindowHandle window, const TCommandOptions& options,
-            const std::string& file, const std::string& params, const std::string& dir) {
+            const std::string& verb, const std::string& file, const std::string& params,
+            const std::string& dir) {
     if (options.Sound)
         system.Beep(kBeepDefault);
-    system.Execute(window, "open", file, params, dir, kShowNormal);
+    system.Execute(window, verb, file, params, dir, kShowNormal);
 }
 
 // Whether `upper` is `keyword` (both upper-cased), one blank and at least one more character.
@@ -190,6 +191,14 @@ TLaunchFields Prepare(const TDBItem& entry, bool takesText, const std::string& t
 
 } // namespace
 
+void LaunchEntry(const TDBItem& entry, const std::string& text, const TCommandOptions& options,
+                 toolkit::System& system, toolkit::WindowHandle window) {
+    const TLaunchFields fields = Prepare(entry, TakesText(entry), text, options, system);
+    // An entry marked to run as administrator asks for it whichever way it was launched.
+    Launch(system, window, options, entry.RunAs ? "runas" : "open", fields.File, fields.Params,
+           fields.Dir);
+}
+
 bool CommandKeyPress(std::string& key, const std::string& line, const TCommandOptions& options,
                      const TEntries& entries, toolkit::System& system,
                      toolkit::WindowHandle window) {
@@ -232,14 +241,13 @@ bool CommandKeyPress(std::string& key, const std::string& line, const TCommandOp
                 withText
                     ? line.substr(TextStart(line, std::count(keyword.begin(), keyword.end(), ' ')))
                     : std::string();
-            const TLaunchFields fields = Prepare(match, takesText, text, options, system);
-            Launch(system, window, options, fields.File, fields.Params, fields.Dir);
+            LaunchEntry(match, text, options, system, window);
             launched = true;
         }
     }
 
     if (enter && options.Web && IsAddress(candidate)) {
-        Launch(system, window, options, candidate, "", "");
+        Launch(system, window, options, "open", candidate, "", "");
         launched = true;
     }
 

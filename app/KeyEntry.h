@@ -37,6 +37,12 @@ constexpr char kKeyEscape = 27;
 // fields expanded, a path relative to the exe's folder made whole, then the typed text put in,
 // percent-encoded (its UTF-8 bytes) where the Filename is a web or ftp address. The typed text
 // is data: it is never expanded nor taken as a path. The stored entry is never changed.
+// Launches one entry as a key press does (the beep first when Sound is on): its fields prepared
+// as below with `text` as the text after its keyword, through the verb "open", or "runas" for an
+// entry marked to run as administrator.
+void LaunchEntry(const TDBItem& entry, const std::string& text, const TCommandOptions& options,
+                 toolkit::System& system, toolkit::WindowHandle window);
+
 bool CommandKeyPress(std::string& key, const std::string& line, const TCommandOptions& options,
                      const TEntries& entries, toolkit::System& system,
                      toolkit::WindowHandle window);

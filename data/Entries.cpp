@@ -14,6 +14,7 @@ void AssignFields(TDBItem& to, const TDBItem& from) {
     to.Directory = from.Directory;
     to.Params = from.Params;
     to.Keyword = from.Keyword;
+    to.RunAs = from.RunAs;
 }
 } // namespace
 

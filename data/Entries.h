@@ -14,6 +14,9 @@ struct TDBItem {
     std::string Directory;
     std::string Params;
     std::string Keyword;
+    // Launched as administrator (the verb "runas") whichever key launched it. Stored only when
+    // set: older files and entries without it hold no such key.
+    bool RunAs = false;
 };
 
 // Raised by TEntries::At for an index outside 0 .. Count - 1.

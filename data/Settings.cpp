@@ -23,6 +23,7 @@ void ReadSettings(const std::string& iniPath, TEntries& entries, TSettings& sett
         item.Directory = ini.ReadString(Database, "Directory" + n, "");
         item.Params = ini.ReadString(Database, "Params" + n, "");
         item.Keyword = ini.ReadString(Database, "Keyword" + n, "");
+        item.RunAs = ini.ReadBool(Database, "RunAs" + n, false);
     }
     settings.Left = ini.ReadInteger(System, "Left", 100);
     settings.Top = ini.ReadInteger(System, "Top", 70);
@@ -45,6 +46,9 @@ void WriteDatabase(const std::string& iniPath, const TEntries& entries) {
         ini.WriteString(Database, "Directory" + n, item.Directory);
         ini.WriteString(Database, "Params" + n, item.Params);
         ini.WriteString(Database, "Keyword" + n, item.Keyword);
+        // Written when set, or to clear a mark that a former entry of this index left behind.
+        if (item.RunAs || ini.ReadString(Database, "RunAs" + n, "-") != "-")
+            ini.WriteBool(Database, "RunAs" + n, item.RunAs);
     }
     ini.UpdateFile();
     ini.Close();

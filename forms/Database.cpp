@@ -265,7 +265,10 @@ void TF_Database::Button3Click() {
     if (k < 0)
         return;
     ListBox1.SetItem(k, Edit1.Text());
-    Entries.Replace(k, BoxesItem());
+    // The boxes hold the five texts; what has no box of its own stays as it was.
+    TDBItem item = BoxesItem();
+    item.RunAs = Entries.At(k).RunAs;
+    Entries.Replace(k, item);
 }
 
 void TF_Database::Button4Click() {

@@ -73,6 +73,21 @@ TEST_F(KeyEntry, LaunchCallCarriesEveryArgumentAndBeepsFirst) {
     EXPECT_EQ(call.Number, 1) << "SW_SHOWNORMAL";
 }
 
+TEST_F(KeyEntry, AnEntryMarkedToRunAsAdministratorAsksForItWhicheverKeyLaunchedIt) {
+    Add("note", "note.exe");
+    entries.At(0).RunAs = true;
+    Add("note", "plain.exe");
+    options.NoEnter = true;
+    line = "NOT";
+    EXPECT_TRUE(Type('e'));
+    line = "NOTE";
+    EXPECT_TRUE(Type(kKeyEnter));
+    EXPECT_EQ(system.Lines(), (std::vector<std::string>{"beep 0", "execute runas|note.exe|||1",
+                                                        "beep 0", "execute open|plain.exe|||1",
+                                                        "beep 0", "execute runas|note.exe|||1",
+                                                        "beep 0", "execute open|plain.exe|||1"}));
+}
+
 TEST_F(KeyEntry, EnterOnEmptyLineAndEmptyKeywordsLaunchNothing) {
     Add("", "empty-keyword.exe");
     EXPECT_FALSE(Type(kKeyEnter));

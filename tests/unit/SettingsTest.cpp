@@ -188,6 +188,29 @@ TEST(WriteDatabase, ShrinkingKeepsTheOldKeysBehindTheNewCount) {
     EXPECT_EQ(ReadAll(exe.ini).find("Keyword4=K4"), std::string::npos);
 }
 
+TEST(WriteDatabase, TheAdministratorMarkIsStoredOnlyWhereItIsOrWas) {
+    ExeFolder exe;
+    TEntries entries = Database(3);
+    entries.At(1).RunAs = true;
+    WriteDatabase(exe.ini, entries);
+    std::string file = ReadAll(exe.ini);
+    EXPECT_NE(file.find("Keyword1=K1\r\nRunAs1=1\r\n"), std::string::npos) << file;
+    EXPECT_EQ(file.find("RunAs0"), std::string::npos) << "unmarked entries get no key";
+    TEntries back;
+    TSettings s;
+    Load(exe.ini, back, s);
+    EXPECT_FALSE(back.At(0).RunAs);
+    EXPECT_TRUE(back.At(1).RunAs);
+
+    // Deleting the marked entry moves another one to its index: its old mark must not stay.
+    entries.Delete(1);
+    WriteDatabase(exe.ini, entries);
+    file = ReadAll(exe.ini);
+    EXPECT_NE(file.find("RunAs1=0\r\n"), std::string::npos) << file;
+    Load(exe.ini, back, s);
+    EXPECT_FALSE(back.At(1).RunAs);
+}
+
 TEST(WriteSettings, PositionAndOptionsWriteTheirKeysInOrderAndKeepTheRest) {
     ExeFolder exe;
     WritePosition(exe.ini, 100, 70);
