@@ -38,8 +38,11 @@ void TypeAndWait(Launcher& tarnwick, const std::string& text, const std::functio
 HWND OpenEditor(Launcher& tarnwick, HWND& list) {
     if (!tarnwick.ChooseFromTrayMenu(kDatabase))
         return nullptr;
-    const auto editors = e2e::ProcessWindows(tarnwick.Pid(), "TF_Database", true);
-    if (editors.empty())
+    std::vector<HWND> editors;
+    if (!e2e::WaitFor([&] {
+            editors = e2e::ProcessWindows(tarnwick.Pid(), "TF_Database", true);
+            return !editors.empty();
+        }))
         return nullptr;
     list = FindWindowExW(editors[0], nullptr, L"ListBox", nullptr);
     return editors[0];
