@@ -153,6 +153,7 @@ TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {
         view.remove_prefix(3);
     }
     Parse(view);
+    loaded_ = true;
 }
 
 void TIniFile::Parse(std::string_view content) {
