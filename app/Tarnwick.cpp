@@ -8,6 +8,8 @@
 #include "toolkit/Application.h"
 #include "toolkit/Text.h"
 
+#include <shlobj.h>
+
 #include <utility>
 
 TTarnwick* Tarnwick = nullptr;
@@ -16,6 +18,30 @@ namespace {
 constexpr int kEdit1 = 100;
 constexpr const char* kHotKeyAtomName = "TARNWICK";
 constexpr const char* kSettingsName = "Tarnwick.ini";
+
+// The current user's roaming application data folder (%APPDATA%), without a trailing backslash;
+// empty when the system names none.
+std::string RoamingAppDataFolder() {
+    wchar_t path[MAX_PATH] = L"";
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)))
+        return std::string();
+    return toolkit::Narrow(path);
+}
+
+// The settings file for an exe in exeFolder; `folder` is set to the folder a save must make first
+// where that folder may be missing.
+std::string SettingsHome(const std::string& exeFolder, std::string& folder) {
+    const std::string beside = exeFolder + kSettingsName;
+    // A file beside the exe always wins, so that a portable copy keeps its own, writable or not.
+    if (toolkit::FileStampOf(beside).Exists || TTarnwick::CanWriteFolder(exeFolder))
+        return beside;
+    const std::string appData = RoamingAppDataFolder();
+    if (appData.empty())
+        return beside; // nowhere better: a save reports that it cannot write
+    folder = appData + "\\" + "Tarnwick";
+    return folder + "\\" + kSettingsName;
+}
+
 } // namespace
 
 toolkit::TFormLayout TTarnwick::Layout() {
@@ -113,30 +139,16 @@ void TTarnwick::FormCreate() {
     SetHeight(Scale(18));
 
     ExeFolder = ExtractFolder(toolkit::App->Sys().ModuleFileName()) + "\\";
-    settingsPath_ = ChooseSettingsPath();
+    settingsPath_ = SettingsHome(ExeFolder, settingsFolder_);
 
     toolkit::App->CreateForm<TF_Database>();
 
-    TSettings settings;
-    // Taken before the read, so that a change landing during it is seen at the next look. A file
-    // that is there but cannot be read keeps no stamp: it is tried again at each look.
-    const toolkit::TFileStamp stamp = toolkit::FileStampOf(settingsPath_);
-    if (ReadSettings(settingsPath_, F_Database->Entries, settings))
-        optionsStamp_ = databaseStamp_ = stamp;
     SetAlphaBlend(true);
-    ApplySettings(settings);
-}
-
-std::string TTarnwick::ChooseSettingsPath() {
-    const std::string beside = ExeFolder + kSettingsName;
-    // A file beside the exe always wins, so that a portable copy keeps its own, writable or not.
-    if (toolkit::FileStampOf(beside).Exists || CanWriteFolder(ExeFolder))
-        return beside;
-    const std::string appData = toolkit::RoamingAppDataFolder();
-    if (appData.empty())
-        return beside; // nowhere better: a save reports that it cannot write
-    settingsFolder_ = appData + "\\Tarnwick";
-    return settingsFolder_ + "\\" + kSettingsName;
+    // Read as a later look reads a changed file, the stamps standing for no file yet. A file
+    // that is missing or cannot be read gives the defaults; one that cannot be read keeps no
+    // stamp, so that it is tried again at each look.
+    if (!TakeUpHandEdits(true))
+        ApplySettings(TSettings());
 }
 
 void TTarnwick::ApplySettings(const TSettings& settings) {
@@ -168,6 +180,7 @@ void TTarnwick::MoveToNextPlace() {
 }
 
 bool TTarnwick::TakeUpHandEdits(bool dropEditorChanges) {
+    // Taken before the read, so that a change landing during it is seen at the next look.
     const toolkit::TFileStamp now = toolkit::FileStampOf(settingsPath_);
     if (!now.Exists)
         return false;
@@ -191,16 +204,13 @@ bool TTarnwick::TakeUpHandEdits(bool dropEditorChanges) {
     return true;
 }
 
-bool TTarnwick::DatabaseChangedOutside() const {
-    const toolkit::TFileStamp now = toolkit::FileStampOf(settingsPath_);
-    return now.Exists && now != databaseStamp_;
-}
-
-void TTarnwick::Save(const std::function<void(const std::string&)>& write, bool wholeDatabase) {
+toolkit::TFileStamp TTarnwick::SaveBegins() const {
     if (!settingsFolder_.empty())
         (void)CreateDirectoryW(toolkit::Widen(settingsFolder_).c_str(), nullptr);
-    const toolkit::TFileStamp before = toolkit::FileStampOf(settingsPath_);
-    write(settingsPath_);
+    return toolkit::FileStampOf(settingsPath_);
+}
+
+void TTarnwick::Saved(const toolkit::TFileStamp& before, bool wholeDatabase) {
     const toolkit::TFileStamp after = toolkit::FileStampOf(settingsPath_);
     if (optionsStamp_ == before)
         optionsStamp_ = after;

@@ -12,7 +12,6 @@
 #include "tray/Trayicon.h"
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -64,11 +63,18 @@ public:
     // False when the database could not be taken up for that reason.
     bool TakeUpHandEdits(bool dropEditorChanges = false);
     // Whether the file's database is no longer the one last read or saved.
-    bool DatabaseChangedOutside() const;
+    bool DatabaseChangedOutside() const {
+        const toolkit::TFileStamp now = toolkit::FileStampOf(settingsPath_);
+        return now.Exists && now != databaseStamp_;
+    }
     // One of our own saves: `write` gets the path. Makes the settings folder first where it may
     // be missing; afterwards our save does not count as a change outside, but a change outside
     // from before it still does. `wholeDatabase`: the file's database is ours now.
-    void Save(const std::function<void(const std::string&)>& write, bool wholeDatabase = false);
+    template <class Write> void Save(Write&& write, bool wholeDatabase = false) {
+        const toolkit::TFileStamp before = SaveBegins();
+        write(settingsPath_);
+        Saved(before, wholeDatabase);
+    }
 
     // State, in this order; all zero, false or empty until FormCreate.
     std::int32_t GrabX = 0; // where a mouse button last went down in Edit1, client coordinates
@@ -84,9 +90,10 @@ private:
     static toolkit::TFormLayout Layout();
     void CreateComponents();
     void CallUp();
-    std::string ChooseSettingsPath();
     void ApplySettings(const TSettings& settings);
     void MoveToNextPlace();
+    toolkit::TFileStamp SaveBegins() const;
+    void Saved(const toolkit::TFileStamp& before, bool wholeDatabase);
 
     std::string settingsPath_;
     std::string settingsFolder_; // made before each save: set only where it may be missing

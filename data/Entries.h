@@ -13,7 +13,6 @@ struct TDBItem {
     std::string Directory;
     std::string Params;
     std::string Keyword;
-    bool operator==(const TDBItem&) const = default;
 };
 
 // Raised by TEntries::At for an index outside 0 .. Count - 1.

@@ -165,17 +165,17 @@ std::string TF_Database::SettingsPath() const {
 }
 
 bool TF_Database::HoldsChanges() const {
-    if (Modified || (Visible() && !Browsing()))
+    if (Modified)
         return true;
     if (!Visible())
         return false;
-    const int k = ListBox1.ItemIndex();
-    TDBItem shown = k < 0 ? TDBItem{} : Entries.At(k);
-    // The keyword box shows its text in upper case whatever the entry holds.
-    shown.Keyword = UpperCaseText(shown.Keyword);
-    TDBItem boxes = BoxesItem();
-    boxes.Keyword = UpperCaseText(boxes.Keyword);
-    return boxes != shown;
+    if (!Browsing())
+        return true; // an entry being added
+    // Typed into a box, or chosen with a dialog, and not applied yet.
+    for (const toolkit::Edit* box : {&Edit1, &Edit2, &Edit3, &Edit4, &Edit5})
+        if (SendMessageW(box->Handle(), EM_GETMODIFY, 0, 0) != 0)
+            return true;
+    return false;
 }
 
 void TF_Database::TakeUp(TEntries entries) {
@@ -302,11 +302,8 @@ void TF_Database::Button3Click() {
     const int k = ListBox1.ItemIndex();
     if (k < 0)
         return;
-    const TDBItem item = BoxesItem();
-    ListBox1.SetItem(k, item.Name);
-    if (item == Entries.At(k))
-        return;
-    Entries.Replace(k, item);
+    ListBox1.SetItem(k, Edit1.Text());
+    Entries.Replace(k, BoxesItem());
     Modified = true;
 }
 
@@ -317,25 +314,20 @@ void TF_Database::Button4Click() {
         return;
     }
     if (Tarnwick->DatabaseChangedOutside()) {
-        if (!Modified) {
-            // Nothing of the editor's own to keep: the file's list is taken up, nothing written.
-            if (Tarnwick->TakeUpHandEdits(true)) {
-                Hide();
-                return;
-            }
-        } else {
-            // Yes and No each drop somebody's lines, so a stray Enter gives neither.
-            const int answer =
-                toolkit::App->Sys().ShowMessageBox(Handle(), kChangedOutside, toolkit::App->Title(),
-                                                   MB_YESNOCANCEL | MB_ICONWARNING | MB_DEFBUTTON3);
-            if (answer == IDNO) {
-                if (Tarnwick->TakeUpHandEdits(true))
-                    Hide();
-                return;
-            }
-            if (answer != IDYES)
-                return;
+        // Without changes of the editor's own the file's list is taken up without asking. Yes and
+        // No each drop somebody's lines, so a stray Enter gives neither.
+        const int answer = !Modified ? IDNO
+                                     : toolkit::App->Sys().ShowMessageBox(
+                                           Handle(), kChangedOutside, toolkit::App->Title(),
+                                           MB_YESNOCANCEL | MB_ICONWARNING | MB_DEFBUTTON3);
+        if (answer == IDNO && Tarnwick->TakeUpHandEdits(true)) {
+            Hide();
+            return;
         }
+        // Cancel; or No, or nothing to keep, with a file that cannot be read: then unsaved
+        // changes stay, while an unchanged list goes on to be saved (and the save reports).
+        if (answer != IDYES && Modified)
+            return;
     }
     Tarnwick->Save([this](const std::string& path) { WriteDatabase(path, Entries); }, true);
     Modified = false;
@@ -347,8 +339,11 @@ void TF_Database::SpeedButton1Click() {
     if (!OpenDialog1.Execute(Handle()))
         return;
     Edit2.SetText(OpenDialog1.FileName);
-    if (Edit3.Text().empty())
+    (void)SendMessageW(Edit2.Handle(), EM_SETMODIFY, TRUE, 0); // the user's choice, as if typed
+    if (Edit3.Text().empty()) {
         Edit3.SetText(ExtractFolder(Edit2.Text()));
+        (void)SendMessageW(Edit3.Handle(), EM_SETMODIFY, TRUE, 0);
+    }
 }
 
 void TF_Database::SpeedButton2Click() {
@@ -359,6 +354,8 @@ void TF_Database::SpeedButton2Click() {
     if (request.StartFolder.empty())
         request.StartFolder = "C:\\";
     std::string chosen;
-    if (toolkit::App->Sys().ChooseFolder(request, chosen))
+    if (toolkit::App->Sys().ChooseFolder(request, chosen)) {
         Edit3.SetText(chosen);
+        (void)SendMessageW(Edit3.Handle(), EM_SETMODIFY, TRUE, 0);
+    }
 }

@@ -3,7 +3,6 @@
 #include "toolkit/Text.h"
 
 #include <windows.h>
-#include <shlobj.h>
 
 namespace toolkit {
 
@@ -28,32 +27,11 @@ TFileStamp FileStampOf(const std::string& path) {
 }
 
 bool CanCreateFileIn(const std::string& folder) {
-    // A name nobody else uses, so that no file of anybody's is touched; the system removes the
-    // file when its one handle closes, even if this process dies first.
-    const std::string stem = folder + "Tarnwick-" + std::to_string(GetCurrentProcessId()) + "-";
-    const DWORD start = GetTickCount();
-    for (DWORD i = 0; i < 8; ++i) {
-        const HANDLE h = CreateFileW(Widen(stem + std::to_string(start + i) + ".tmp").c_str(),
-                                     GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                     FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-        if (h != INVALID_HANDLE_VALUE) {
-            (void)CloseHandle(h);
-            return true;
-        }
-        if (GetLastError() != ERROR_FILE_EXISTS)
-            return false;
-    }
-    return false;
-}
-
-std::string RoamingAppDataFolder() {
-    wchar_t path[MAX_PATH] = L"";
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)))
-        return std::string();
-    std::string folder = Narrow(path);
-    while (!folder.empty() && folder.back() == '\\')
-        folder.pop_back();
-    return folder;
+    // The system makes the file under a name of its own, so that no file of anybody's is touched.
+    // Only its removal proves it was made: Wine names a file it could not make as if it had.
+    wchar_t name[MAX_PATH] = L"";
+    return GetTempFileNameW(Widen(folder).c_str(), L"Tar", 0, name) != 0 &&
+           DeleteFileW(name) != FALSE;
 }
 
 } // namespace toolkit

@@ -1,6 +1,5 @@
 // The file-system questions the program asks outside the settings accessor: how a file stands
-// now, whether a folder takes new files, and where the user's roaming application data live.
-// Paths are UTF-8.
+// now, and whether a folder takes new files. Paths are UTF-8.
 #pragma once
 
 #include <cstdint>
@@ -21,11 +20,8 @@ TFileStamp FileStampOf(const std::string& path);
 
 // Whether a new file can be made in `folder` (ending in a backslash): a temporary file of a name
 // of its own is created there and removed at once. The folder's read-only attribute says nothing
-// about this: Windows ignores it for folders.
+// about this: Windows ignores it for folders. A folder too deep for a temporary file's name
+// counts as one that cannot be written.
 bool CanCreateFileIn(const std::string& folder);
-
-// The current user's roaming application data folder (%APPDATA%), without a trailing backslash;
-// empty when the system names none.
-std::string RoamingAppDataFolder();
 
 } // namespace toolkit
