@@ -6,12 +6,42 @@
 #include "forms/Database.h"
 #include "gen/Gen_func.h"
 #include "toolkit/Application.h"
+#include "toolkit/Text.h"
+
+#include <shlobj.h>
+
+#include <utility>
 
 TTarnwick* Tarnwick = nullptr;
 
 namespace {
 constexpr int kEdit1 = 100;
 constexpr const wchar_t* kHotKeyAtomName = L"TARNWICK";
+constexpr const char* kSettingsName = "Tarnwick.ini";
+
+// The current user's roaming application data folder (%APPDATA%), without a trailing backslash;
+// empty when the system names none.
+std::string RoamingAppDataFolder() {
+    wchar_t path[MAX_PATH] = L"";
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)))
+        return std::string();
+    return toolkit::Narrow(path);
+}
+
+// The settings file for an exe in exeFolder; `folder` is set to the folder a save must make first
+// where that folder may be missing.
+std::string SettingsHome(const std::string& exeFolder, std::string& folder) {
+    const std::string beside = exeFolder + kSettingsName;
+    // A file beside the exe always wins, so that a portable copy keeps its own, writable or not.
+    if (toolkit::FileStampOf(beside).Exists || TTarnwick::CanWriteFolder(exeFolder))
+        return beside;
+    const std::string appData = RoamingAppDataFolder();
+    if (appData.empty())
+        return beside; // nowhere better: a save reports that it cannot write
+    folder = appData + "\\" + "Tarnwick";
+    return folder + "\\" + kSettingsName;
+}
+
 } // namespace
 
 toolkit::TFormLayout TTarnwick::Layout() {
@@ -109,28 +139,90 @@ void TTarnwick::FormCreate() {
     SetHeight(Scale(18));
 
     ExeFolder = ExtractFolder(toolkit::App->Sys().ModuleFileName()) + "\\";
+    settingsPath_ = SettingsHome(ExeFolder, settingsFolder_);
 
     toolkit::App->CreateForm<TF_Database>();
 
-    TSettings settings;
-    ReadSettings(SettingsPath(), F_Database->Entries, settings);
-    SetLeft(settings.Left);
-    SetTop(settings.Top);
     SetAlphaBlend(true);
+    // Read as a later look reads a changed file, the stamps standing for no file yet. A file
+    // that is missing or cannot be read gives the defaults; one that cannot be read keeps no
+    // stamp, so that it is tried again at each look.
+    if (!TakeUpHandEdits(true))
+        ApplySettings(TSettings());
+}
+
+void TTarnwick::ApplySettings(const TSettings& settings) {
+    nextPlace_.reset();
+    if (settings.Left != Left() || settings.Top != Top())
+        nextPlace_ = POINT{settings.Left, settings.Top};
+    MoveToNextPlace();
     SetAlphaBlendValue(static_cast<std::uint8_t>(settings.AlphaBlendValue & 0xFF));
     Web = settings.Web;
     NoEnter = settings.NoEnter;
     Sound = settings.Sound;
-    hKey = settings.hKey;
+    if (settings.hKey != hKey) {
+        // The configuration window holds the hot key back while it is shown; its Cancel then
+        // registers the value taken up here, its OK its own.
+        const bool heldBack = F_Config != nullptr && F_Config->Visible();
+        if (HotKeyAtom != 0 && !heldBack)
+            (void)UnregisterHotKey(Handle(), HotKeyAtom);
+        hKey = settings.hKey;
+        ApplyHotKey(!heldBack);
+    }
+}
 
-    ApplyHotKey();
+void TTarnwick::MoveToNextPlace() {
+    if (!nextPlace_ || Visible())
+        return;
+    SetLeft(nextPlace_->x);
+    SetTop(nextPlace_->y);
+    nextPlace_.reset();
+}
+
+bool TTarnwick::TakeUpHandEdits(bool dropEditorChanges) {
+    // Taken before the read, so that a change landing during it is seen at the next look.
+    const toolkit::TFileStamp now = toolkit::FileStampOf(settingsPath_);
+    if (!now.Exists)
+        return false;
+    const bool options = now != optionsStamp_;
+    const bool database =
+        dropEditorChanges || (now != databaseStamp_ && !F_Database->HoldsChanges());
+    if (!options && !database)
+        return true;
+    TEntries entries;
+    TSettings settings;
+    if (!ReadSettings(settingsPath_, entries, settings))
+        return false;
+    if (database) {
+        F_Database->TakeUp(std::move(entries));
+        databaseStamp_ = now;
+    }
+    if (options) {
+        ApplySettings(settings);
+        optionsStamp_ = now;
+    }
+    return true;
+}
+
+toolkit::TFileStamp TTarnwick::SaveBegins() const {
+    if (!settingsFolder_.empty())
+        (void)CreateDirectoryW(toolkit::Widen(settingsFolder_).c_str(), nullptr);
+    return toolkit::FileStampOf(settingsPath_);
+}
+
+void TTarnwick::Saved(const toolkit::TFileStamp& before, bool wholeDatabase) {
+    const toolkit::TFileStamp after = toolkit::FileStampOf(settingsPath_);
+    if (optionsStamp_ == before)
+        optionsStamp_ = after;
+    if (wholeDatabase || databaseStamp_ == before)
+        databaseStamp_ = after;
 }
 
 THotKey TTarnwick::HotKey() const {
     return DecodeHotKey(static_cast<std::uint16_t>(hKey & 0xFFFF));
 }
 
-void TTarnwick::ApplyHotKey() {
+void TTarnwick::ApplyHotKey(bool registerIt) {
     const THotKey hotKey = HotKey();
     if (hotKey.Key != 0 && HotKeyAtom == 0) {
         HotKeyAtom = GlobalAddAtomW(kHotKeyAtomName);
@@ -138,7 +230,7 @@ void TTarnwick::ApplyHotKey() {
         (void)GlobalDeleteAtom(HotKeyAtom);
         HotKeyAtom = 0;
     }
-    if (hotKey.Key != 0)
+    if (hotKey.Key != 0 && registerIt)
         (void)RegisterHotKey(Handle(), HotKeyAtom, HotKeyModifiers(hotKey), hotKey.Key);
 }
 
@@ -155,6 +247,8 @@ void TTarnwick::WMHotKey(toolkit::TMessage&) {
 }
 
 void TTarnwick::CallUp() {
+    (void)TakeUpHandEdits();
+    MoveToNextPlace();
     Show();
     (void)SetForegroundWindow(Handle());
     (void)SetActiveWindow(Handle());
@@ -187,7 +281,8 @@ void TTarnwick::Edit1MouseMove(toolkit::TShiftState Shift, int, int) {
 }
 
 void TTarnwick::Edit1MouseUp(toolkit::TMouseButton, toolkit::TShiftState, int, int) {
-    WritePosition(SettingsPath(), Left(), Top());
+    nextPlace_.reset(); // the place the user has just chosen wins over one from the file
+    Save([this](const std::string& path) { WritePosition(path, Left(), Top()); });
 }
 
 void TTarnwick::Execute1Click() {
@@ -195,10 +290,12 @@ void TTarnwick::Execute1Click() {
 }
 
 void TTarnwick::Database1Click() {
+    (void)TakeUpHandEdits();
     F_Database->Show();
 }
 
 void TTarnwick::Cofiguration1Click() {
+    (void)TakeUpHandEdits();
     F_Config->Show();
 }
 

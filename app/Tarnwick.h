@@ -3,13 +3,16 @@
 // and the tray menu's commands.
 #pragma once
 
+#include "data/Settings.h"
 #include "gen/Gen_func.h"
+#include "toolkit/FileSystem.h"
 #include "toolkit/Form.h"
 #include "toolkit/ImageList.h"
 #include "toolkit/PopupMenu.h"
 #include "tray/Trayicon.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 class TTarnwick : public toolkit::TForm {
@@ -42,11 +45,36 @@ public:
     // Holds the atom "TARNWICK" while hKey names a key and registers that hot key for this
     // window (the result is not looked at); releases the atom when hKey names none. Start-up and
     // the configuration window's OK both use it.
-    void ApplyHotKey();
+    void ApplyHotKey(bool registerIt = true);
     // The hot key hKey names: only its low 16 bits count.
     THotKey HotKey() const;
-    // ExeFolder + "Tarnwick.ini".
-    std::string SettingsPath() const { return ExeFolder + "Tarnwick.ini"; }
+
+    // The settings file every reader and writer uses, chosen once at start: ExeFolder +
+    // "Tarnwick.ini" when that file exists or a file can be made there, otherwise Tarnwick.ini in
+    // a Tarnwick folder of the user's roaming application data.
+    const std::string& SettingsPath() const { return settingsPath_; }
+    // Start-up's test whether the exe's folder takes new files; tests play a read-only folder.
+    static inline bool (*CanWriteFolder)(const std::string& folder) = &toolkit::CanCreateFileIn;
+
+    // Takes up what was changed in the settings file outside this run since it last read or
+    // saved it, as start-up reads it: the options, opacity, place and hot key, and the database
+    // unless the editor holds changes of its own (or `dropEditorChanges`). One attribute query
+    // when nothing changed; a file that is gone or cannot be read leaves everything as it is.
+    // False when the database could not be taken up for that reason.
+    bool TakeUpHandEdits(bool dropEditorChanges = false);
+    // Whether the file's database is no longer the one last read or saved.
+    bool DatabaseChangedOutside() const {
+        const toolkit::TFileStamp now = toolkit::FileStampOf(settingsPath_);
+        return now.Exists && now != databaseStamp_;
+    }
+    // One of our own saves: `write` gets the path. Makes the settings folder first where it may
+    // be missing; afterwards our save does not count as a change outside, but a change outside
+    // from before it still does. `wholeDatabase`: the file's database is ours now.
+    template <class Write> void Save(Write&& write, bool wholeDatabase = false) {
+        const toolkit::TFileStamp before = SaveBegins();
+        write(settingsPath_);
+        Saved(before, wholeDatabase);
+    }
 
     // State, in this order; all zero, false or empty until FormCreate.
     std::int32_t GrabX = 0; // where a mouse button last went down in Edit1, client coordinates
@@ -62,6 +90,17 @@ private:
     static toolkit::TFormLayout Layout();
     void CreateComponents();
     void CallUp();
+    void ApplySettings(const TSettings& settings);
+    void MoveToNextPlace();
+    toolkit::TFileStamp SaveBegins() const;
+    void Saved(const toolkit::TFileStamp& before, bool wholeDatabase);
+
+    std::string settingsPath_;
+    std::string settingsFolder_; // made before each save: set only where it may be missing
+    // How the file stood when this run last took up its options, and its database.
+    toolkit::TFileStamp optionsStamp_, databaseStamp_;
+    // A place taken up while the window was shown, for its next showing.
+    std::optional<POINT> nextPlace_;
 };
 
 extern TTarnwick* Tarnwick;

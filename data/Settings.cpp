@@ -10,7 +10,7 @@ constexpr const char* Database = "DATABASE";
 constexpr const char* System = "SYSTEM";
 } // namespace
 
-void ReadSettings(const std::string& iniPath, TEntries& entries, TSettings& settings) {
+bool ReadSettings(const std::string& iniPath, TEntries& entries, TSettings& settings) {
     toolkit::TIniFile ini(iniPath);
     const std::int32_t count =
         std::clamp(ini.ReadInteger(DbSystem, "Count", 0), 0, MaxStoredEntries);
@@ -32,7 +32,9 @@ void ReadSettings(const std::string& iniPath, TEntries& entries, TSettings& sett
     settings.NoEnter = ini.ReadBool(System, "NoEnter", true);
     settings.Sound = ini.ReadBool(System, "Sound", true);
     settings.hKey = ini.ReadInteger(System, "hKey", 0);
+    const bool loaded = ini.Loaded();
     ini.Close();
+    return loaded;
 }
 
 void WriteDatabase(const std::string& iniPath, const TEntries& entries) {

@@ -23,8 +23,8 @@ inline constexpr std::int32_t MaxStoredEntries = 100000;
 // The start-up read. Every key missing or unreadable gets its default; entries beyond "Count"
 // are not looked at. AlphaBlendValue holds only the low 8 bits of the stored value (the
 // opacity); hKey holds the stored value as it is (its low 16 bits are the hot key code). Reading
-// never creates or changes the file.
-void ReadSettings(const std::string& iniPath, TEntries& entries, TSettings& settings);
+// never creates or changes the file. True when the file was there and could be read.
+bool ReadSettings(const std::string& iniPath, TEntries& entries, TSettings& settings);
 
 // The database editor's OK: "Count", then each entry's five keys in order. Keys of entries
 // beyond the new count stay in the file.

@@ -244,8 +244,10 @@ void TF_Config::Button1Click() {
     }
     const int level = TrackBar1.Position();
     const std::uint16_t hotKey = EncodeHotKey(Capture);
-    WriteOptions(Tarnwick->SettingsPath(), level, CheckBox2.Checked(), CheckBox3.Checked(),
-                 CheckBox1.Checked(), hotKey);
+    Tarnwick->Save([&](const std::string& path) {
+        WriteOptions(path, level, CheckBox2.Checked(), CheckBox3.Checked(), CheckBox1.Checked(),
+                     hotKey);
+    });
 
     Tarnwick->SetAlphaBlendValue(static_cast<std::uint8_t>(level));
     Tarnwick->NoEnter = CheckBox1.Checked();

@@ -1,5 +1,6 @@
 #include "forms/Database.h"
 
+#include "app/Tarnwick.h"
 #include "data/Settings.h"
 #include "gen/Gen_func.h"
 #include "toolkit/Application.h"
@@ -37,6 +38,8 @@ enum : int {
 
 constexpr const char* kNew = "New";
 constexpr const char* kDelete = "Delete";
+constexpr const char* kChangedOutside =
+    "Tarnwick.ini was changed outside Tarnwick since it was read. Save this list over it?";
 
 } // namespace
 
@@ -156,11 +159,38 @@ TF_Database::~TF_Database() {
 }
 
 std::string TF_Database::SettingsPath() const {
+    if (Tarnwick != nullptr)
+        return Tarnwick->SettingsPath();
     return ExtractFolder(toolkit::App->Sys().ModuleFileName()) + "\\" + "Tarnwick.ini";
+}
+
+bool TF_Database::HoldsChanges() const {
+    if (Modified)
+        return true;
+    if (!Visible())
+        return false;
+    if (!Browsing())
+        return true; // an entry being added
+    // Typed into a box, or chosen with a dialog, and not applied yet.
+    for (const toolkit::Edit* box : {&Edit1, &Edit2, &Edit3, &Edit4, &Edit5})
+        if (SendMessageW(box->Handle(), EM_GETMODIFY, 0, 0) != 0)
+            return true;
+    return false;
+}
+
+void TF_Database::TakeUp(TEntries entries) {
+    Entries = std::move(entries);
+    Modified = false;
+    if (Visible())
+        ShowEntries(ListBox1.ItemIndex());
 }
 
 void TF_Database::Dispatch(toolkit::TMessage& m) {
     switch (m.Msg) {
+    case WM_ACTIVATE:
+        if (LOWORD(m.WParam) != WA_INACTIVE && Tarnwick != nullptr)
+            (void)Tarnwick->TakeUpHandEdits();
+        break;
     case WM_CLOSE:
         // The editor is the application's main window, yet closing it must not end the
         // launcher (tray icon, hot key and unsaved edits would go with it). An entry being added
@@ -192,9 +222,15 @@ TDBItem TF_Database::BoxesItem() const {
 }
 
 void TF_Database::FormShow() {
+    ShowEntries(-1);
+}
+
+void TF_Database::ShowEntries(int k) {
     ListBox1.Clear();
     for (std::int32_t i = 0; i < Entries.Count(); ++i)
         ListBox1.Add(Entries.At(i).Name);
+    if (k >= 0 && k < ListBox1.Count())
+        ListBox1.SetItemIndex(k);
     ListBox1Click();
 }
 
@@ -226,6 +262,7 @@ void TF_Database::Button1Click() {
     }
     ListBox1.Add(Edit1.Text());
     Entries.Append(BoxesItem());
+    Modified = true;
     ListBox1.SetItemIndex(ListBox1.Count() - 1);
     EndAdding();
 }
@@ -252,6 +289,7 @@ void TF_Database::Button2Click() {
         return;
     ListBox1.Delete(k);
     Entries.Delete(k);
+    Modified = true;
     const int count = ListBox1.Count();
     if (count < k + 1)
         ListBox1.SetItemIndex(count - 1); // the new last item, or none when the list is empty
@@ -269,10 +307,33 @@ void TF_Database::Button3Click() {
     TDBItem item = BoxesItem();
     item.RunAs = Entries.At(k).RunAs;
     Entries.Replace(k, item);
+    Modified = true;
 }
 
 void TF_Database::Button4Click() {
-    WriteDatabase(SettingsPath(), Entries);
+    if (Tarnwick == nullptr) {
+        WriteDatabase(SettingsPath(), Entries);
+        Hide();
+        return;
+    }
+    if (Tarnwick->DatabaseChangedOutside()) {
+        // Without changes of the editor's own the file's list is taken up without asking. Yes and
+        // No each drop somebody's lines, so a stray Enter gives neither.
+        const int answer = !Modified ? IDNO
+                                     : toolkit::App->Sys().ShowMessageBox(
+                                           Handle(), kChangedOutside, toolkit::App->Title(),
+                                           MB_YESNOCANCEL | MB_ICONWARNING | MB_DEFBUTTON3);
+        if (answer == IDNO && Tarnwick->TakeUpHandEdits(true)) {
+            Hide();
+            return;
+        }
+        // Cancel; or No, or nothing to keep, with a file that cannot be read: then unsaved
+        // changes stay, while an unchanged list goes on to be saved (and the save reports).
+        if (answer != IDYES && Modified)
+            return;
+    }
+    Tarnwick->Save([this](const std::string& path) { WriteDatabase(path, Entries); }, true);
+    Modified = false;
     Hide();
 }
 
@@ -281,8 +342,11 @@ void TF_Database::SpeedButton1Click() {
     if (!OpenDialog1.Execute(Handle()))
         return;
     Edit2.SetText(OpenDialog1.FileName);
-    if (Edit3.Text().empty())
+    (void)SendMessageW(Edit2.Handle(), EM_SETMODIFY, TRUE, 0); // the user's choice, as if typed
+    if (Edit3.Text().empty()) {
         Edit3.SetText(ExtractFolder(Edit2.Text()));
+        (void)SendMessageW(Edit3.Handle(), EM_SETMODIFY, TRUE, 0);
+    }
 }
 
 void TF_Database::SpeedButton2Click() {
@@ -293,6 +357,8 @@ void TF_Database::SpeedButton2Click() {
     if (request.StartFolder.empty())
         request.StartFolder = "C:\\";
     std::string chosen;
-    if (toolkit::App->Sys().ChooseFolder(request, chosen))
+    if (toolkit::App->Sys().ChooseFolder(request, chosen)) {
         Edit3.SetText(chosen);
+        (void)SendMessageW(Edit3.Handle(), EM_SETMODIFY, TRUE, 0);
+    }
 }

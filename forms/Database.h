@@ -38,6 +38,8 @@ public:
 
     // The launcher's launch entries; ListBox1 shows their names in the same order.
     TEntries Entries;
+    // Entries were added, applied or deleted since the list was last saved or read.
+    bool Modified = false;
 
     // Event handlers.
     void FormShow();
@@ -49,12 +51,20 @@ public:
     void SpeedButton1Click();
     void SpeedButton2Click();
 
-    // The settings file OK writes: beside the executable, the same path the command window
-    // reads at start (its ExeFolder followed by "Tarnwick.ini").
+    // The settings file OK writes: the command window's, or beside the executable when the
+    // editor runs without one.
     std::string SettingsPath() const;
 
-    // A close request only hides the editor; the tray menu's Exit ends the program. The two
-    // header labels draw over the pictures behind them.
+    // Whether a list read again would take something of the user's: Modified, an entry being
+    // added, or boxes edited and not applied yet.
+    bool HoldsChanges() const;
+    // The list read again from the settings file replaces Entries; a shown editor follows it,
+    // keeping the selected place.
+    void TakeUp(TEntries entries);
+
+    // A close request only hides the editor; the tray menu's Exit ends the program. Coming back
+    // to the editor takes up hand edits of the settings file. The two header labels draw over the
+    // pictures behind them.
     void Dispatch(toolkit::TMessage& message) override;
 
 private:
@@ -67,6 +77,8 @@ private:
     // Browsing again, the boxes showing the list's selection: after a new entry is committed or
     // abandoned.
     void EndAdding();
+    // Fills ListBox1 from Entries, selects item k (none when out of range) and shows it.
+    void ShowEntries(int k);
 
     THeader header_;
 };

@@ -232,6 +232,7 @@ TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {
     const std::size_t illFormed = FirstIllFormed(view);
     if (illFormed == std::string_view::npos) {
         Parse(view);
+        loaded_ = true;
         return;
     }
     std::optional<std::string> decoded =
@@ -241,6 +242,7 @@ TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {
         return;
     }
     Parse(*decoded);
+    loaded_ = true;
 }
 
 void TIniFile::Parse(std::string_view content) {

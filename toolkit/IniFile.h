@@ -33,6 +33,9 @@ public:
     TIniFile& operator=(const TIniFile&) = delete;
 
     const std::string& FileName() const { return fileName_; }
+    // Whether the file was there and its contents were taken in: not for a missing file, nor for
+    // one that reads as empty because it could not be read.
+    bool Loaded() const { return loaded_; }
 
     // The stored value, whole, or def (as given) when the section or the key is missing or the
     // key's line has no "=".
@@ -97,6 +100,7 @@ private:
     bool dirty_ = false;
     bool closed_ = false;
     bool utf8Mark_ = false;
+    bool loaded_ = false;
     std::vector<Section> sections_; // sections_[0]: the lines before the first header
     std::unordered_map<std::string, std::size_t> sectionIndex_; // folded name -> first section
 };

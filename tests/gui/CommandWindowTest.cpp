@@ -69,10 +69,17 @@ protected:
         EXPECT_EQ(F_Config, nullptr);
         ReleaseHotKeyAtom();
         RemoveTree(folder + "\\");
+        TTarnwick::CanWriteFolder = &toolkit::CanCreateFileIn;
     }
 
-    // The entry sequence's steps 3 to 5.
-    void Start() {
+    // The entry sequence's steps 3 to 5, in a fresh application when `again`.
+    void Start(bool again = false) {
+        if (again) {
+            app.reset();
+            app = std::make_unique<Application>(recorder);
+            app->Initialize();
+            app->SetTitle("Tarnwick");
+        }
         app->CreateForm<TTarnwick>();
         app->CreateForm<TF_Config>();
         app->ShowMainForm = false;
@@ -429,6 +436,28 @@ TEST_F(CommandWindowTest, AnUnwritableSettingsFileIsReportedOnEveryReleaseAndThe
     EXPECT_FALSE(Tarnwick->Visible());
     CallUpByHotKey();
     EXPECT_TRUE(Tarnwick->Visible());
+}
+
+TEST_F(CommandWindowTest, AnExeFolderThatTakesNoNewFileKeepsTheSettingsInTheRoamingAppData) {
+    char appData[MAX_PATH] = "";
+    ASSERT_GT(GetEnvironmentVariableA("APPDATA", appData, MAX_PATH), 0u);
+    const std::string home = std::string(appData) + "\\Tarnwick\\";
+    RemoveTree(home);
+    TTarnwick::CanWriteFolder = [](const std::string&) { return false; };
+    Start();
+    EXPECT_EQ(Tarnwick->SettingsPath(), home + "Tarnwick.ini");
+    EXPECT_EQ(Tarnwick->ExeFolder, folder + "\\\\"); // .\ paths and the Run value keep to it
+    Tarnwick->SetLeft(123);
+    SendMessageA(edit, WM_LBUTTONUP, 0, MAKELPARAM(5, 3)); // the first save makes the folder
+    Start(true);
+    EXPECT_EQ(Tarnwick->Left(), 123);
+    EXPECT_TRUE(FilesIn(folder + "\\").empty());
+
+    Settings("[SYSTEM]\r\nLeft=210\r\n"); // one beside the exe wins
+    Start(true);
+    EXPECT_EQ(Tarnwick->SettingsPath(), folder + "\\\\Tarnwick.ini");
+    EXPECT_EQ(Tarnwick->Left(), 210);
+    RemoveTree(home);
 }
 
 } // namespace

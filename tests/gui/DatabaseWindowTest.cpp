@@ -406,6 +406,29 @@ TEST_F(DatabaseWindowTest, AnUnappliedEditIsLostWhenTheSelectionChanges) {
     EXPECT_EQ(form->ListBox1.Item(0), "Alpha");
 }
 
+TEST_F(DatabaseWindowTest, AListReadAgainIsShownUnlessTheUserHasChangesOfTheirOwn) {
+    Load({"Alpha", "Beta"});
+    Open();
+    ClickItem(1);
+    EXPECT_FALSE(form->HoldsChanges());
+    Type(form->Edit4, "x"); // typed, not applied
+    EXPECT_TRUE(form->HoldsChanges());
+    ClickItem(0);
+    EXPECT_FALSE(form->HoldsChanges());
+    TEntries read;
+    read.Append(Item("Gamma"));
+    read.Append(Item("Delta"));
+    form->TakeUp(read); // the shown list follows, at the same place
+    EXPECT_EQ(ListItems(), (std::vector<std::string>{"Gamma", "Delta"}));
+    EXPECT_EQ(form->ListBox1.ItemIndex(), 0);
+    ExpectInStep();
+    form->Button1.Click(); // adding
+    EXPECT_TRUE(form->HoldsChanges());
+    form->Button2.Click();
+    form->Button3.Click(); // applied
+    EXPECT_TRUE(form->HoldsChanges());
+}
+
 TEST_F(DatabaseWindowTest, ApplyRenamesInPlaceKeepsTheSelectionAndDoesNothingWithoutOne) {
     Load({"Alpha", "Beta", "Gamma"});
     Open();

@@ -33,6 +33,9 @@ LRESULT SendClosingMenus(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 // Paths and texts are UTF-8, as in the program.
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& text);
+// WriteFile as a user's editor would, with a last-write time of its own (a second later for each
+// edit), so that the change shows however coarse the file system's clock.
+void HandEdit(const std::string& path, const std::string& text);
 bool FileExists(const std::string& path);
 bool MakeFolder(const std::string& path);
 // Every address the browser stand-in of the test prefix was handed, one a line.
@@ -66,9 +69,13 @@ public:
     std::string Marker() const { return path_ + "marker.exe"; }
     std::string MarkerLog() const { return path_ + "marker.log"; }
     bool Ready() const { return ready_; }
+    // Makes the folder read-only for every user, root too (a read-only bind mount over itself),
+    // until the end; false where the machine does not allow that.
+    bool MakeReadOnly();
 
 private:
     std::string path_;
+    std::string mounted_; // the bind mount's Unix path, as the shell names it
     bool ready_ = false;
 };
 

@@ -148,6 +148,75 @@ void WriteFile(const std::string& path, const std::string& text) {
     out << text;
 }
 
+void HandEdit(const std::string& path, const std::string& text) {
+    static int edits = 0;
+    WriteFile(path, text);
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER t{{now.dwLowDateTime, now.dwHighDateTime}};
+    t.QuadPart += 10000000ULL * ++edits;
+    const FILETIME written{t.LowPart, t.HighPart};
+    HANDLE f = CreateFileW(Widen(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    SetFileTime(f, nullptr, nullptr, &written);
+    CloseHandle(f);
+}
+
+namespace {
+
+// The Unix name Wine gives a Windows path; empty outside Wine.
+std::string UnixName(const std::string& path) {
+    using Convert = char*(CDECL*)(const WCHAR*);
+    const auto convert = reinterpret_cast<Convert>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    const std::wstring wide = Widen(path);
+    char* name = convert ? convert(wide.c_str()) : nullptr;
+    if (name == nullptr)
+        return {};
+    const std::string unix = name;
+    HeapFree(GetProcessHeap(), 0, name);
+    return unix;
+}
+
+// Runs a command in the machine's shell (Wine starts Unix programs too); true when it succeeded.
+// Wine's handle of a Unix process cannot be waited on: the shell leaves its exit code in a file.
+bool RunUnixShell(const std::string& command) {
+    char temp[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, temp);
+    const std::string result =
+        std::string(temp) + "tarnwick-shell-" + std::to_string(GetCurrentProcessId()) + ".txt";
+    DeleteFileA(result.c_str());
+    std::string line = "sh -c \"" + command + "; echo $? >'" + UnixName(result) + "'\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (UnixName(result).empty() || !CreateProcessA("Z:\\bin\\sh", line.data(), nullptr, nullptr,
+                                                    FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    const bool ended = WaitFor([&] { return ReadFile(result).find('\n') != std::string::npos; });
+    const std::string code = ReadFile(result);
+    DeleteFileA(result.c_str());
+    return ended && code == "0\n";
+}
+
+} // namespace
+
+bool Folder::MakeReadOnly() {
+    const std::string unix = UnixName(path_);
+    if (unix.empty())
+        return false;
+    // Wine's name goes through the prefix's drive links, and a colon in it reads as a host. A
+    // bind mount that cannot be made read-only goes again at once.
+    const std::string real = "$(realpath '" + unix + "')";
+    if (!RunUnixShell("mount --bind " + real + " " + real + " && { mount -o remount,bind,ro " +
+                      real + " || { umount " + real + "; false; }; }"))
+        return false;
+    mounted_ = real;
+    return true;
+}
+
 bool FileExists(const std::string& path) {
     return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -221,6 +290,8 @@ Folder::Folder(const std::string& tag) {
 }
 
 Folder::~Folder() {
+    if (!mounted_.empty())
+        RunUnixShell("umount " + mounted_);
     RemoveTree(path_);
 }
 
