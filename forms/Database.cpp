@@ -67,6 +67,7 @@ toolkit::TFormLayout TF_Database::Layout() {
     TControlLayout list = ControlAt(K::ListBox, "ListBox1", kListBox1, 4, 104, 225, 89, "", 0);
     list.Font = bold;
     list.ItemHeight = 13;
+    list.OwnerDraw = true; // for the marks beside the names
     c.push_back(list);
     c.push_back(ControlAt(K::Button, "Button1", kButton1, 236, 108, 75, 25, kNew, 1));
     c.push_back(ControlAt(K::Button, "Button2", kButton2, 236, 136, 75, 25, kDelete, 2));
@@ -147,6 +148,7 @@ TF_Database::TF_Database() : TForm(nullptr, Layout()) {
     Bind(kSpeedButton1, BN_CLICKED, [this] { SpeedButton1Click(); });
     Bind(kSpeedButton2, BN_CLICKED, [this] { SpeedButton2Click(); });
     OnShow = [this] { FormShow(); };
+    CreateAids();
     FinishCreate();
 }
 
@@ -160,6 +162,8 @@ std::string TF_Database::SettingsPath() const {
 }
 
 void TF_Database::Dispatch(toolkit::TMessage& m) {
+    if (DispatchAids(m))
+        return;
     switch (m.Msg) {
     case WM_CLOSE:
         // The editor is the application's main window, yet closing it must not end the
@@ -187,6 +191,14 @@ void TF_Database::ClearBoxes() const {
     Edit5.SetText("");
 }
 
+void TF_Database::ShowInBoxes(const TDBItem& item) const {
+    Edit1.SetText(item.Name);
+    Edit2.SetText(item.Filename);
+    Edit3.SetText(item.Directory);
+    Edit4.SetText(item.Params);
+    Edit5.SetText(item.Keyword);
+}
+
 TDBItem TF_Database::BoxesItem() const {
     return {Edit1.Text(), Edit2.Text(), Edit3.Text(), Edit4.Text(), Edit5.Text()};
 }
@@ -196,20 +208,19 @@ void TF_Database::FormShow() {
     for (std::int32_t i = 0; i < Entries.Count(); ++i)
         ListBox1.Add(Entries.At(i).Name);
     ListBox1Click();
+    CheckTargets();
 }
 
 void TF_Database::ListBox1Click() {
     const int k = ListBox1.ItemIndex();
+    KeywordTip.Hide();
+    TargetTip.Hide();
     if (k < 0) {
         ClearBoxes();
         return;
     }
-    const TDBItem& item = Entries.At(k);
-    Edit1.SetText(item.Name);
-    Edit2.SetText(item.Filename);
-    Edit3.SetText(item.Directory);
-    Edit4.SetText(item.Params);
-    Edit5.SetText(item.Keyword);
+    ShowInBoxes(Entries.At(k));
+    ShowTargetTip(k);
 }
 
 void TF_Database::Button1Click() {
@@ -228,6 +239,7 @@ void TF_Database::Button1Click() {
     Entries.Append(BoxesItem());
     ListBox1.SetItemIndex(ListBox1.Count() - 1);
     EndAdding();
+    EntryConfirmed(ListBox1.ItemIndex());
 }
 
 void TF_Database::EndAdding() {
@@ -258,6 +270,7 @@ void TF_Database::Button2Click() {
     else
         ListBox1.SetItemIndex(k);
     ListBox1Click();
+    CheckTargets();
 }
 
 void TF_Database::Button3Click() {
@@ -269,6 +282,7 @@ void TF_Database::Button3Click() {
     TDBItem item = BoxesItem();
     item.RunAs = Entries.At(k).RunAs;
     Entries.Replace(k, item);
+    EntryConfirmed(k);
 }
 
 void TF_Database::Button4Click() {
