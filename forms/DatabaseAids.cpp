@@ -208,10 +208,14 @@ void TF_Database::ListBox1DrawItem(const DRAWITEMSTRUCT& d) {
                       L'\0');
     (void)SendMessageW(list, LB_GETTEXT, d.itemID, reinterpret_cast<LPARAM>(text.data()));
     RECT textBox{rc.left + gap, rc.top, right, rc.bottom};
+    // The list's own font: not every system hands it over selected.
+    const HGDIOBJ oldFont =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
     (void)SetTextColor(dc, GetSysColor(ink));
     (void)SetBkMode(dc, TRANSPARENT);
     (void)DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textBox,
                     DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    (void)SelectObject(dc, oldFont);
     if (d.itemState & ODS_FOCUS)
         (void)DrawFocusRect(dc, &rc);
 }
@@ -284,6 +288,7 @@ void TF_Database::ShowTargetTip(int k) {
 
 void TF_Database::EntryConfirmed(int k) {
     CheckTargets();
+    KeywordTip.Hide();
     const auto clash = FindKeywordClash(Entries, k, Options().NoEnter, [](const std::string& text) {
         return toolkit::App->Sys().UpperCase(text);
     });

@@ -1,6 +1,7 @@
 // Calls up one window of a running Tarnwick as a user would, for screenshots:
 //   callup command [TEXT]  the command window, by the hot key's message, with TEXT typed in
-//   callup database [INDEX]  "Database" from the tray menu, with entry INDEX selected
+//   callup database [INDEX [apply]]  "Database" from the tray menu, with entry INDEX selected
+//                    (and applied: the rectangle then takes in the balloon that may answer it)
 //   callup config     "Cofiguration" from the tray menu
 //   callup hide       closes whichever of the three is shown
 //   callup exit       "Exit" from the tray menu
@@ -70,6 +71,15 @@ bool ChooseFromTrayMenu(HWND tray, int downs) {
     return WaitFor([&] { return OpenMenu(pid) == nullptr; }, 5000);
 }
 
+// A balloon or tooltip that process `pid` shows, if any.
+HWND ShownTooltip(DWORD pid) {
+    HWND tip = nullptr;
+    while ((tip = FindWindowExA(nullptr, tip, "tooltips_class32", nullptr)) != nullptr)
+        if (IsWindowVisible(tip) && ProcessOf(tip) == pid)
+            return tip;
+    return nullptr;
+}
+
 bool Shown(HWND hwnd) {
     return hwnd && IsWindowVisible(hwnd);
 }
@@ -77,7 +87,7 @@ bool Shown(HWND hwnd) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || argc > 3)
+    if (argc < 2 || argc > 4)
         return 2;
     const char* what = argv[1];
     HWND tray = nullptr;
@@ -94,6 +104,8 @@ int main(int argc, char** argv) {
     HWND config = FindWindowA("TF_Config", nullptr);
     bool ok = false;
     HWND shown = nullptr;
+    bool balloon = false;
+    HWND tip = nullptr;
     if (std::strcmp(what, "command") == 0) {
         (void)PostMessageA(command, WM_HOTKEY, 1, 0);
         ok = WaitFor([&] { return Shown(command); });
@@ -110,6 +122,11 @@ int main(int argc, char** argv) {
             (void)SendMessageA(list, LB_SETCURSEL, std::atoi(argv[2]), 0);
             (void)SendMessageA(database, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_SELCHANGE),
                                reinterpret_cast<LPARAM>(list));
+        }
+        if (ok && argc > 3 && std::strcmp(argv[3], "apply") == 0) {
+            (void)SendMessageA(FindWindowExA(database, nullptr, "Button", "Apply"), BM_CLICK, 0, 0);
+            balloon =
+                WaitFor([&] { return (tip = ShownTooltip(ProcessOf(database))) != nullptr; }, 3000);
         }
     } else if (std::strcmp(what, "config") == 0) {
         ok = ChooseFromTrayMenu(tray, 3) && WaitFor([&] { return Shown(config); });
@@ -140,6 +157,11 @@ int main(int argc, char** argv) {
     } else if (shown) {
         RECT rc{};
         (void)GetWindowRect(shown, &rc);
+        if (balloon) {
+            RECT tipRect{};
+            (void)GetWindowRect(tip, &tipRect);
+            (void)UnionRect(&rc, &rc, &tipRect);
+        }
         std::printf("%ldx%ld+%ld+%ld\n", rc.right - rc.left, rc.bottom - rc.top, rc.left, rc.top);
     }
     return ok ? 0 : 1;
