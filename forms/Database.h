@@ -14,9 +14,7 @@
 #include "toolkit/PopupMenu.h"
 
 #include <functional>
-#include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 // The file-open dialog of the layout. It is not a window of its own: Execute asks the System
@@ -115,10 +113,12 @@ private:
     // for the targets again.
     void EntryConfirmed(int k);
 
-    using TTargetKey = std::pair<std::string, bool>; // a path, and whether it must be a folder
-    std::vector<TTargetKey> targets_;                // entry k's file at 2k, its folder at 2k + 1
-    std::vector<TTargetKey> queries_;                // what the last look asks about, in order
-    std::set<TTargetKey> absent_;                    // found missing
+    // Entry k's file at 2k and its folder at 2k + 1, as indexes into queries_; -1: not looked for.
+    std::vector<int> targets_;
+    std::vector<toolkit::TPathQuery> queries_; // what the last look asks about, each once
+    std::vector<bool> absent_;                 // for each query: found missing
+    // The file or folder of entry k found missing: its query's index, or -1.
+    int MissingTarget(int k) const;
     WPARAM lookGeneration_ = 0;
     toolkit::TIcon shield_; // at the size the list's items last asked for
     int shieldSize_ = 0;

@@ -222,34 +222,46 @@ void TF_Database::ListBox1DrawItem(const DRAWITEMSTRUCT& d) {
 
 // ---- missing targets ---------------------------------------------------------------------------
 
-bool TF_Database::TargetMissing(int k) const {
+int TF_Database::MissingTarget(int k) const {
     const std::size_t at = static_cast<std::size_t>(k) * 2;
     if (k < 0 || at + 2 > targets_.size())
-        return false;
-    return absent_.count(targets_[at]) != 0 || absent_.count(targets_[at + 1]) != 0;
+        return -1;
+    for (const int query : {targets_[at], targets_[at + 1]})
+        if (query >= 0 && absent_[static_cast<std::size_t>(query)])
+            return query;
+    return -1;
+}
+
+bool TF_Database::TargetMissing(int k) const {
+    return MissingTarget(k) >= 0;
 }
 
 void TF_Database::CheckTargets() {
     const TCommandOptions options = Options();
-    targets_.clear();
-    queries_.clear();
     std::vector<toolkit::TPathQuery> queries;
+    std::vector<bool> absent;
+    targets_.clear();
     for (std::int32_t k = 0; k < Entries.Count(); ++k) {
         const TEntryTargets t = EntryTargets(Entries.At(k), options, toolkit::App->Sys());
-        for (const TTargetKey& key : {TTargetKey{t.File, false}, TTargetKey{t.Folder, true}}) {
-            targets_.push_back(key);
-            if (!key.first.empty() &&
-                std::find(queries_.begin(), queries_.end(), key) == queries_.end()) {
-                queries_.push_back(key);
-                queries.push_back({key.first, key.second});
+        for (const toolkit::TPathQuery& query :
+             {toolkit::TPathQuery{t.File, false}, toolkit::TPathQuery{t.Folder, true}}) {
+            if (query.Path.empty()) {
+                targets_.push_back(-1);
+                continue;
             }
+            auto found = std::find(queries.begin(), queries.end(), query);
+            if (found == queries.end()) {
+                // The last answer stands until the new one comes.
+                const auto old = std::find(queries_.begin(), queries_.end(), query);
+                absent.push_back(old != queries_.end() && absent_[old - queries_.begin()]);
+                found = queries.insert(queries.end(), query);
+            }
+            targets_.push_back(static_cast<int>(found - queries.begin()));
         }
     }
-    // The last answers stand until the new ones come, for what is still asked about.
-    for (auto it = absent_.begin(); it != absent_.end();)
-        it = std::find(queries_.begin(), queries_.end(), *it) == queries_.end() ? absent_.erase(it)
-                                                                                : std::next(it);
-    toolkit::CheckPathsAsync(Handle(), kTargetsChecked, ++lookGeneration_, queries, TargetProbe);
+    queries_ = std::move(queries);
+    absent_ = std::move(absent);
+    toolkit::CheckPathsAsync(Handle(), kTargetsChecked, ++lookGeneration_, queries_, TargetProbe);
     (void)InvalidateRect(ListBox1.Handle(), nullptr, TRUE);
 }
 
@@ -257,31 +269,24 @@ void TF_Database::TargetChecked(WPARAM generation, LPARAM answer) {
     const std::size_t index = toolkit::QueryIndex(answer);
     if (generation != lookGeneration_ || index >= queries_.size())
         return; // an answer to an earlier look
-    const TTargetKey& key = queries_[index];
-    const bool was = absent_.count(key) != 0;
-    if (toolkit::QueryAbsent(answer) == was)
+    if (absent_[index] == toolkit::QueryAbsent(answer))
         return;
     const int selected = ListBox1.ItemIndex();
     const bool selectedWasMissing = TargetMissing(selected);
-    if (was)
-        absent_.erase(key);
-    else
-        absent_.insert(key);
+    absent_[index] = toolkit::QueryAbsent(answer);
     (void)InvalidateRect(ListBox1.Handle(), nullptr, TRUE);
     if (!selectedWasMissing && TargetMissing(selected) && Browsing())
         ShowTargetTip(selected);
 }
 
 void TF_Database::ShowTargetTip(int k) {
-    if (!TargetMissing(k))
+    const int missing = MissingTarget(k);
+    if (missing < 0)
         return;
-    const TTargetKey& file = targets_[static_cast<std::size_t>(k) * 2];
-    const TTargetKey& folder = targets_[static_cast<std::size_t>(k) * 2 + 1];
-    if (absent_.count(file))
-        TargetTip.Show(Edit2.Handle(), "File not found", file.first, TTI_WARNING, Scale(kTipWidth));
-    else
-        TargetTip.Show(Edit3.Handle(), "Folder not found", folder.first, TTI_WARNING,
-                       Scale(kTipWidth));
+    const toolkit::TPathQuery& target = queries_[static_cast<std::size_t>(missing)];
+    TargetTip.Show(target.Folder ? Edit3.Handle() : Edit2.Handle(),
+                   target.Folder ? "Folder not found" : "File not found", target.Path, TTI_WARNING,
+                   Scale(kTipWidth));
 }
 
 // ---- confirmed entries -------------------------------------------------------------------------

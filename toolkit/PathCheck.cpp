@@ -2,8 +2,6 @@
 
 #include "toolkit/Text.h"
 
-#include <cwctype>
-#include <map>
 #include <memory>
 #include <utility>
 
@@ -83,17 +81,18 @@ DWORD WINAPI Work(void* param) {
 void CheckPathsAsync(HWND window, UINT message, WPARAM generation,
                      const std::vector<TPathQuery>& queries, TPathProbe probe) {
     // One thread per drive letter; whatever has none shares one more.
-    std::map<wchar_t, std::unique_ptr<TWork>> byDrive;
+    std::unique_ptr<TWork> byDrive[27];
     for (std::size_t i = 0; i < queries.size(); ++i) {
         std::wstring path = Widen(queries[i].Path);
-        const wchar_t drive =
-            path.size() >= 2 && path[1] == L':' ? static_cast<wchar_t>(std::towupper(path[0])) : 0;
-        auto& work = byDrive[drive];
+        const wchar_t letter = path.size() >= 2 && path[1] == L':' ? (path[0] | 0x20) : L'\0';
+        auto& work = byDrive[letter >= L'a' && letter <= L'z' ? letter - L'a' : 26];
         if (!work)
             work.reset(new TWork{window, message, generation, probe, {}});
         work->Queries.push_back({i, std::move(path), queries[i].Folder});
     }
-    for (auto& [drive, work] : byDrive) {
+    for (auto& work : byDrive) {
+        if (!work)
+            continue;
         // A small stack: the work is a loop of system calls.
         HANDLE thread = CreateThread(nullptr, 64 * 1024, &Work, work.get(),
                                      STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);

@@ -13,6 +13,7 @@ namespace toolkit {
 struct TPathQuery {
     std::string Path;
     bool Folder = false; // true: only a folder counts as there
+    bool operator==(const TPathQuery&) const = default;
 };
 
 // Whether the path is known to be absent: false when it is there and whenever that cannot be

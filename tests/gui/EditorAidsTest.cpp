@@ -158,6 +158,14 @@ TEST_F(EditorAidsTest, ConfirmingAKeywordThatHidesOrIsHiddenShowsABalloonAndSave
     options.NoEnter = false;
     form->Button3.Click();
     EXPECT_FALSE(IsWindowVisible(form->KeywordTip.Handle()));
+
+    // No balloon stays behind on the screen when the editor goes.
+    options.NoEnter = true;
+    form->Button3.Click();
+    ASSERT_TRUE(IsWindowVisible(form->KeywordTip.Handle()));
+    form->Button4.Click(); // OK
+    EXPECT_FALSE(form->Visible());
+    EXPECT_FALSE(IsWindowVisible(form->KeywordTip.Handle()));
 }
 
 // ---- missing targets ---------------------------------------------------------------------------
