@@ -78,10 +78,6 @@ std::size_t FindPlaceholder(const std::string& text, std::size_t from) {
     return kNone;
 }
 
-bool TakesText(const TDBItem& entry) {
-    return FindPlaceholder(entry.Filename, 0) != kNone || FindPlaceholder(entry.Params, 0) != kNone;
-}
-
 // Every placeholder, left to right, replaced by `with`; what `with` brings in is not looked at.
 std::string ReplacePlaceholders(const std::string& text, const std::string& with) {
     std::string out;
@@ -176,10 +172,9 @@ struct TLaunchFields {
 // the user types ("%PATH%", ".\X") reaches the program as typed.
 TLaunchFields Prepare(const TDBItem& entry, bool takesText, const std::string& text,
                       const TCommandOptions& options, toolkit::System& system) {
-    TLaunchFields fields{Expanded(system, entry.Filename), Expanded(system, entry.Params),
-                         Expanded(system, entry.Directory)};
-    fields.File = FromExeFolder(fields.File, options.ExeFolder);
-    fields.Dir = FromExeFolder(fields.Dir, options.ExeFolder);
+    TLaunchFields fields{LaunchPath(entry.Filename, options, system),
+                         Expanded(system, entry.Params),
+                         LaunchPath(entry.Directory, options, system)};
     if (takesText) {
         const bool encode =
             !text.empty() && IsWebAddress(fields.File) && FindPlaceholder(fields.File, 0) != kNone;
@@ -190,6 +185,15 @@ TLaunchFields Prepare(const TDBItem& entry, bool takesText, const std::string& t
 }
 
 } // namespace
+
+bool TakesText(const TDBItem& entry) {
+    return FindPlaceholder(entry.Filename, 0) != kNone || FindPlaceholder(entry.Params, 0) != kNone;
+}
+
+std::string LaunchPath(const std::string& stored, const TCommandOptions& options,
+                       toolkit::System& system) {
+    return FromExeFolder(Expanded(system, stored), options.ExeFolder);
+}
 
 void LaunchEntry(const TDBItem& entry, const std::string& text, const TCommandOptions& options,
                  toolkit::System& system, toolkit::WindowHandle window) {

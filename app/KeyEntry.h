@@ -43,6 +43,15 @@ constexpr char kKeyEscape = 27;
 void LaunchEntry(const TDBItem& entry, const std::string& text, const TCommandOptions& options,
                  toolkit::System& system, toolkit::WindowHandle window);
 
+// A stored Filename or Directory as a launch hands it to the shell, before any typed text goes in:
+// its environment variables expanded and a path from the exe's folder made whole.
+std::string LaunchPath(const std::string& stored, const TCommandOptions& options,
+                       toolkit::System& system);
+
+// Whether the entry takes the text typed after its keyword (its Filename or Params holds the
+// placeholder): typing its keyword alone never launches it.
+bool TakesText(const TDBItem& entry);
+
 bool CommandKeyPress(std::string& key, const std::string& line, const TCommandOptions& options,
                      const TEntries& entries, toolkit::System& system,
                      toolkit::WindowHandle window);

@@ -6,6 +6,7 @@
 #include "forms/Database.h"
 #include "gen/Gen_func.h"
 #include "toolkit/Application.h"
+#include "toolkit/DropFiles.h"
 #include "toolkit/Text.h"
 
 #include <shlobj.h>
@@ -142,6 +143,8 @@ void TTarnwick::FormCreate() {
     settingsPath_ = SettingsHome(ExeFolder, settingsFolder_);
 
     toolkit::App->CreateForm<TF_Database>();
+    F_Database->CommandOptions = [this] { return TCommandOptions{Web, NoEnter, Sound, ExeFolder}; };
+    toolkit::AcceptDroppedFiles(Handle());
 
     SetAlphaBlend(true);
     // Read as a later look reads a changed file, the stamps standing for no file yet. A file
@@ -239,11 +242,24 @@ void TTarnwick::Dispatch(toolkit::TMessage& message) {
         WMHotKey(message);
         return;
     }
+    if (message.Msg == WM_DROPFILES) {
+        WMDropFiles(message);
+        return;
+    }
     TForm::Dispatch(message);
 }
 
 void TTarnwick::WMHotKey(toolkit::TMessage&) {
     CallUp();
+}
+
+void TTarnwick::WMDropFiles(toolkit::TMessage& message) {
+    const std::string path = toolkit::TakeDroppedFile(message.WParam);
+    if (path.empty())
+        return;
+    // The strip has done its part: the editor takes the file from here.
+    Hide();
+    F_Database->AddDroppedFile(path);
 }
 
 void TTarnwick::CallUp() {

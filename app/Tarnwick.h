@@ -41,6 +41,8 @@ public:
     // WM_HOTKEY calls the window up; every other message takes the form's ordinary way.
     void Dispatch(toolkit::TMessage& message) override;
     void WMHotKey(toolkit::TMessage& message);
+    // A file dropped onto the input line opens the editor adding an entry made from it.
+    void WMDropFiles(toolkit::TMessage& message);
 
     // Holds the atom "TARNWICK" while hKey names a key and registers that hot key for this
     // window (the result is not looked at); releases the atom when hKey names none. Start-up and

@@ -70,6 +70,7 @@ toolkit::TFormLayout TF_Database::Layout() {
     TControlLayout list = ControlAt(K::ListBox, "ListBox1", kListBox1, 4, 104, 225, 89, "", 0);
     list.Font = bold;
     list.ItemHeight = 13;
+    list.OwnerDraw = true; // for the marks beside the names
     c.push_back(list);
     c.push_back(ControlAt(K::Button, "Button1", kButton1, 236, 108, 75, 25, kNew, 1));
     c.push_back(ControlAt(K::Button, "Button2", kButton2, 236, 136, 75, 25, kDelete, 2));
@@ -150,6 +151,7 @@ TF_Database::TF_Database() : TForm(nullptr, Layout()) {
     Bind(kSpeedButton1, BN_CLICKED, [this] { SpeedButton1Click(); });
     Bind(kSpeedButton2, BN_CLICKED, [this] { SpeedButton2Click(); });
     OnShow = [this] { FormShow(); };
+    CreateAids();
     FinishCreate();
 }
 
@@ -186,6 +188,8 @@ void TF_Database::TakeUp(TEntries entries) {
 }
 
 void TF_Database::Dispatch(toolkit::TMessage& m) {
+    if (DispatchAids(m))
+        return;
     switch (m.Msg) {
     case WM_ACTIVATE:
         if (LOWORD(m.WParam) != WA_INACTIVE && Tarnwick != nullptr)
@@ -217,6 +221,14 @@ void TF_Database::ClearBoxes() const {
     Edit5.SetText("");
 }
 
+void TF_Database::ShowInBoxes(const TDBItem& item) const {
+    Edit1.SetText(item.Name);
+    Edit2.SetText(item.Filename);
+    Edit3.SetText(item.Directory);
+    Edit4.SetText(item.Params);
+    Edit5.SetText(item.Keyword);
+}
+
 TDBItem TF_Database::BoxesItem() const {
     return {Edit1.Text(), Edit2.Text(), Edit3.Text(), Edit4.Text(), Edit5.Text()};
 }
@@ -232,20 +244,19 @@ void TF_Database::ShowEntries(int k) {
     if (k >= 0 && k < ListBox1.Count())
         ListBox1.SetItemIndex(k);
     ListBox1Click();
+    CheckTargets();
 }
 
 void TF_Database::ListBox1Click() {
     const int k = ListBox1.ItemIndex();
+    KeywordTip.Hide();
+    TargetTip.Hide();
     if (k < 0) {
         ClearBoxes();
         return;
     }
-    const TDBItem& item = Entries.At(k);
-    Edit1.SetText(item.Name);
-    Edit2.SetText(item.Filename);
-    Edit3.SetText(item.Directory);
-    Edit4.SetText(item.Params);
-    Edit5.SetText(item.Keyword);
+    ShowInBoxes(Entries.At(k));
+    ShowTargetTip(k);
 }
 
 void TF_Database::Button1Click() {
@@ -265,6 +276,7 @@ void TF_Database::Button1Click() {
     Modified = true;
     ListBox1.SetItemIndex(ListBox1.Count() - 1);
     EndAdding();
+    EntryConfirmed(ListBox1.ItemIndex());
 }
 
 void TF_Database::EndAdding() {
@@ -296,6 +308,7 @@ void TF_Database::Button2Click() {
     else
         ListBox1.SetItemIndex(k);
     ListBox1Click();
+    CheckTargets();
 }
 
 void TF_Database::Button3Click() {
@@ -308,6 +321,7 @@ void TF_Database::Button3Click() {
     item.RunAs = Entries.At(k).RunAs;
     Entries.Replace(k, item);
     Modified = true;
+    EntryConfirmed(k);
 }
 
 void TF_Database::Button4Click() {

@@ -3,12 +3,19 @@
 // matches every applied change at once; only OK writes the list to the settings file.
 #pragma once
 
+#include "app/KeyEntry.h"
 #include "data/Entries.h"
 #include "forms/Header.h"
+#include "toolkit/BalloonTip.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Form.h"
+#include "toolkit/Icon.h"
+#include "toolkit/PathCheck.h"
+#include "toolkit/PopupMenu.h"
 
+#include <functional>
 #include <string>
+#include <vector>
 
 // The file-open dialog of the layout. It is not a window of its own: Execute asks the System
 // seam, so tests answer it.
@@ -35,6 +42,11 @@ public:
     toolkit::Edit Edit1, Edit2, Edit3, Edit4, Edit5;
     toolkit::SpeedButton SpeedButton1, SpeedButton2;
     TOpenDialog OpenDialog1;
+    // The list's right-click menu: Launch1, Openfilelocation1, Runasadministrator1.
+    toolkit::TPopupMenu* PopupMenu1 = nullptr;
+    // Balloons on the keyword box (a keyword typing cannot reach) and on the Filename or "Start
+    // in" box (a file or folder that is not there).
+    toolkit::TBalloonTip KeywordTip, TargetTip;
 
     // The launcher's launch entries; ListBox1 shows their names in the same order.
     TEntries Entries;
@@ -50,6 +62,24 @@ public:
     void Button4Click();
     void SpeedButton1Click();
     void SpeedButton2Click();
+    void ListBox1ContextPopup(int x, int y); // screen point; -1, -1: from the keyboard
+    void ListBox1DrawItem(const DRAWITEMSTRUCT& item);
+    void Launch1Click();
+    void Openfilelocation1Click();
+    void Runasadministrator1Click();
+    void WMDropFiles(toolkit::TMessage& message);
+
+    // A file, folder or shortcut dropped onto the launcher: the editor shown, adding an entry
+    // made from it, with the keyword box focused for the keyword still to come.
+    void AddDroppedFile(const std::string& path);
+
+    // The command window's options, for what the editor does as the command window would:
+    // launching, the keywords typing reaches, paths from the exe's folder. Unset: the defaults.
+    std::function<TCommandOptions()> CommandOptions;
+    // Looks for the entries' files and folders on the checking threads; tests replace it.
+    toolkit::TPathProbe TargetProbe = &toolkit::PathAbsent;
+    // Whether entry k's file or folder was found missing by the last look.
+    bool TargetMissing(int k) const;
 
     // The settings file OK writes: the command window's, or beside the executable when the
     // editor runs without one.
@@ -74,11 +104,36 @@ private:
     void ClearBoxes() const;
     // The entry the five boxes show.
     TDBItem BoxesItem() const;
+    void ShowInBoxes(const TDBItem& item) const;
     // Browsing again, the boxes showing the list's selection: after a new entry is committed or
     // abandoned.
     void EndAdding();
     // Fills ListBox1 from Entries, selects item k (none when out of range) and shows it.
     void ShowEntries(int k);
+
+    // The menu, the drops and the balloons' hiding, once the controls exist.
+    void CreateAids();
+    // Messages for them, before the form's own dispatch; true when handled.
+    bool DispatchAids(toolkit::TMessage& message);
+    TCommandOptions Options() const;
+    // Looks for every entry's file and folder anew, off this thread; the answers come back as
+    // messages, and those of an earlier look are dropped.
+    void CheckTargets();
+    void TargetChecked(WPARAM generation, LPARAM answer);
+    void ShowTargetTip(int k);
+    // After entry k was applied or added: tells whether typing can reach its keyword, and looks
+    // for the targets again.
+    void EntryConfirmed(int k);
+
+    // Entry k's file at 2k and its folder at 2k + 1, as indexes into queries_; -1: not looked for.
+    std::vector<int> targets_;
+    std::vector<toolkit::TPathQuery> queries_; // what the last look asks about, each once
+    std::vector<bool> absent_;                 // for each query: found missing
+    // The file or folder of entry k found missing: its query's index, or -1.
+    int MissingTarget(int k) const;
+    WPARAM lookGeneration_ = 0;
+    toolkit::TIcon shield_; // at the size the list's items last asked for
+    int shieldSize_ = 0;
 
     THeader header_;
 };

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Screenshots of the command window, the database editor and the configuration window at the
-# given display scales (pixels per inch; default 96 144 192), for looking at by eye:
+# Screenshots of the command window, the database editor (as opened, and with a balloon after an
+# Apply, and with the list's right-click menu) and the configuration window at the given display scales (pixels per inch; default 96 144 192), for looking at by eye:
 #   scripts/screenshots.sh [DPI...]
 # Builds Tarnwick (windows preset), runs it in a Wine prefix of its own on an Xvfb of its own with
 # Wine's LogPixels set to each DPI, calls each window up in turn and writes
@@ -35,9 +35,11 @@ cmake --build --preset windows --target Tarnwick callup -j "$(nproc)"
 mkdir -p "$out" "$run"
 cp "$build/Tarnwick.exe" "$run/Tarnwick.exe"
 # Names in Greek and Japanese beside the plain ones; the editor opens with the Japanese one
-# selected, so that its boxes show it too.
+# selected, so that its boxes show it too. The registry editor runs as administrator (its shield
+# shows), the old tool's file is missing, and NOTE hides NOTEPAD: the second shot of the editor
+# applies NOTE, so that the balloon on its keyword box says so.
 printf '%s\r\n' \
-  '[DBSYSTEM]' 'Count=5' \
+  '[DBSYSTEM]' 'Count=7' \
   '[DATABASE]' \
   'Name0=Notepad' 'Filename0=notepad.exe' 'Directory0=' 'Params0=' 'Keyword0=notepad' \
   'Name1=Registry editor' 'Filename1=regedit.exe' 'Directory1=C:\windows' 'Params1=' \
@@ -48,6 +50,10 @@ printf '%s\r\n' \
   'Params3=' 'Keyword3=σημ' \
   'Name4=日本語のメモ' 'Filename4=C:\ユーザー\メモ 帳.txt' 'Directory4=C:\ユーザー' \
   'Params4=--タイトル 日本' 'Keyword4=メモ' \
+  'Name5=Old tool 1.2' 'Filename5=C:\Tools\OldTool-1.2\tool.exe' 'Directory5=C:\Tools\OldTool-1.2' \
+  'Params5=' 'Keyword5=oldtool' \
+  'Name6=Notes' 'Filename6=C:\windows\notepad.exe' 'Directory6=C:\windows\' 'Params6=notes.txt' \
+  'Keyword6=note' 'RunAs1=1' \
   '[SYSTEM]' 'hKey=3075' 'AlphaBlendValue=255' >"$run/Tarnwick.ini"
 
 # A screen large enough for the configuration window at 200 %.
@@ -71,6 +77,9 @@ trap cleanup EXIT
 scripts/wine-setup.sh "$state" >/dev/null
 # shellcheck source=wine-env.sh
 . scripts/wine-env.sh "$state"
+# The sample's files, but for the old tool's: only that entry shows as missing.
+mkdir -p "$WINEPREFIX/drive_c/Έγγραφα" "$WINEPREFIX/drive_c/ユーザー"
+touch "$WINEPREFIX/drive_c/Έγγραφα/σημειώσεις.txt" "$WINEPREFIX/drive_c/ユーザー/メモ 帳.txt"
 "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "${width}x${height}" /f \
   >/dev/null
 # Windows links the forms' face to fonts with the scripts it lacks, CJK among them. Wine links
@@ -97,14 +106,17 @@ for dpi in "${dpis[@]}"; do
   "$WINESERVER" -k >/dev/null 2>&1 || true
   "$WINESERVER" -w 2>/dev/null || true
   (cd "$run" && setsid "$WINE" Tarnwick.exe </dev/null >/dev/null 2>&1 &)
-  for window in command database config; do
+  for shot in command database database-tips database-menu config; do
+    window=${shot%-*}
     text=()
-    [ "$window" = command ] && text=(NOTE)
-    [ "$window" = database ] && text=(4)
+    [ "$shot" = command ] && text=(NOTE)
+    [ "$shot" = database ] && text=(4)
+    [ "$shot" = database-tips ] && text=(6 apply)
+    [ "$shot" = database-menu ] && text=(1 menu)
     geometry=$(callup "$window" "${text[@]}")
-    shoot "$window-$dpi" "$geometry"
+    shoot "$shot-$dpi" "$geometry"
     callup hide >/dev/null
   done
   callup exit >/dev/null
-  echo "screenshots: $dpi dpi: $out/{command,database,config}-$dpi.png"
+  echo "screenshots: $dpi dpi: $out/{command,database,database-tips,database-menu,config}-$dpi.png"
 done

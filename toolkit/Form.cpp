@@ -97,6 +97,8 @@ DWORD ControlStyle(const TControlLayout& s) {
         break;
     case TControlKind::ListBox:
         style |= WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+        if (s.OwnerDraw)
+            style |= LBS_OWNERDRAWFIXED | LBS_HASSTRINGS;
         break;
     case TControlKind::Button:
         style |= s.Default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
@@ -538,6 +540,18 @@ void TForm::Dispatch(TMessage& m) {
         m.Result =
             ControlColor(reinterpret_cast<HDC>(m.WParam), reinterpret_cast<HWND>(m.LParam), system);
         return;
+    }
+    case WM_MEASUREITEM: {
+        // Asked while an owner-drawn list is made: the layout's item height, at this scale.
+        auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(m.LParam);
+        for (const TControlLayout& s : layout_.Controls)
+            if (item->CtlType == ODT_LISTBOX && s.Id == static_cast<int>(item->CtlID) &&
+                s.ItemHeight > 0) {
+                item->itemHeight = static_cast<UINT>(Scale(s.ItemHeight));
+                m.Result = TRUE;
+                return;
+            }
+        break;
     }
     case WM_ERASEBKGND: {
         RECT rc;

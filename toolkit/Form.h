@@ -76,6 +76,8 @@ struct TControlLayout {
     bool Default = false;    // buttons: pressed by Enter anywhere in the form
     int MaxLength = 0;       // edit boxes; 0: no limit of ours
     int ItemHeight = 0;      // list boxes; 0: the font's
+    // List boxes: the form paints the items (WM_DRAWITEM), which keep their text all the same.
+    bool OwnerDraw = false;
     int Min = 0, Max = 10, Position = 0; // track bars
     // Images: name of an RCDATA resource holding a JPEG, drawn smoothly at the control's size,
     // so that it follows the layout's scale (made at the control's 96-DPI size, it shows as it

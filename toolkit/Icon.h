@@ -27,4 +27,9 @@ private:
     HICON handle_ = nullptr;
 };
 
+// The system's administrator shield, size x size pixels, for the caller to destroy; null when the
+// system has none. Scaled down smoothly from the system's larger image where the version 6
+// controls are loaded, else the system's image nearest that size.
+HICON LoadShieldIcon(int size);
+
 } // namespace toolkit

@@ -63,7 +63,8 @@ HMENU TPopupMenu::BuildMenu() const {
             (void)AppendMenuW(menu, MF_SEPARATOR, id, nullptr);
             continue;
         }
-        const UINT flags = MF_STRING | (item.Enabled ? MF_ENABLED : MF_GRAYED);
+        const UINT flags = MF_STRING | (item.Enabled ? MF_ENABLED : MF_GRAYED) |
+                           (item.Checked ? MF_CHECKED : MF_UNCHECKED);
         (void)AppendMenuW(menu, flags, id, Widen(item.Caption).c_str());
         if (item.Default)
             (void)SetMenuDefaultItem(menu, id, FALSE);
@@ -79,13 +80,22 @@ void TPopupMenu::Popup(int x, int y) {
             return DefWindowProcW(window_, msg, wParam, lParam);
         });
     }
+    Show(window_, x, y, true);
+}
+
+void TPopupMenu::PopupFor(HWND owner, int x, int y) {
+    Show(owner, x, y, false);
+}
+
+void TPopupMenu::Show(HWND owner, int x, int y, bool foreground) {
     if (OnPopup)
         OnPopup(this);
     UINT chosen = 0;
     {
         MenuHandle menu{BuildMenu()};
-        (void)SetForegroundWindow(window_);
-        chosen = Track ? Track(menu.Menu, x, y, window_) : 0;
+        if (foreground)
+            (void)SetForegroundWindow(owner);
+        chosen = Track ? Track(menu.Menu, x, y, owner) : 0;
     }
     if (chosen > 0 && chosen <= items_.size())
         Click(static_cast<int>(chosen - 1));

@@ -1,5 +1,6 @@
 // A popup menu: items with a name, a caption ("-" for a separator line), a default flag (the
-// default item is drawn bold) and a click handler; popped up at screen coordinates.
+// default item is drawn bold), enabled and checked flags and a click handler; popped up at screen
+// coordinates.
 #pragma once
 
 #include "toolkit/Component.h"
@@ -17,6 +18,7 @@ struct TMenuItem {
     std::string Caption;
     bool Default = false;
     bool Enabled = true;
+    bool Checked = false; // drawn with a check mark
     TNotifyEvent OnClick; // the sender is the menu
     bool IsSeparator() const { return Caption == "-"; }
 };
@@ -41,6 +43,9 @@ public:
     // foreground first, or the menu would not close when the user clicks elsewhere (as a menu
     // popped up from the notification area needs).
     virtual void Popup(int x, int y);
+    // The same for a menu of one of the program's own windows (a context menu): `owner` owns it
+    // while it is up, and the foreground stays where it is.
+    void PopupFor(HWND owner, int x, int y);
     // Runs the handler of item `index`, as choosing it does. Separators and disabled items do
     // nothing.
     void Click(int index);
@@ -59,6 +64,7 @@ public:
     HMENU BuildMenu() const;
 
 private:
+    void Show(HWND owner, int x, int y, bool foreground);
     std::vector<TMenuItem> items_;
     HWND window_ = nullptr;
 };

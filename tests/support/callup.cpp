@@ -1,6 +1,8 @@
 // Calls up one window of a running Tarnwick as a user would, for screenshots:
 //   callup command [TEXT]  the command window, by the hot key's message, with TEXT typed in
-//   callup database [INDEX]  "Database" from the tray menu, with entry INDEX selected
+//   callup database [INDEX [apply|menu]]  "Database" from the tray menu, with entry INDEX
+//                    selected (and applied, or right-clicked: the rectangle then takes in the
+//                    balloon that may answer the Apply, or the menu)
 //   callup config     "Cofiguration" from the tray menu
 //   callup hide       closes whichever of the three is shown
 //   callup exit       "Exit" from the tray menu
@@ -70,6 +72,15 @@ bool ChooseFromTrayMenu(HWND tray, int downs) {
     return WaitFor([&] { return OpenMenu(pid) == nullptr; }, 5000);
 }
 
+// A balloon or tooltip that process `pid` shows, if any.
+HWND ShownTooltip(DWORD pid) {
+    HWND tip = nullptr;
+    while ((tip = FindWindowExA(nullptr, tip, "tooltips_class32", nullptr)) != nullptr)
+        if (IsWindowVisible(tip) && ProcessOf(tip) == pid)
+            return tip;
+    return nullptr;
+}
+
 bool Shown(HWND hwnd) {
     return hwnd && IsWindowVisible(hwnd);
 }
@@ -77,7 +88,7 @@ bool Shown(HWND hwnd) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || argc > 3)
+    if (argc < 2 || argc > 4)
         return 2;
     const char* what = argv[1];
     HWND tray = nullptr;
@@ -94,6 +105,7 @@ int main(int argc, char** argv) {
     HWND config = FindWindowA("TF_Config", nullptr);
     bool ok = false;
     HWND shown = nullptr;
+    HWND extra = nullptr; // a balloon or menu that goes with the shown window
     if (std::strcmp(what, "command") == 0) {
         (void)PostMessageA(command, WM_HOTKEY, 1, 0);
         ok = WaitFor([&] { return Shown(command); });
@@ -111,12 +123,32 @@ int main(int argc, char** argv) {
             (void)SendMessageA(database, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_SELCHANGE),
                                reinterpret_cast<LPARAM>(list));
         }
+        if (ok && argc > 3 && std::strcmp(argv[3], "apply") == 0) {
+            (void)SendMessageA(FindWindowExA(database, nullptr, "Button", "Apply"), BM_CLICK, 0, 0);
+            WaitFor([&] { return (extra = ShownTooltip(ProcessOf(database))) != nullptr; }, 3000);
+        }
+        if (ok && argc > 3 && std::strcmp(argv[3], "menu") == 0) {
+            // The right button on the selected entry, as the mouse would press it.
+            HWND list = FindWindowExA(database, nullptr, "ListBox", nullptr);
+            const auto height = static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
+            const auto row =
+                std::atoi(argv[2]) - static_cast<int>(SendMessageA(list, LB_GETTOPINDEX, 0, 0));
+            const LPARAM at = MAKELPARAM(height, row * height + height / 2);
+            (void)PostMessageA(list, WM_RBUTTONDOWN, MK_RBUTTON, at);
+            (void)PostMessageA(list, WM_RBUTTONUP, 0, at);
+            ok = WaitFor([&] { return (extra = OpenMenu(ProcessOf(database))) != nullptr; }, 5000);
+        }
     } else if (std::strcmp(what, "config") == 0) {
         ok = ChooseFromTrayMenu(tray, 3) && WaitFor([&] { return Shown(config); });
         shown = config;
     } else if (std::strcmp(what, "hide") == 0) {
         // Escape hides the command window; the editor goes by its OK button, the configuration
         // window by Cancel (a close request to the editor, the main window, would end the run).
+        // An open menu goes first, by Escape.
+        if (HWND menu = OpenMenu(ProcessOf(tray))) {
+            (void)PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+            WaitFor([&] { return OpenMenu(ProcessOf(tray)) == nullptr; }, 5000);
+        }
         if (Shown(command))
             (void)PostMessageA(FindWindowExA(command, nullptr, "Edit", nullptr), WM_CHAR, VK_ESCAPE,
                                1);
@@ -140,6 +172,11 @@ int main(int argc, char** argv) {
     } else if (shown) {
         RECT rc{};
         (void)GetWindowRect(shown, &rc);
+        if (extra) {
+            RECT more{};
+            (void)GetWindowRect(extra, &more);
+            (void)UnionRect(&rc, &rc, &more);
+        }
         std::printf("%ldx%ld+%ld+%ld\n", rc.right - rc.left, rc.bottom - rc.top, rc.left, rc.top);
     }
     return ok ? 0 : 1;
