@@ -63,7 +63,7 @@ public:
     std::uint16_t HotKeyAtom = 0; // also the hot key's id
     std::int32_t hKey = 0;        // the stored hot key value
     std::string ExeFolder;        // the exe's folder plus one more backslash
-    bool History = true;          // keep the lines that launched something
+    bool History = false;         // keep the lines that launched something
     bool RunTyped = false;        // run a line that launched nothing as a command
     THistory LineHistory;
 
