@@ -8,8 +8,9 @@
 
 namespace {
 
-constexpr int kShowNormal = 1;       // SW_SHOWNORMAL
-constexpr unsigned kBeepDefault = 0; // MB_OK: the system's default sound
+constexpr int kShowNormal = 1;        // SW_SHOWNORMAL
+constexpr unsigned kBeepDefault = 0;  // MB_OK: the system's default sound
+constexpr unsigned kBeepError = 0x10; // MB_ICONHAND: the system's error sound
 constexpr std::size_t kNone = std::string::npos;
 
 // Tried in this order on Enter; the first that holds is opened. A line must be longer than its
@@ -71,24 +72,53 @@ bool IsWebAddress(const std::string& file) {
     return false;
 }
 
-std::size_t FindPlaceholder(const std::string& text, std::size_t from) {
-    for (std::size_t i = from; i + 3 <= text.size(); ++i)
-        if (text[i] == '$' && (text[i + 1] == 'W' || text[i + 1] == 'w') && text[i + 2] == '$')
-            return i;
-    return kNone;
+// The placeholder's letter at `at` ('W' or 'C', upper-cased), or 0 when none begins there.
+char PlaceholderAt(const std::string& text, std::size_t at) {
+    if (at + 3 > text.size() || text[at] != '$' || text[at + 2] != '$')
+        return 0;
+    const char letter = text[at + 1] == 'w' ? 'W' : text[at + 1] == 'c' ? 'C' : text[at + 1];
+    return letter == 'W' || letter == 'C' ? letter : 0;
 }
 
-// Every placeholder, left to right, replaced by `with`; what `with` brings in is not looked at.
-std::string ReplacePlaceholders(const std::string& text, const std::string& with) {
+bool HoldsPlaceholder(const std::string& text, char letter) {
+    for (std::size_t at = text.find('$'); at != kNone; at = text.find('$', at + 1))
+        if (PlaceholderAt(text, at) == letter)
+            return true;
+    return false;
+}
+
+// Every placeholder of the typed text (when given) and of the clipboard's (when given), left to
+// right, replaced by its text; what a text brings in is not looked at again.
+std::string ReplacePlaceholders(const std::string& text, const std::string* typed,
+                                const std::string* clip) {
     std::string out;
     std::size_t pos = 0;
-    for (std::size_t at = FindPlaceholder(text, 0); at != kNone; at = FindPlaceholder(text, pos)) {
+    for (std::size_t at = text.find('$'); at != kNone; at = text.find('$', at)) {
+        const char letter = PlaceholderAt(text, at);
+        const std::string* with = letter == 'W' ? typed : letter == 'C' ? clip : nullptr;
+        if (with == nullptr) {
+            ++at;
+            continue;
+        }
         out.append(text, pos, at - pos);
-        out += with;
-        pos = at + 3;
+        out += *with;
+        pos = at += 3;
     }
     out.append(text, pos, kNone);
     return out;
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string Trimmed(const std::string& text) {
+    std::size_t begin = 0, end = text.size();
+    while (begin < end && IsBlank(text[begin]))
+        ++begin;
+    while (end > begin && IsBlank(text[end - 1]))
+        --end;
+    return text.substr(begin, end - begin);
 }
 
 // Every byte outside the unreserved characters (letters, digits, - . _ ~) as %XX.
@@ -175,19 +205,31 @@ TLaunchFields Prepare(const TDBItem& entry, bool takesText, const std::string& t
     TLaunchFields fields{LaunchPath(entry.Filename, options, system),
                          Expanded(system, entry.Params),
                          LaunchPath(entry.Directory, options, system)};
-    if (takesText) {
-        const bool encode =
-            !text.empty() && IsWebAddress(fields.File) && FindPlaceholder(fields.File, 0) != kNone;
-        fields.File = ReplacePlaceholders(fields.File, encode ? PercentEncoded(text) : text);
-        fields.Params = ReplacePlaceholders(fields.Params, text);
+    const bool clipped = HoldsPlaceholder(fields.File, 'C') || HoldsPlaceholder(fields.Params, 'C');
+    if (!takesText && !clipped)
+        return fields;
+    const std::string clip = clipped ? ClipboardLine(system.ClipboardText()) : std::string();
+    const std::string* typed = takesText ? &text : nullptr;
+    const std::string* clipText = clipped ? &clip : nullptr;
+    if (IsWebAddress(fields.File)) {
+        const std::string typedEncoded = PercentEncoded(text), clipEncoded = PercentEncoded(clip);
+        fields.File = ReplacePlaceholders(fields.File, typed ? &typedEncoded : nullptr,
+                                          clipText ? &clipEncoded : nullptr);
+    } else {
+        fields.File = ReplacePlaceholders(fields.File, typed, clipText);
     }
+    fields.Params = ReplacePlaceholders(fields.Params, typed, clipText);
     return fields;
+}
+
+bool IsControlOrBlank(char c) {
+    return static_cast<unsigned char>(c) <= 0x20 || c == 0x7F;
 }
 
 } // namespace
 
 bool TakesText(const TDBItem& entry) {
-    return FindPlaceholder(entry.Filename, 0) != kNone || FindPlaceholder(entry.Params, 0) != kNone;
+    return HoldsPlaceholder(entry.Filename, 'W') || HoldsPlaceholder(entry.Params, 'W');
 }
 
 std::string LaunchPath(const std::string& stored, const TCommandOptions& options,
@@ -195,17 +237,82 @@ std::string LaunchPath(const std::string& stored, const TCommandOptions& options
     return FromExeFolder(Expanded(system, stored), options.ExeFolder);
 }
 
+std::string ClipboardLine(const std::string& clipboard) {
+    std::size_t begin = 0;
+    for (;;) {
+        while (begin < clipboard.size() && IsControlOrBlank(clipboard[begin]) &&
+               clipboard[begin] != '\r' && clipboard[begin] != '\n')
+            ++begin;
+        if (begin == clipboard.size() || (clipboard[begin] != '\r' && clipboard[begin] != '\n'))
+            break;
+        ++begin; // a line of blanks only: the next one
+    }
+    std::size_t end = clipboard.find_first_of("\r\n", begin);
+    if (end == kNone)
+        end = clipboard.size();
+    while (end > begin && IsControlOrBlank(clipboard[end - 1]))
+        --end;
+    return clipboard.substr(begin, end - begin);
+}
+
+TTypedCommand SplitCommand(const std::string& line) {
+    const std::string text = Trimmed(line);
+    TTypedCommand command;
+    std::size_t rest = text.size();
+    if (!text.empty() && text[0] == '"') {
+        const std::size_t close = text.find('"', 1);
+        command.Program = text.substr(1, close == kNone ? kNone : close - 1);
+        if (close != kNone)
+            rest = close + 1;
+    } else {
+        const std::size_t blank = text.find_first_of(" \t");
+        command.Program = text.substr(0, blank);
+        if (blank != kNone)
+            rest = blank;
+    }
+    const std::size_t params = text.find_first_not_of(" \t", rest);
+    if (params != kNone)
+        command.Params = text.substr(params);
+    return command;
+}
+
+toolkit::ExecuteOutcome RunTypedCommand(const std::string& line, const TCommandOptions& options,
+                                        toolkit::System& system, toolkit::WindowHandle window) {
+    // The whole line first: a path with blanks in it needs no quotes. Otherwise each part is
+    // expanded on its own, so that a variable's value with blanks stays one program name.
+    const std::string whole = Expanded(system, Trimmed(line));
+    TTypedCommand command;
+    if (system.PathExists(whole)) {
+        command.Program = whole;
+    } else {
+        command = SplitCommand(line);
+        command.Program = Expanded(system, command.Program);
+        command.Params = Expanded(system, command.Params);
+    }
+    const toolkit::ExecuteOutcome outcome =
+        command.Program.empty()
+            ? toolkit::ExecuteOutcome::Failed
+            : system.TryExecute(window, options.Elevate ? "runas" : "open", command.Program,
+                                command.Params, "", kShowNormal);
+    // The confirmation follows the start here: before it, it is not known whether one came.
+    if (outcome == toolkit::ExecuteOutcome::Started && options.Sound)
+        system.Beep(kBeepDefault);
+    else if (outcome == toolkit::ExecuteOutcome::Failed)
+        system.Beep(kBeepError);
+    return outcome;
+}
+
 void LaunchEntry(const TDBItem& entry, const std::string& text, const TCommandOptions& options,
                  toolkit::System& system, toolkit::WindowHandle window) {
     const TLaunchFields fields = Prepare(entry, TakesText(entry), text, options, system);
     // An entry marked to run as administrator asks for it whichever way it was launched.
-    Launch(system, window, options, entry.RunAs ? "runas" : "open", fields.File, fields.Params,
-           fields.Dir);
+    Launch(system, window, options, entry.RunAs || options.Elevate ? "runas" : "open", fields.File,
+           fields.Params, fields.Dir);
 }
 
 bool CommandKeyPress(std::string& key, const std::string& line, const TCommandOptions& options,
-                     const TEntries& entries, toolkit::System& system,
-                     toolkit::WindowHandle window) {
+                     const TEntries& entries, toolkit::System& system, toolkit::WindowHandle window,
+                     std::string* launchedLine) {
     if (key.size() == 1 && key[0] == kKeyEscape) {
         key.clear();
         return true;
@@ -251,12 +358,18 @@ bool CommandKeyPress(std::string& key, const std::string& line, const TCommandOp
     }
 
     if (enter && options.Web && IsAddress(candidate)) {
-        Launch(system, window, options, "open", candidate, "", "");
+        Launch(system, window, options, options.Elevate ? "runas" : "open", candidate, "", "");
         launched = true;
     }
 
+    if (enter && !launched && options.RunTyped && !Trimmed(line).empty())
+        launched =
+            RunTypedCommand(line, options, system, window) == toolkit::ExecuteOutcome::Started;
+
     if (enter)
         key.clear();
+    if (launched && launchedLine != nullptr)
+        *launchedLine = candidate;
     return launched;
 }
 

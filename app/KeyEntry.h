@@ -14,10 +14,38 @@ struct TCommandOptions {
     // The folder that a Filename or Directory beginning with .\ or ..\ (./, ../) is taken from:
     // the exe's folder, ending in one backslash or more. Empty: such paths go out as written.
     std::string ExeFolder;
+    // On Enter, a line that launched nothing is run as a command: RunTypedCommand.
+    bool RunTyped = false;
+    // Enter came with Ctrl and Shift held: whatever it launches asks to run as administrator.
+    bool Elevate = false;
 };
 
 // The placeholder for the text typed after a keyword, in any letter case.
 constexpr const char* kTextPlaceholder = "$W$";
+// The placeholder for the clipboard's text (ClipboardLine), in any letter case. It makes no entry
+// take text: an entry with only this one completes as any other.
+constexpr const char* kClipboardPlaceholder = "$C$";
+
+// What of the clipboard's text goes in place of $C$: its first line that holds more than blanks,
+// without the blanks and control characters around it. Empty when there is none.
+std::string ClipboardLine(const std::string& clipboard);
+
+// A typed command as the Run dialog splits it: the first part in double quotes (to the line's
+// end when the quote is not closed), or else the first word, is the program; the rest, without
+// the blanks before it, the parameters. Blanks around the line do not count.
+struct TTypedCommand {
+    std::string Program;
+    std::string Params;
+};
+TTypedCommand SplitCommand(const std::string& line);
+
+// Runs a line that launched nothing as the Run dialog would: the whole line (its environment
+// variables expanded) when it names an existing file or folder, else SplitCommand's program with
+// its parameters, with the verb "runas" when options.Elevate, through System::TryExecute. On a
+// start the confirmation beep follows when Sound is on; when nothing could be started the error
+// sound plays (MB_ICONHAND); a refused consent prompt gives neither.
+toolkit::ExecuteOutcome RunTypedCommand(const std::string& line, const TCommandOptions& options,
+                                        toolkit::System& system, toolkit::WindowHandle window);
 
 constexpr char kKeyEnter = 13;
 constexpr char kKeyEscape = 27;
@@ -28,18 +56,24 @@ constexpr char kKeyEscape = 27;
 // the keywords after both are upper-cased by the system's case mapping (System::UpperCase), each
 // keyword once for as long as it stays as it is. Every launch goes through `system` with
 // `window` as owner. Returns true when the command window must hide: after Escape, or once
-// anything was launched.
+// anything was launched; then `launched`, when given, receives the upper-cased line that launched
+// it (for Escape, and when nothing launched, it is left as it was).
 //
 // An entry whose Filename or Params holds the placeholder takes text: Enter on its keyword, a
 // blank and more launches it with the text after the blank in place of each placeholder (Enter
 // on the bare keyword with nothing in its place); typing alone never launches it. Just before a
 // launch an entry's fields are prepared in this order: environment variables of the stored
-// fields expanded, a path relative to the exe's folder made whole, then the typed text put in,
-// percent-encoded (its UTF-8 bytes) where the Filename is a web or ftp address. The typed text
-// is data: it is never expanded nor taken as a path. The stored entry is never changed.
+// fields expanded, a path relative to the exe's folder made whole, then the typed text and the
+// clipboard's put in, percent-encoded (their UTF-8 bytes) where the Filename is a web or ftp
+// address. Both texts are data: never expanded nor taken as a path. The clipboard is read only
+// for an entry that holds $C$. The stored entry is never changed.
+//
+// On Enter with RunTyped on, a line that launched nothing is run by RunTypedCommand; the window
+// hides only when that started something. With Elevate, entries and addresses go out with the
+// verb "runas" too.
 // Launches one entry as a key press does (the beep first when Sound is on): its fields prepared
 // as below with `text` as the text after its keyword, through the verb "open", or "runas" for an
-// entry marked to run as administrator.
+// entry marked to run as administrator or when options.Elevate.
 void LaunchEntry(const TDBItem& entry, const std::string& text, const TCommandOptions& options,
                  toolkit::System& system, toolkit::WindowHandle window);
 
@@ -53,8 +87,8 @@ std::string LaunchPath(const std::string& stored, const TCommandOptions& options
 bool TakesText(const TDBItem& entry);
 
 bool CommandKeyPress(std::string& key, const std::string& line, const TCommandOptions& options,
-                     const TEntries& entries, toolkit::System& system,
-                     toolkit::WindowHandle window);
+                     const TEntries& entries, toolkit::System& system, toolkit::WindowHandle window,
+                     std::string* launched = nullptr);
 // The same for a key of one byte (an ASCII character, Enter or Escape), set to 0 when swallowed.
 bool CommandKeyPress(char& key, const std::string& line, const TCommandOptions& options,
                      const TEntries& entries, toolkit::System& system,

@@ -62,6 +62,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         application.CreateForm<TF_Config>();
         application.ShowMainForm = false;
         application.Run();
+        // However the loop ended: the history of this run outlives it.
+        toolkit::Guard([] {
+            if (Tarnwick)
+                Tarnwick->SaveHistory();
+        });
     } catch (...) {
         toolkit::ReportCurrentException();
     }

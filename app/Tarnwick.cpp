@@ -71,6 +71,7 @@ TTarnwick::TTarnwick() : TForm(nullptr, Layout()) {
     Edit1 = toolkit::Edit(Control("Edit1"));
     toolkit::TControlEvents& events = Events(Edit1.Handle());
     events.OnKeyPress = [this](std::string& key) { Edit1KeyPress(key); };
+    events.OnKeyDown = [this](WORD& key, toolkit::TShiftState shift) { Edit1KeyDown(key, shift); };
     events.OnMouseDown = [this](toolkit::TMouseButton b, toolkit::TShiftState s, int x, int y) {
         Edit1MouseDown(b, s, x, y);
     };
@@ -172,6 +173,17 @@ void TTarnwick::ApplySettings(const TSettings& settings) {
         hKey = settings.hKey;
         ApplyHotKey(!heldBack);
     }
+    History = settings.History;
+    RunTyped = settings.RunTyped;
+    // The history as the file holds it, unless lines launched since are not saved yet: they
+    // are kept, to be written at the end. As the line shows them: a line edited by hand in the
+    // file is recalled as it would be typed.
+    if (!LineHistory.Changed()) {
+        std::vector<std::string> lines;
+        for (const std::string& line : settings.HistoryLines)
+            lines.push_back(toolkit::App->Sys().UpperCase(line));
+        LineHistory.Load(lines);
+    }
 }
 
 void TTarnwick::MoveToNextPlace() {
@@ -246,6 +258,14 @@ void TTarnwick::Dispatch(toolkit::TMessage& message) {
         WMDropFiles(message);
         return;
     }
+    // The session ends (wParam TRUE; FALSE: another program refused). No error report then: it
+    // would hold the shutdown up, and nobody may be there to read it.
+    if (message.Msg == WM_ENDSESSION && message.WParam != 0) {
+        try {
+            SaveHistory();
+        } catch (...) {
+        }
+    }
     TForm::Dispatch(message);
 }
 
@@ -272,13 +292,74 @@ void TTarnwick::CallUp() {
 
 void TTarnwick::FormShow() {
     Edit1.SetText("");
+    LineHistory.EndRecall();
+    recalled_ = false;
 }
 
 void TTarnwick::Edit1KeyPress(std::string& Key) {
-    const TCommandOptions options{Web, NoEnter, Sound, ExeFolder};
-    if (CommandKeyPress(Key, Edit1.Text(), options, F_Database->Entries, toolkit::App->Sys(),
-                        Handle()))
+    if (enterHandled_ && (Key == "\r" || Key == "\n")) {
+        enterHandled_ = false;
+        Key.clear();
+        return;
+    }
+    DecideKey(Key, false);
+}
+
+void TTarnwick::Edit1KeyDown(WORD& Key, toolkit::TShiftState Shift) {
+    using toolkit::TShiftFlag;
+    enterHandled_ = false;
+    if (Key == VK_RETURN && Shift.Contains(TShiftFlag::Ctrl) && Shift.Contains(TShiftFlag::Shift) &&
+        !Shift.Contains(TShiftFlag::Alt)) {
+        // Handled here: the keyboard layout decides whether a character follows at all (the
+        // US layout gives none for this chord, Ctrl+Enter alone gives a line feed).
+        Key = 0;
+        enterHandled_ = true;
+        std::string enter(1, kKeyEnter);
+        DecideKey(enter, true);
+    } else if ((Key == VK_UP || Key == VK_DOWN) && History && Shift.Empty()) {
+        const bool older = Key == VK_UP;
+        Key = 0;
+        Recall(older);
+    }
+}
+
+void TTarnwick::DecideKey(std::string& key, bool elevate) {
+    const std::string line = Edit1.Text();
+    // An empty line is typed afresh: its keywords complete as usual again.
+    if (line.empty())
+        recalled_ = false;
+    TCommandOptions options{Web, NoEnter && !recalled_, Sound, ExeFolder};
+    options.RunTyped = RunTyped;
+    options.Elevate = elevate;
+    std::string launched;
+    if (CommandKeyPress(key, line, options, F_Database->Entries, toolkit::App->Sys(), Handle(),
+                        &launched)) {
+        if (History && !launched.empty())
+            LineHistory.Add(launched);
         Hide();
+    }
+}
+
+void TTarnwick::Recall(bool older) {
+    const std::optional<std::string> line =
+        older ? LineHistory.Older(Edit1.Text()) : LineHistory.Newer(Edit1.Text());
+    if (!line)
+        return;
+    Edit1.SetText(*line);
+    const int end = static_cast<int>(toolkit::Widen(*line).size());
+    Edit1.SetSelection(end, end);
+    recalled_ = true;
+}
+
+void TTarnwick::SaveHistory() {
+    if (!History) {
+        Save([](const std::string& path) { WriteHistory(path, {}); });
+        return;
+    }
+    if (!LineHistory.Changed())
+        return;
+    Save([this](const std::string& path) { WriteHistory(path, LineHistory.Lines()); });
+    LineHistory.MarkSaved();
 }
 
 void TTarnwick::Edit1MouseDown(toolkit::TMouseButton, toolkit::TShiftState, int X, int Y) {

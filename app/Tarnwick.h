@@ -4,6 +4,7 @@
 #pragma once
 
 #include "data/Settings.h"
+#include "app/History.h"
 #include "gen/Gen_func.h"
 #include "toolkit/FileSystem.h"
 #include "toolkit/Form.h"
@@ -30,6 +31,8 @@ public:
     void FormCreate();
     void FormShow();
     void Edit1KeyPress(std::string& Key);
+    // Up and Down recall earlier lines; Ctrl+Shift+Enter is Enter as administrator.
+    void Edit1KeyDown(WORD& Key, toolkit::TShiftState Shift);
     void Edit1MouseDown(toolkit::TMouseButton Button, toolkit::TShiftState Shift, int X, int Y);
     void Edit1MouseMove(toolkit::TShiftState Shift, int X, int Y);
     void Edit1MouseUp(toolkit::TMouseButton Button, toolkit::TShiftState Shift, int X, int Y);
@@ -77,6 +80,9 @@ public:
         write(settingsPath_);
         Saved(before, wholeDatabase);
     }
+    // Writes the history to the settings file if it changed (clears it there while History is
+    // off). The program's end calls it: Exit, and the end of the session.
+    void SaveHistory();
 
     // State, in this order; all zero, false or empty until FormCreate.
     std::int32_t GrabX = 0; // where a mouse button last went down in Edit1, client coordinates
@@ -87,6 +93,9 @@ public:
     std::uint16_t HotKeyAtom = 0; // also the hot key's id
     std::int32_t hKey = 0;        // the stored hot key value
     std::string ExeFolder;        // the exe's folder plus one more backslash
+    bool History = false;         // keep the lines that launched something
+    bool RunTyped = false;        // run a line that launched nothing as a command
+    THistory LineHistory;
 
 private:
     static toolkit::TFormLayout Layout();
@@ -103,6 +112,13 @@ private:
     toolkit::TFileStamp optionsStamp_, databaseStamp_;
     // A place taken up while the window was shown, for its next showing.
     std::optional<POINT> nextPlace_;
+    // The key decision for one key (Enter as administrator when `elevate`).
+    void DecideKey(std::string& key, bool elevate);
+    void Recall(bool older);
+    // The line shows a recalled line, or what the user made of one: it launches on Enter only.
+    bool recalled_ = false;
+    // Ctrl+Shift+Enter was handled on its key-down: the character it may bring is not Enter.
+    bool enterHandled_ = false;
 };
 
 extern TTarnwick* Tarnwick;

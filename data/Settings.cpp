@@ -8,6 +8,7 @@ namespace {
 constexpr const char* DbSystem = "DBSYSTEM";
 constexpr const char* Database = "DATABASE";
 constexpr const char* System = "SYSTEM";
+constexpr const char* History = "HISTORY";
 } // namespace
 
 bool ReadSettings(const std::string& iniPath, TEntries& entries, TSettings& settings) {
@@ -32,6 +33,18 @@ bool ReadSettings(const std::string& iniPath, TEntries& entries, TSettings& sett
     settings.NoEnter = ini.ReadBool(System, "NoEnter", true);
     settings.Sound = ini.ReadBool(System, "Sound", true);
     settings.hKey = ini.ReadInteger(System, "hKey", 0);
+    settings.History = ini.ReadBool(System, "History", true);
+    settings.RunTyped = ini.ReadBool(System, "RunTyped", false);
+    settings.HistoryLines.clear();
+    if (settings.History) {
+        const std::int32_t lines =
+            std::clamp(ini.ReadInteger(History, "Count", 0), 0, MaxStoredHistory);
+        for (std::int32_t i = 0; i < lines; ++i) {
+            std::string line = ini.ReadString(History, "Line" + std::to_string(i), "");
+            if (!line.empty())
+                settings.HistoryLines.push_back(std::move(line));
+        }
+    }
     const bool loaded = ini.Loaded();
     ini.Close();
     return loaded;
@@ -72,6 +85,21 @@ void WriteOptions(const std::string& iniPath, std::int32_t alphaBlendValue, bool
     ini.WriteBool(System, "Sound", sound);
     ini.WriteBool(System, "NoEnter", noEnter);
     ini.WriteInteger(System, "hKey", hKey);
+    ini.UpdateFile();
+    ini.Close();
+}
+
+void WriteHistory(const std::string& iniPath, const std::vector<std::string>& lines) {
+    toolkit::TIniFile ini(iniPath);
+    if (!ini.Exists())
+        return;
+    // Written afresh: the keys of a longer history before must not stay behind the new count.
+    ini.EraseSection(History);
+    if (!lines.empty()) {
+        ini.WriteInteger(History, "Count", static_cast<std::int32_t>(lines.size()));
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            ini.WriteString(History, "Line" + std::to_string(i), lines[i]);
+    }
     ini.UpdateFile();
     ini.Close();
 }

@@ -9,16 +9,24 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct TSettings {
     int32_t Left = 100, Top = 70, AlphaBlendValue = 255;
     bool Web = true, NoEnter = true, Sound = true;
     int32_t hKey = 0;
+    // "SYSTEM" "History" (on when missing) and "RunTyped" (off when missing).
+    bool History = true, RunTyped = false;
+    // The "HISTORY" section, newest first; read only while History is on.
+    std::vector<std::string> HistoryLines;
 };
 
 // A damaged "Count" must not exhaust memory: a stored count above this loads this many entries
 // (those not stored get the name "Unknown"); a negative one loads none.
 inline constexpr std::int32_t MaxStoredEntries = 100000;
+
+// The most lines of "HISTORY" that are read: a damaged "Count" reads no more than these.
+inline constexpr std::int32_t MaxStoredHistory = 100;
 
 // The start-up read. Every key missing or unreadable gets its default; entries beyond "Count"
 // are not looked at. AlphaBlendValue holds only the low 8 bits of the stored value (the
@@ -36,3 +44,8 @@ void WritePosition(const std::string& iniPath, std::int32_t left, std::int32_t t
 // The configuration window's OK: "AlphaBlendValue", "Web", "Sound", "NoEnter", "hKey".
 void WriteOptions(const std::string& iniPath, std::int32_t alphaBlendValue, bool web, bool sound,
                   bool noEnter, std::int32_t hKey);
+
+// The program's end: "HISTORY" becomes "Count" and "Line0" ... of `lines` (newest first), or goes
+// when there are none. Nothing is written when the file does not exist (nothing is created at
+// exit), nor when there are no lines and no such section.
+void WriteHistory(const std::string& iniPath, const std::vector<std::string>& lines);

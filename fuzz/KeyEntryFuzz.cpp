@@ -1,18 +1,25 @@
 // Fuzz target: the key-entry decision fed random key streams against random entries.
 // Input: a few entries split at 0x01, each keyword 0x00 file [0x00 params [0x00 folder]], then a
 // key stream after 0x02 (UTF-8 characters, each taken whole by its first byte); the stream's first
-// byte picks the options (bit 8: a known exe folder). Checks the invariants a user relies on: Enter
-// and Escape are always swallowed, no other key ever is, Escape never launches, and a launch always
-// hides the window; each key press launches exactly the entries its line names (an entry that takes
-// text only on Enter, with text or bare) and the typed address; what the user typed is never handed
-// to the environment expansion; and text put into a web address is encoded, bringing no blank or
-// control byte with it.
+// byte picks the options (bit 8: a known exe folder, 16: typed commands, 32: Enter as
+// administrator); 0x1E and 0x1F in the stream are Up and Down. Checks the invariants a user relies
+// on: Enter and Escape are always swallowed, no other key ever is, Escape never launches, and a
+// launch always hides the window; each key press launches exactly the entries its line names (an
+// entry that takes text only on Enter, with text or bare) and the typed address, and on Enter a
+// line that launched nothing runs as one command when asked; the line that launched is reported;
+// everything goes out as administrator exactly when asked; what the user typed is never handed to
+// the environment expansion except as a typed command; the clipboard is read only for an entry that
+// asks for it; text put into a web address is encoded, bringing no blank or control byte with it.
+// The history keeps each line once, at most its capacity, and recalls only lines with the prefix.
+#include "app/History.h"
 #include "app/KeyEntry.h"
 #include "gen/Gen_func.h"
 #include "support/Recorder.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -35,6 +42,11 @@ std::vector<std::string> Fields(const std::string& record) {
 bool TakesText(const TDBItem& entry) {
     return UpperCaseText(entry.Filename).find("$W$") != std::string::npos ||
            UpperCaseText(entry.Params).find("$W$") != std::string::npos;
+}
+
+bool TakesClipboard(const TDBItem& entry) {
+    return UpperCaseText(entry.Filename).find("$C$") != std::string::npos ||
+           UpperCaseText(entry.Params).find("$C$") != std::string::npos;
 }
 
 bool StartsWith(const std::string& text, const std::string& prefix) {
@@ -106,9 +118,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         options.Sound = keys[0] & 4;
         if (keys[0] & 8)
             options.ExeFolder = "C:\\Stick\\Tools\\\\";
+        options.RunTyped = keys[0] & 16;
+        options.Elevate = keys[0] & 32;
     }
     testing_support::Recorder system;
     system.Environment = {{"S", "https://s.example/?q="}, {"UP", ".."}, {"P", "%P%"}};
+    system.Clipboard = " clip \xC3\xA9\r\nnext";
+    THistory history;
+    std::string prefix; // the line before the first Up of a recall, while one goes on
+    std::string shown;  // the line as the last Up or Down left it
+    bool recalling = false;
     std::string line;
     for (std::size_t i = 1; i < keys.size(); ++i) {
         // A typed character comes whole, as its UTF-8 bytes: as many as its first byte says.
@@ -116,9 +135,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
         std::string key = keys.substr(i, length);
         i += key.size() - 1;
+        if (key == "\x1E" || key == "\x1F") {
+            // The line as the last recall left it, unchanged since: the recall goes on.
+            const bool goesOn = recalling && line == shown;
+            const bool up = key == "\x1E";
+            if (!goesOn)
+                prefix = line;
+            const auto recalled = up ? history.Older(line) : history.Newer(line);
+            recalling = up || goesOn;
+            if (recalled) {
+                const bool known = std::find(history.Lines().begin(), history.Lines().end(),
+                                             *recalled) != history.Lines().end();
+                if (!recalling ||
+                    (*recalled != prefix && (!StartsWith(*recalled, prefix) || !known)))
+                    std::abort();
+                line = *recalled;
+            }
+            shown = line;
+            continue;
+        }
         const std::string typed = key;
         const auto before = system.Calls.size();
         const auto executesBefore = system.Only("execute").size();
+        const auto triesBefore = system.Only("tryexecute").size();
+        const auto clipboardsBefore = system.Only("clipboard").size();
         const auto expansionsBefore = system.Expansions.size();
         const bool enter = typed == std::string(1, kKeyEnter);
         const bool escape = typed == std::string(1, kKeyEscape);
@@ -126,10 +166,39 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::vector<int> expected = Expected(candidate, enter, options, entries, system);
         const bool address = enter && options.Web && IsAddress(candidate);
 
-        const bool hide = CommandKeyPress(key, line, options, entries, system, nullptr);
+        const std::string lineBefore = line;
+        // Longer than any line can grow here: no candidate is ever this.
+        const std::string unset(1000, '?');
+        std::string launchedLine = unset;
+        const bool hide =
+            CommandKeyPress(key, line, options, entries, system, nullptr, &launchedLine);
 
         const auto executes = system.Only("execute");
+        const auto tries = system.Only("tryexecute");
         const bool launched = executes.size() > executesBefore;
+        // A line that launched nothing else, run as a command: once, on Enter, when asked.
+        const bool runsTyped = enter && options.RunTyped && expected.empty() && !address &&
+                               lineBefore.find_first_not_of(" \t") != std::string::npos;
+        if (tries.size() - triesBefore > (runsTyped ? 1u : 0u))
+            std::abort();
+        if (runsTyped && tries.size() == triesBefore && system.Only("beep").back().Number != 0x10)
+            std::abort();
+        if ((hide && !escape) != (launchedLine != unset) ||
+            (hide && !escape && launchedLine != candidate))
+            std::abort();
+        if (hide && !escape)
+            history.Add(launchedLine);
+        for (std::size_t k = executesBefore; k < executes.size(); ++k)
+            if ((executes[k].Args[0] == "runas") != options.Elevate)
+                std::abort();
+        for (std::size_t k = triesBefore; k < tries.size(); ++k)
+            if ((tries[k].Args[0] == "runas") != options.Elevate)
+                std::abort();
+        std::size_t clipped = 0;
+        for (const int e : expected)
+            clipped += TakesClipboard(entries.At(e));
+        if (system.Only("clipboard").size() - clipboardsBefore != clipped)
+            std::abort();
         if (enter || escape) {
             if (!key.empty())
                 std::abort();
@@ -140,8 +209,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
         if (launched && !hide)
             std::abort();
-        if (!options.Sound && !system.Only("beep").empty())
-            std::abort();
+        // With Sound off the only sound is the error sound of a command that could not start.
+        for (const auto& beep : system.Only("beep"))
+            if (!options.Sound && beep.Number != 0x10)
+                std::abort();
         if (!escape) {
             if (executes.size() - executesBefore != expected.size() + (address ? 1 : 0))
                 std::abort();
@@ -157,7 +228,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         for (std::size_t k = expansionsBefore; k < system.Expansions.size(); ++k) {
             const std::string& asked = system.Expansions[k];
-            bool stored = false;
+            // A typed command is the user's own: it is expanded whole and in its parts, as the
+            // Run dialog does.
+            const TTypedCommand split = SplitCommand(lineBefore);
+            const std::size_t first = lineBefore.find_first_not_of(" \t");
+            const std::size_t last = lineBefore.find_last_not_of(" \t");
+            bool stored = runsTyped && (asked == split.Program || asked == split.Params ||
+                                        asked == lineBefore.substr(first, last - first + 1));
             for (std::int32_t e = 0; e < entries.Count() && !stored; ++e) {
                 const TDBItem& entry = entries.At(e);
                 stored =
@@ -174,6 +251,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             line += key;
         if (line.size() > 256)
             line.clear();
+        // A hidden window starts afresh when shown.
+        if (hide) {
+            history.EndRecall();
+            recalling = false;
+        }
     }
+    std::set<std::string> distinct(history.Lines().begin(), history.Lines().end());
+    if (distinct.size() != history.Lines().size() || distinct.size() > THistory::kCapacity ||
+        distinct.count(""))
+        std::abort();
     return 0;
 }

@@ -203,8 +203,10 @@ TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {
         // Missing file or folder: an empty file that a save creates. Anything else (no access,
         // a folder in its place) must not be replaced blind.
         saveable_ = missing;
+        exists_ = !missing;
         return;
     }
+    exists_ = true;
     std::string content;
     char buffer[65536];
     std::size_t n;
@@ -378,6 +380,28 @@ void TIniFile::WriteInteger(std::string_view section, std::string_view key, std:
 
 void TIniFile::WriteBool(std::string_view section, std::string_view key, bool value) {
     WriteString(section, key, value ? "1" : "0");
+}
+
+void TIniFile::EraseSection(std::string_view section) {
+    if (closed_)
+        throw std::logic_error("TIniFile: write after Close");
+    const std::string folded = Fold(Trim(section));
+    for (std::size_t i = 1; i < sections_.size(); ++i) {
+        Section& s = sections_[i];
+        if (s.lines.empty())
+            continue;
+        const Line& header = s.lines.front();
+        const std::string_view name =
+            std::string_view(header.text)
+                .substr(header.nameBegin, header.nameEnd - header.nameBegin);
+        if (Fold(name) != folded)
+            continue;
+        s.lines.clear();
+        s.keys.clear();
+        s.insertAt = 0;
+        dirty_ = true;
+    }
+    sectionIndex_.erase(folded);
 }
 
 std::string TIniFile::Content() const {

@@ -36,6 +36,8 @@ public:
     // Whether the file was there and its contents were taken in: not for a missing file, nor for
     // one that reads as empty because it could not be read.
     bool Loaded() const { return loaded_; }
+    // Whether the file was there when it was read (readable or not).
+    bool Exists() const { return exists_; }
 
     // The stored value, whole, or def (as given) when the section or the key is missing or the
     // key's line has no "=".
@@ -55,6 +57,10 @@ public:
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void WriteInteger(std::string_view section, std::string_view key, std::int32_t value);
     void WriteBool(std::string_view section, std::string_view key, bool value);
+    // Removes the section with every line in it, as the platform's write of a null key does;
+    // every section of that name, so that no older copy comes to light. A missing section
+    // changes nothing.
+    void EraseSection(std::string_view section);
 
     // Saves the whole file when anything was written since the last save: to a new file beside
     // it, which then replaces it in one step. Raises EIniFileException "Unable to write to
@@ -97,6 +103,7 @@ private:
 
     std::string fileName_;
     bool saveable_ = true;
+    bool exists_ = false;
     bool dirty_ = false;
     bool closed_ = false;
     bool utf8Mark_ = false;

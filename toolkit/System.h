@@ -18,6 +18,13 @@ struct FileDialogRequest {
     unsigned long Flags = 0; // OFN_... options
 };
 
+// What became of a launch whose outcome the program needs to know.
+enum class ExecuteOutcome {
+    Started,
+    Declined, // the user refused the consent prompt of a launch as administrator
+    Failed,   // nothing could be started (no such program, no association, no access)
+};
+
 struct FolderDialogRequest {
     WindowHandle Owner = nullptr;
     std::string Title;
@@ -53,6 +60,21 @@ public:
     // always becomes "I"): what the upper-case input line shows. A stand-in maps ASCII and the
     // Latin-1 letters only, so that it gives the same answer on every machine.
     virtual std::string UpperCase(const std::string& text);
+
+    // A launch as Execute makes it, but with its outcome: ShellExecuteExW with
+    // SEE_MASK_FLAG_NO_UI, so that the shell shows no error box of its own (one would stack under
+    // an always-on-top window). A stand-in without a shell hands it to Execute: it started.
+    virtual ExecuteOutcome TryExecute(WindowHandle owner, const std::string& verb,
+                                      const std::string& file, const std::string& parameters,
+                                      const std::string& directory, int showCmd) {
+        Execute(owner, verb, file, parameters, directory, showCmd);
+        return ExecuteOutcome::Started;
+    }
+    // Whether a file or folder of that path exists (relative: to the current folder). A stand-in
+    // knows none.
+    virtual bool PathExists(const std::string&) { return false; }
+    // The clipboard's text (CF_UNICODETEXT), whole; empty when it holds none or cannot be had.
+    virtual std::string ClipboardText() { return std::string(); }
 };
 
 } // namespace toolkit

@@ -54,7 +54,8 @@ Win32System::Win32System()
               "comdlg32.dll", "CommDlgExtendedError");
           return call();
       }),
-      BrowseForFolderCall(&SHBrowseForFolderW) {}
+      BrowseForFolderCall(&SHBrowseForFolderW), ShellExecuteExCall(&ShellExecuteExW),
+      OpenClipboardCall(&OpenClipboard) {}
 
 void Win32System::Execute(WindowHandle owner, const std::string& verb, const std::string& file,
                           const std::string& parameters, const std::string& directory,
@@ -63,6 +64,53 @@ void Win32System::Execute(WindowHandle owner, const std::string& verb, const std
     (void)EnsureOle();
     (void)ShellExecuteCall(static_cast<HWND>(owner), Widen(verb).c_str(), Widen(file).c_str(),
                            Widen(parameters).c_str(), Widen(directory).c_str(), showCmd);
+}
+
+ExecuteOutcome Win32System::TryExecute(WindowHandle owner, const std::string& verb,
+                                       const std::string& file, const std::string& parameters,
+                                       const std::string& directory, int showCmd) {
+    (void)EnsureOle();
+    const std::wstring wideVerb = Widen(verb), wideFile = Widen(file);
+    const std::wstring wideParameters = Widen(parameters), wideDirectory = Widen(directory);
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_FLAG_NO_UI;
+    info.hwnd = static_cast<HWND>(owner);
+    info.lpVerb = wideVerb.c_str();
+    info.lpFile = wideFile.c_str();
+    info.lpParameters = wideParameters.c_str();
+    info.lpDirectory = wideDirectory.c_str();
+    info.nShow = showCmd;
+    if (ShellExecuteExCall(&info))
+        return ExecuteOutcome::Started;
+    return GetLastError() == ERROR_CANCELLED ? ExecuteOutcome::Declined : ExecuteOutcome::Failed;
+}
+
+bool Win32System::PathExists(const std::string& path) {
+    return !path.empty() && GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string Win32System::ClipboardText() {
+    bool open = false;
+    for (int attempt = 0; attempt < 5 && !open; ++attempt) {
+        if (attempt > 0)
+            Sleep(20);
+        open = OpenClipboardCall(nullptr) != FALSE;
+    }
+    if (!open)
+        return std::string();
+    std::string text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* wide = static_cast<const wchar_t*>(GlobalLock(data))) {
+            // The text ends at its zero, or at the end of its memory if another program left
+            // that out.
+            const std::size_t units = GlobalSize(data) / sizeof(wchar_t);
+            text = Narrow(std::wstring_view(wide, std::find(wide, wide + units, L'\0') - wide));
+            (void)GlobalUnlock(data);
+        }
+    }
+    (void)CloseClipboard();
+    return text;
 }
 
 void Win32System::Beep(unsigned type) {

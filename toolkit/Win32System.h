@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <commdlg.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <functional>
@@ -27,6 +28,13 @@ public:
     std::string ModuleFileName() override;
     std::string ExpandEnvironment(const std::string& text) override;
     std::string UpperCase(const std::string& text) override;
+    ExecuteOutcome TryExecute(WindowHandle owner, const std::string& verb, const std::string& file,
+                              const std::string& parameters, const std::string& directory,
+                              int showCmd) override;
+    bool PathExists(const std::string& path) override;
+    // Another program may hold the clipboard for a moment (a clipboard manager reading what was
+    // just copied): opening it is tried a few times, briefly, before it counts as empty.
+    std::string ClipboardText() override;
 
     // The platform calls behind the launches and the dialogs. Tests replace them to play what
     // Windows documents where Wine answers otherwise.
@@ -34,6 +42,9 @@ public:
     std::function<BOOL(OPENFILENAMEW*)> GetOpenFileNameCall;
     std::function<DWORD()> CommDlgExtendedErrorCall;
     std::function<PIDLIST_ABSOLUTE(BROWSEINFOW*)> BrowseForFolderCall;
+    // Fails with the last error set, as the platform does (ERROR_CANCELLED: consent refused).
+    std::function<BOOL(SHELLEXECUTEINFOW*)> ShellExecuteExCall;
+    std::function<BOOL(HWND)> OpenClipboardCall;
 
     Win32System();
 };

@@ -89,6 +89,9 @@ std::vector<Damage> Corpus() {
                         "AlphaBlendValue=\x7f\r\n\0\0\0[SYSTEM]\r\nLeft=5\r\n\x1a\x1a"s},
         {"HeadersThatAreNotHeaders", "[SYS\0TEM]\r\nLeft=300\r\n SYSTEM]\r\nTop=300\r\n"
                                      "[SYSTEMX]\r\nLeft=300\r\n[DB SYSTEM]\r\nCount=4\r\n"s},
+        {"DamagedHistory", "[HISTORY]\r\nCount=2147483647\r\nLine0=\r\nLine1=" + Garbage(300, 21) +
+                               "\r\nCount=-1\r\nLine2\r\n[HISTORY]\r\nCount=3\r\n"
+                               "[SYSTEM]\r\nHistory=x\r\nRunTyped=2\r\n"},
         {"Utf16LittleEndian", Utf16(kReadable, false)},
         {"Utf16BigEndian", Utf16(kReadable, true)},
         {"Empty", ""},
@@ -203,7 +206,9 @@ TEST(MalformedSettings, DamagedOptionsTakeTheirDefaults) {
     EXPECT_TRUE(e2e::WaitFor([&] { return !tarnwick.CommandVisible(); }));
     ASSERT_TRUE(tarnwick.ChooseFromTrayMenu(kExit));
     EXPECT_EQ(tarnwick.WaitForExit(10000), 0u);
-    EXPECT_EQ(e2e::ReadFile(folder.Settings()), settings);
+    // The damaged values stay as they were; the exit adds only the line that launched.
+    EXPECT_EQ(e2e::ReadFile(folder.Settings()),
+              settings + "[HISTORY]\r\nCount=1\r\nLine0=MARK\r\n");
 }
 
 // A settings file that another program holds open without sharing cannot be read: the defaults

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -458,6 +460,60 @@ TEST_F(CommandWindowTest, AnExeFolderThatTakesNoNewFileKeepsTheSettingsInTheRoam
     EXPECT_EQ(Tarnwick->SettingsPath(), folder + "\\\\Tarnwick.ini");
     EXPECT_EQ(Tarnwick->Left(), 210);
     RemoveTree(home);
+}
+
+// What each launch asked of the shell: its verb and file.
+std::vector<std::string> Verbs(const testing_support::Recorder& recorder) {
+    std::vector<std::string> out;
+    for (const auto& call : recorder.Only("execute"))
+        out.push_back(call.Args[0] + " " + call.Args[1]);
+    return out;
+}
+
+TEST_F(CommandWindowTest, CtrlShiftEnterAndAMarkedEntryLaunchAsAdministrator) {
+    Settings("[DBSYSTEM]\r\nCount=2\r\n[DATABASE]\r\nFilename0=ed.exe\r\nKeyword0=ed\r\n"
+             "Filename1=adm.exe\r\nKeyword1=adm\r\nRunAs1=1\r\n[SYSTEM]\r\nNoEnter=0\r\n");
+    Start();
+    CallUpByHotKey();
+    Type("ed");
+    // The chord through the message loop, as the keyboard brings it: whatever character the
+    // layout makes of it, one launch.
+    BYTE before[256] = {};
+    ASSERT_TRUE(GetKeyboardState(before));
+    BYTE held[256];
+    std::copy(std::begin(before), std::end(before), held);
+    held[VK_CONTROL] = held[VK_LCONTROL] = held[VK_SHIFT] = held[VK_LSHIFT] = 0x80;
+    ASSERT_TRUE(SetKeyboardState(held));
+    PostMessageA(edit, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+    Pump();
+    SendMessageA(edit, WM_CHAR, '\r', 0x001C0001); // a layout that makes Enter's own character
+    SetKeyboardState(before);
+    EXPECT_EQ(Verbs(recorder), (std::vector<std::string>{"runas ed.exe"}));
+    EXPECT_FALSE(Tarnwick->Visible());
+
+    CallUpByHotKey();
+    Type("adm\r");
+    CallUpByHotKey();
+    Type("ed\r");
+    EXPECT_EQ(Verbs(recorder),
+              (std::vector<std::string>{"runas ed.exe", "runas adm.exe", "open ed.exe"}));
+}
+
+TEST_F(CommandWindowTest, TheHistoryIsWrittenWhenTheSessionEndsAndClearedOnceTurnedOff) {
+    const std::string file = "[DBSYSTEM]\r\nCount=1\r\n[DATABASE]\r\nFilename0=ed.exe\r\n"
+                             "Keyword0=ed\r\n[SYSTEM]\r\nSound=0\r\n";
+    Settings(file);
+    Start();
+    CallUpByHotKey();
+    Type("ed");
+    SendMessageA(Tarnwick->Handle(), WM_ENDSESSION, FALSE, 0); // another program refused
+    EXPECT_EQ(e2e::ReadFile(Ini()), file);
+    SendMessageA(Tarnwick->Handle(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(e2e::ReadFile(Ini()), file + "[HISTORY]\r\nCount=1\r\nLine0=ED\r\n");
+
+    Tarnwick->History = false;
+    SendMessageA(Tarnwick->Handle(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(e2e::ReadFile(Ini()), file);
 }
 
 } // namespace

@@ -18,6 +18,7 @@
 #include <objbase.h>
 
 #include <chrono>
+#include <cstring>
 #include <cstdio>
 #include <cwchar>
 #include <filesystem>
@@ -239,6 +240,52 @@ TEST(SettingsFileShared, ASaveWaitsOutAMomentaryHoldAndOurReaderNeverBlocksAnoth
     EXPECT_TRUE(missing);
     EXPECT_EQ(OpenForReading(dir.Path("no folder\\none.ini"), missing), nullptr);
     EXPECT_TRUE(missing);
+}
+
+TEST(CheckedLaunch, AskingWithoutTheShellsErrorBoxesAndTellingARefusedConsentFromAFailure) {
+    Win32System system;
+    std::vector<ULONG> masks;
+    std::vector<std::wstring> verbs;
+    std::vector<DWORD> errors = {0, ERROR_CANCELLED, ERROR_FILE_NOT_FOUND};
+    system.ShellExecuteExCall = [&](SHELLEXECUTEINFOW* info) {
+        masks.push_back(info->fMask);
+        verbs.push_back(info->lpVerb);
+        const DWORD error = errors[masks.size() - 1];
+        SetLastError(error);
+        return error == 0 ? TRUE : FALSE;
+    };
+    EXPECT_EQ(system.TryExecute(nullptr, "runas", "cmd", "", "", 1), ExecuteOutcome::Started);
+    EXPECT_EQ(system.TryExecute(nullptr, "runas", "cmd", "", "", 1), ExecuteOutcome::Declined);
+    EXPECT_EQ(system.TryExecute(nullptr, "open", "nosuch", "", "", 1), ExecuteOutcome::Failed);
+    EXPECT_EQ(masks, (std::vector<ULONG>(3, SEE_MASK_FLAG_NO_UI)));
+    EXPECT_EQ(verbs, (std::vector<std::wstring>{L"runas", L"runas", L"open"}));
+
+    // And the real call: a program that exists nowhere starts nothing and says so.
+    Win32System real;
+    EXPECT_EQ(real.TryExecute(nullptr, "open", "tarnwick-no-such-program", "", "", 1),
+              ExecuteOutcome::Failed);
+}
+
+TEST(Clipboard, ItsUnicodeTextIsReadThoughAnotherProgramHoldsItForAMoment) {
+    const std::wstring text = L"\u00DCber \u65E5\u672C\r\nzwei";
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    ASSERT_TRUE(EmptyClipboard());
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    std::memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    ASSERT_NE(SetClipboardData(CF_UNICODETEXT, memory), nullptr);
+    CloseClipboard();
+
+    Win32System system;
+    int refusals = 2;
+    system.OpenClipboardCall = [&](HWND owner) {
+        return refusals-- > 0 ? FALSE : OpenClipboard(owner);
+    };
+    EXPECT_EQ(system.ClipboardText(), Narrow(text));
+    refusals = 100;
+    EXPECT_EQ(system.ClipboardText(), "") << "held throughout: nothing, and no wait without end";
+    EXPECT_LT(refusals, 100);
+    EXPECT_GT(refusals, 90);
 }
 
 } // namespace

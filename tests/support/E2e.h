@@ -40,6 +40,10 @@ bool FileExists(const std::string& path);
 bool MakeFolder(const std::string& path);
 // Every address the browser stand-in of the test prefix was handed, one a line.
 std::string BrowserLog();
+// How many lines a file holds (0 when it is missing): the marker's log grows by one a start.
+std::size_t LineCount(const std::string& path);
+// Puts UTF-8 text on the clipboard as Unicode text; false when the clipboard cannot be had.
+bool SetClipboardText(const std::string& text);
 
 // An integer of the settings file as the platform reads it; `missing` when absent.
 int IniInt(const std::string& path, const char* section, const char* key, int missing);
@@ -107,6 +111,10 @@ public:
     void HotKey(WPARAM id = 1);
     // Posts each character (UTF-8) to the input line as a keyboard would deliver it.
     void Type(const std::string& text);
+    // Posts a key's WM_KEYDOWN and WM_KEYUP to the input line (VK_UP, VK_DOWN ...).
+    void Key(WORD vk);
+    // The input line's selection (its start is the caret), in UTF-16 units.
+    void Selection(int& start, int& end) const;
     // Right-button release over the tray icon, then `downs` presses of the Down key and Enter
     // in the menu that opens. False when no menu came up.
     bool ChooseFromTrayMenu(int downs);

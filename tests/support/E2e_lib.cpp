@@ -2,7 +2,9 @@
 
 #include "toolkit/Text.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -275,6 +277,30 @@ std::string BrowserLog() {
     return ReadFile(std::string("Z:") + state + "/browser.log");
 }
 
+std::size_t LineCount(const std::string& path) {
+    const std::string text = ReadFile(path);
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+bool SetClipboardText(const std::string& text) {
+    const std::wstring wide = Widen(text);
+    if (!OpenClipboard(nullptr))
+        return false;
+    bool set = false;
+    if (EmptyClipboard()) {
+        const std::size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
+        if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+            std::memcpy(GlobalLock(memory), wide.c_str(), bytes);
+            GlobalUnlock(memory);
+            set = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+            if (!set)
+                GlobalFree(memory);
+        }
+    }
+    CloseClipboard();
+    return set;
+}
+
 Folder::Folder(const std::string& tag) {
     wchar_t temp[MAX_PATH] = L"";
     GetTempPathW(MAX_PATH, temp);
@@ -374,6 +400,19 @@ void Launcher::Type(const std::string& text) {
     for (const wchar_t unit : Widen(text))
         PostMessageW(edit_, WM_CHAR, unit, 1);
     Settle();
+}
+
+void Launcher::Key(WORD vk) {
+    PostMessageW(edit_, WM_KEYDOWN, vk, 1);
+    PostMessageW(edit_, WM_KEYUP, vk, 0xC0000001);
+    Settle();
+}
+
+void Launcher::Selection(int& start, int& end) const {
+    // Pointers do not cross to another process: the answer holds both (for short lines).
+    const auto both = static_cast<DWORD>(SendMessageW(edit_, EM_GETSEL, 0, 0));
+    start = LOWORD(both);
+    end = HIWORD(both);
 }
 
 HWND Launcher::OpenMenu() const {

@@ -1,5 +1,6 @@
 #include "support/Recorder.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace testing_support {
@@ -8,6 +9,26 @@ void Recorder::Execute(toolkit::WindowHandle owner, const std::string& verb,
                        const std::string& file, const std::string& parameters,
                        const std::string& directory, int showCmd) {
     Calls.push_back({"execute", owner, {verb, file, parameters, directory}, showCmd});
+}
+
+toolkit::ExecuteOutcome Recorder::TryExecute(toolkit::WindowHandle owner, const std::string& verb,
+                                             const std::string& file, const std::string& parameters,
+                                             const std::string& directory, int showCmd) {
+    Calls.push_back({"tryexecute", owner, {verb, file, parameters, directory}, showCmd});
+    if (TryExecuteAnswers.empty())
+        return toolkit::ExecuteOutcome::Started;
+    const toolkit::ExecuteOutcome answer = TryExecuteAnswers.front();
+    TryExecuteAnswers.pop_front();
+    return answer;
+}
+
+bool Recorder::PathExists(const std::string& path) {
+    return std::find(ExistingPaths.begin(), ExistingPaths.end(), path) != ExistingPaths.end();
+}
+
+std::string Recorder::ClipboardText() {
+    Calls.push_back({"clipboard", nullptr, {}, 0});
+    return Clipboard;
 }
 
 void Recorder::Beep(unsigned type) {
@@ -86,7 +107,7 @@ std::vector<std::string> Recorder::Lines() const {
     std::vector<std::string> lines;
     for (const auto& call : Calls) {
         std::string line = call.What;
-        if (call.What == "execute" || call.What == "messagebox") {
+        if (call.What == "execute" || call.What == "tryexecute" || call.What == "messagebox") {
             line += ' ';
             for (const auto& arg : call.Args)
                 line += arg + '|';

@@ -11,10 +11,13 @@
 namespace testing_support {
 
 struct RecordedCall {
-    std::string What; // "execute", "beep", "messagebox", "choosefile", "choosefolder", "module"
+    // "execute", "tryexecute", "beep", "messagebox", "choosefile", "choosefolder", "module",
+    // "clipboard"
+    std::string What;
     toolkit::WindowHandle Owner = nullptr;
-    std::vector<std::string> Args; // execute: verb, file, params, dir; messagebox: text, caption
-    long long Number = 0;          // execute: show command; beep: type; messagebox: flags
+    std::vector<std::string>
+        Args;             // (try)execute: verb, file, params, dir; messagebox: text, caption
+    long long Number = 0; // (try)execute: show command; beep: type; messagebox: flags
 };
 
 class Recorder : public toolkit::System {
@@ -30,6 +33,12 @@ public:
     // Expands from `Environment` as the platform does (names in any letter case); every text
     // asked about is kept in `Expansions`, not among the calls.
     std::string ExpandEnvironment(const std::string& text) override;
+    toolkit::ExecuteOutcome TryExecute(toolkit::WindowHandle owner, const std::string& verb,
+                                       const std::string& file, const std::string& parameters,
+                                       const std::string& directory, int showCmd) override;
+    // Answers from `ExistingPaths`; not among the calls.
+    bool PathExists(const std::string& path) override;
+    std::string ClipboardText() override;
 
     // The calls so far, one line each, e.g. "beep 0" or "execute open|FILE|PARAMS|DIR|1".
     std::vector<std::string> Lines() const;
@@ -47,6 +56,9 @@ public:
     std::vector<toolkit::FolderDialogRequest> FolderRequests;
     std::map<std::string, std::string> Environment; // names upper-case
     std::vector<std::string> Expansions;
+    std::deque<toolkit::ExecuteOutcome> TryExecuteAnswers; // default: Started
+    std::vector<std::string> ExistingPaths;
+    std::string Clipboard;
 };
 
 } // namespace testing_support

@@ -476,4 +476,94 @@ TEST_F(KeyEntry, DotPathsAreTakenFromTheExeFolder) {
     EXPECT_EQ(Launched(), (std::vector<std::string>{"..\\..\\x.exe"}));
 }
 
+TEST_F(KeyEntry, ElevatedEnterAsksForAdministratorForEverythingEnterLaunches) {
+    Add("note", "note.exe");
+    options.NoEnter = false;
+    options.Elevate = true;
+    line = "note";
+    EXPECT_TRUE(Type(kKeyEnter));
+    line = "www.x.example";
+    EXPECT_TRUE(Type(kKeyEnter));
+    options.RunTyped = true;
+    line = "cmd /k";
+    EXPECT_TRUE(Type(kKeyEnter));
+    EXPECT_EQ(system.Lines(), (std::vector<std::string>{"beep 0", "execute runas|note.exe|||1",
+                                                        "beep 0", "execute runas|WWW.X.EXAMPLE|||1",
+                                                        "tryexecute runas|cmd|/k||1", "beep 0"}));
+}
+
+TEST_F(KeyEntry, ALineThatLaunchedNothingRunsAsACommandOnlyWhenAskedAndOnlyOnEnter) {
+    Add("note", "note.exe");
+    options.NoEnter = true;
+    line = "NOTEPAD C:\\A B.TXT";
+    EXPECT_FALSE(Type(kKeyEnter)) << "off by default";
+    EXPECT_TRUE(system.Calls.empty());
+
+    options.RunTyped = true;
+    system.Environment = {{"DOCS", "C:\\My Docs"}};
+    system.ExistingPaths = {"C:\\Program Files\\Tool", "C:\\My Docs\\a b.txt"};
+    std::string launched = "before";
+    const auto enter = [&](const std::string& typed) {
+        std::string key(1, kKeyEnter);
+        return CommandKeyPress(key, typed, options, entries, system, kWindow, &launched);
+    };
+    EXPECT_FALSE(Type('x')) << "typing runs nothing";
+    EXPECT_TRUE(enter("  NOTEPAD   C:\\A B.TXT "));
+    EXPECT_EQ(launched, "  NOTEPAD   C:\\A B.TXT ") << "the line as it launched";
+    EXPECT_TRUE(enter("C:\\Program Files\\Tool"));        // an existing path needs no quotes
+    EXPECT_TRUE(enter("%DOCS%\\a b.txt"));                // and may come from a variable
+    EXPECT_TRUE(enter("\"C:\\Program Files\\x.exe\"-q")); // a quoted program
+    EXPECT_TRUE(enter("\"%DOCS%\\x.exe"));                // a quote left open
+    EXPECT_TRUE(enter("note"));                           // an entry: no command
+    EXPECT_EQ(system.Lines(),
+              (std::vector<std::string>{"tryexecute open|NOTEPAD|C:\\A B.TXT||1", "beep 0",
+                                        "tryexecute open|C:\\Program Files\\Tool|||1", "beep 0",
+                                        "tryexecute open|C:\\My Docs\\a b.txt|||1", "beep 0",
+                                        "tryexecute open|C:\\Program Files\\x.exe|-q||1", "beep 0",
+                                        "tryexecute open|C:\\My Docs\\x.exe|||1", "beep 0",
+                                        "beep 0", "execute open|note.exe|||1"}));
+
+    // Nothing could be started: the error sound, and the window stays. A refused consent prompt:
+    // nothing at all. Neither is a line that launched.
+    system.Calls.clear();
+    launched = "before";
+    system.TryExecuteAnswers = {toolkit::ExecuteOutcome::Failed, toolkit::ExecuteOutcome::Declined};
+    EXPECT_FALSE(enter("NOSUCHPROGRAM"));
+    EXPECT_FALSE(enter("CMD"));
+    EXPECT_FALSE(enter("   ")) << "a line of blanks runs nothing";
+    EXPECT_FALSE(enter("\"\" X"));
+    EXPECT_EQ(launched, "before");
+    EXPECT_EQ(system.Lines(),
+              (std::vector<std::string>{"tryexecute open|NOSUCHPROGRAM|||1", "beep 16",
+                                        "tryexecute open|CMD|||1", "beep 16"}));
+}
+
+TEST_F(KeyEntry, TheClipboardGoesInAtLaunchWhereAnEntryAsksForIt) {
+    Add("cl", "https://t.example/?q=$c$&w=$W$", "--text \"$C$\"");
+    Add("cp", "paste.exe", "$C$");
+    Add("ok", "plain.exe");
+    options.NoEnter = true;
+    const std::string text = "\xC3\x9C"
+                             "ber \xE6\x97\xA5\xE6\x9C\xAC"; // Über 日本
+    system.Clipboard = " \t\r\n  " + text + "\t\r\nsecond line";
+    EXPECT_TRUE(TypeAll("cp")) << "an entry with only the clipboard completes as any other";
+    line = "CL $C$";
+    EXPECT_TRUE(Type(kKeyEnter));
+    line.clear();
+    EXPECT_TRUE(TypeAll("ok"));
+    EXPECT_EQ(ExecuteArgs(system),
+              (std::vector<std::vector<std::string>>{
+                  {"paste.exe", text, ""},
+                  {"https://t.example/?q=%C3%9Cber%20%E6%97%A5%E6%9C%AC&w=%24C%24",
+                   "--text \"" + text + "\"", ""},
+                  {"plain.exe", "", ""}}));
+    EXPECT_EQ(system.Only("clipboard").size(), 2u) << "read only where an entry asks for it";
+
+    system.Calls.clear();
+    system.Clipboard = " \r\n\t";
+    line = "C";
+    EXPECT_TRUE(Type('p'));
+    EXPECT_EQ(ExecuteArgs(system)[0][1], "") << "nothing usable: empty";
+}
+
 } // namespace

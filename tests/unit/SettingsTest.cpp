@@ -352,4 +352,42 @@ TEST(WriteDatabase, AFolderNamedInAnyScriptIsFoundByItsUtf8Path) {
     EXPECT_EQ(s.hKey, 3075);
 }
 
+TEST(History, IsReadFromADamagedSectionAndWrittenOnlyIntoAFileThatExists) {
+    ExeFolder exe;
+    WriteHistory(exe.ini, {"G CATS"});
+    EXPECT_EQ(exe.Files(), 0u) << "nothing is created at exit";
+
+    const std::string file = "[SYSTEM]\r\nRunTyped=1\r\n[HISTORY]\r\nCount=abc\r\nLine0=X\r\n";
+    WriteAll(exe.ini, file);
+    TEntries entries;
+    TSettings s;
+    Load(exe.ini, entries, s);
+    EXPECT_TRUE(s.History);
+    EXPECT_TRUE(s.RunTyped);
+    EXPECT_TRUE(s.HistoryLines.empty()) << "an unreadable count reads none";
+    WriteHistory(exe.ini, {});
+    EXPECT_EQ(ReadAll(exe.ini), "[SYSTEM]\r\nRunTyped=1\r\n") << "no lines: the section goes";
+    WriteHistory(exe.ini, {});
+    EXPECT_EQ(ReadAll(exe.ini), "[SYSTEM]\r\nRunTyped=1\r\n");
+
+    WriteAll(exe.ini, "[HISTORY]\r\nCount=2147483647\r\nLine0=G CATS\r\nLine2=  NOTE \r\n"
+                      "[SYSTEM]\r\nLeft=5\r\n");
+    Load(exe.ini, entries, s);
+    EXPECT_EQ(s.HistoryLines, (std::vector<std::string>{"G CATS", "NOTE"}))
+        << "a missing line is skipped, a huge count bounded";
+    EXPECT_FALSE(s.RunTyped);
+
+    WriteHistory(exe.ini, {" LEAD", "B"});
+    EXPECT_EQ(ReadAll(exe.ini),
+              "[SYSTEM]\r\nLeft=5\r\n[HISTORY]\r\nCount=2\r\nLine0=\" LEAD\"\r\nLine1=B\r\n")
+        << "written afresh: no line of the longer history stays";
+    Load(exe.ini, entries, s);
+    EXPECT_EQ(s.HistoryLines, (std::vector<std::string>{" LEAD", "B"}));
+
+    WriteAll(exe.ini, "[HISTORY]\r\nCount=1\r\nLine0=G\r\n[SYSTEM]\r\nHistory=0\r\n");
+    Load(exe.ini, entries, s);
+    EXPECT_FALSE(s.History);
+    EXPECT_TRUE(s.HistoryLines.empty()) << "History=0 keeps none";
+}
+
 } // namespace
