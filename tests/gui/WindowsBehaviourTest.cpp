@@ -198,6 +198,37 @@ TEST_F(FileDialogPreset, BrowsingNeverMovesTheCurrentFolderAndACancelIsOneReques
     EXPECT_EQ(requests.size(), 1u);
 }
 
+std::wstring CurrentFolder() {
+    wchar_t folder[MAX_PATH] = L"";
+    (void)GetCurrentDirectoryW(MAX_PATH, folder);
+    return folder;
+}
+
+// Windows moves the current folder to wherever the user browsed, OFN_NOCHANGEDIR or not (the flag
+// is documented as ineffective for the open dialog); the stand-ins do the same.
+TEST_F(FileDialogPreset, BrowsingLeavesTheCurrentFolderWhereItWas) {
+    const std::wstring before = CurrentFolder();
+    const std::wstring browsed = dir.Dir().wstring();
+    ASSERT_NE(before, browsed);
+    const auto dialog = system.GetOpenFileNameCall;
+    system.GetOpenFileNameCall = [&](OPENFILENAMEW* ofn) {
+        (void)SetCurrentDirectoryW(browsed.c_str());
+        return dialog(ofn);
+    };
+    EXPECT_EQ(Choose("https://example.com/"), "C:\\chosen \xCE\xB1.txt");
+    ASSERT_EQ(requests.size(), 2u) << "both tries";
+    EXPECT_EQ(CurrentFolder(), before);
+
+    system.BrowseForFolderCall = [&](BROWSEINFOW*) -> PIDLIST_ABSOLUTE {
+        (void)SetCurrentDirectoryW(browsed.c_str());
+        return ILCreateFromPathW(browsed.c_str());
+    };
+    std::string chosen;
+    EXPECT_TRUE(system.ChooseFolder({}, chosen));
+    EXPECT_EQ(Widen(chosen), browsed);
+    EXPECT_EQ(CurrentFolder(), before);
+}
+
 // Held by a second program without delete sharing: Windows refuses to replace the file until it
 // lets go (Wine does so too for a handle of its own).
 HANDLE HoldWithoutDeleteSharing(const std::string& path) {
