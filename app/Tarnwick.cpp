@@ -132,14 +132,23 @@ THotKey TTarnwick::HotKey() const {
 
 void TTarnwick::ApplyHotKey() {
     const THotKey hotKey = HotKey();
-    if (hotKey.Key != 0 && HotKeyAtom == 0) {
-        HotKeyAtom = GlobalAddAtomW(kHotKeyAtomName);
-    } else if (hotKey.Key == 0 && HotKeyAtom != 0) {
-        (void)GlobalDeleteAtom(HotKeyAtom);
-        HotKeyAtom = 0;
-    }
     if (hotKey.Key != 0)
-        (void)RegisterHotKey(Handle(), HotKeyAtom, HotKeyModifiers(hotKey), hotKey.Key);
+        (void)TakeHotKey(hotKey);
+    else
+        ReleaseHotKeyAtom();
+}
+
+bool TTarnwick::TakeHotKey(const THotKey& hotKey) {
+    if (HotKeyAtom == 0)
+        HotKeyAtom = GlobalAddAtomW(kHotKeyAtomName);
+    return RegisterHotKey(Handle(), HotKeyAtom, HotKeyModifiers(hotKey), hotKey.Key) != FALSE;
+}
+
+void TTarnwick::ReleaseHotKeyAtom() {
+    if (HotKeyAtom == 0)
+        return;
+    (void)GlobalDeleteAtom(HotKeyAtom);
+    HotKeyAtom = 0;
 }
 
 void TTarnwick::Dispatch(toolkit::TMessage& message) {

@@ -40,9 +40,14 @@ public:
     void WMHotKey(toolkit::TMessage& message);
 
     // Holds the atom "TARNWICK" while hKey names a key and registers that hot key for this
-    // window (the result is not looked at); releases the atom when hKey names none. Start-up and
-    // the configuration window's OK both use it.
+    // window (the result is not looked at: a second copy relies on failing silently); releases
+    // the atom when hKey names none. Start-up uses it.
     void ApplyHotKey();
+    // Registers `hotKey` (which names a key) for this window under HotKeyAtom, adding the atom
+    // first when none is held; whether the system took it.
+    bool TakeHotKey(const THotKey& hotKey);
+    // Releases HotKeyAtom, if one is held, and sets it to 0.
+    void ReleaseHotKeyAtom();
     // The hot key hKey names: only its low 16 bits count.
     THotKey HotKey() const;
     // ExeFolder + "Tarnwick.ini".
