@@ -135,6 +135,15 @@ foreach(_kind gui e2e)
   endforeach()
 endforeach()
 
+# An empty DLL that the DLL search test copies where the search should, or should not, find it.
+add_library(dll_probe SHARED tests/support/probe_dll.c)
+target_link_options(dll_probe PRIVATE -static-libgcc)
+if(TARGET gui_DllSearchTest)
+  add_dependencies(gui_DllSearchTest dll_probe)
+  set_property(TEST gui.DllSearchTest APPEND PROPERTY ENVIRONMENT
+               "TARNWICK_PROBE_DLL=$<TARGET_FILE:dll_probe>")
+endif()
+
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e)
   # The stand-in that end-to-end launches start: records its arguments and working folder.
   add_executable(marker tests/support/marker.cpp)
