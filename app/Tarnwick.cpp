@@ -164,6 +164,9 @@ void TTarnwick::WMHotKey(toolkit::TMessage&) {
 }
 
 void TTarnwick::CallUp() {
+    // Typing into a box nobody sees would go on blind. The stored place stays as it is: only a
+    // drag changes it.
+    KeepOnAMonitor();
     Show();
     (void)SetForegroundWindow(Handle());
     (void)SetActiveWindow(Handle());

@@ -655,6 +655,33 @@ RECT WindowRect(HWND hwnd) {
 }
 } // namespace
 
+namespace {
+BOOL CALLBACK MeetsWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+    auto& [window, meets] = *reinterpret_cast<std::pair<RECT, bool>*>(data);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    RECT overlap{};
+    meets = GetMonitorInfoW(monitor, &info) && IntersectRect(&overlap, &window, &info.rcWork);
+    return meets ? FALSE : TRUE;
+}
+} // namespace
+
+void TForm::KeepOnAMonitor() {
+    const RECT rc = WindowRect(handle_);
+    std::pair<RECT, bool> seek{rc, false};
+    (void)EnumDisplayMonitors(nullptr, nullptr, MeetsWorkArea, reinterpret_cast<LPARAM>(&seek));
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (seek.second || !GetMonitorInfoW(MonitorFromRect(&rc, MONITOR_DEFAULTTONEAREST), &info))
+        return;
+    const RECT& work = info.rcWork;
+    // Clamped to the right and bottom edges first, so that a window larger than the work area
+    // shows its top left corner.
+    const LONG x = std::max(work.left, std::min(rc.left, work.right - (rc.right - rc.left)));
+    const LONG y = std::max(work.top, std::min(rc.top, work.bottom - (rc.bottom - rc.top)));
+    (void)SetWindowPos(handle_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 int TForm::Left() const {
     return WindowRect(handle_).left;
 }

@@ -158,6 +158,11 @@ public:
     int ClientWidth() const;
     int ClientHeight() const;
 
+    // A window whose rectangle meets no monitor's work area (its monitor unplugged, the laptop
+    // undocked) moves into the nearest monitor's work area, as near its place as it fits; one
+    // that lies even partly on a screen stays where it is.
+    void KeepOnAMonitor();
+
     // Layered-window translucency; the level applies while AlphaBlend is on.
     bool AlphaBlend() const { return alphaBlend_; }
     void SetAlphaBlend(bool on);
