@@ -32,7 +32,10 @@ constexpr TColor kColorSilver = RGB(192, 192, 192);
 COLORREF ToColorRef(TColor color);
 
 struct TFont {
-    std::string Name = "MS Sans Serif";
+    // The TrueType face drawn to the old bitmap face's metrics: the same at 96 pixels per inch,
+    // and smooth at every other scale (GDI would pick the bitmap's nearest size, jagged and of
+    // another width than the layout's). Windows links it to fonts for the scripts it lacks.
+    std::string Name = "Microsoft Sans Serif";
     int Height = -11; // at 96 pixels per inch, negative: character height
     bool Bold = false;
     TColor Color = kColorWindowText;
