@@ -104,9 +104,8 @@ void TTarnwick::CreateComponents() {
 }
 
 void TTarnwick::FormCreate() {
-    // The window is exactly the input line.
-    SetWidth(Scale(129));
-    SetHeight(Scale(18));
+    // The window is exactly the input line, at every scale.
+    SetDesignClientSize(129, 18);
 
     ExeFolder = ExtractFolder(toolkit::App->Sys().ModuleFileName()) + "\\";
 

@@ -120,7 +120,7 @@ foreach(_kind gui e2e)
       # The header pictures, so that the windows under test load them as the program does.
       target_sources(${_kind}_${_name} PRIVATE ${CMAKE_SOURCE_DIR}/resources/Headers.rc)
     endif()
-    if(_name STREQUAL ScaleTest)
+    if(_name STREQUAL ScaleTest OR _name STREQUAL DpiChangeTest)
       # The program's icon and manifest (version 6 controls, DPI awareness): the windows at
       # other scales are judged as the program draws them.
       target_sources(${_kind}_${_name} PRIVATE ${CMAKE_SOURCE_DIR}/resources/Tarnwick.rc)

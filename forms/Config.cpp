@@ -196,6 +196,10 @@ void TF_Config::Dispatch(TMessage& m) {
         TForm::Dispatch(m);
         header_.PaintBackdrop(m);
         return;
+    case WM_DPICHANGED:
+        TForm::Dispatch(m);
+        SetUpSlider(); // its thumb at the new scale
+        return;
     default:
         break;
     }

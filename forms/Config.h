@@ -58,7 +58,7 @@ public:
     void Button2Click();
 
     // A close request that is neither OK nor Cancel gives the hot key back as Cancel does; the
-    // header labels draw over the pictures behind them.
+    // header labels draw over the pictures behind them; the slider's thumb follows the scale.
     void Dispatch(toolkit::TMessage& message) override;
 
 private:
