@@ -5,13 +5,9 @@
 // judges the layout, the fonts, the header and the hot key box at each scale, and that a hundred
 // changes leave no GDI objects behind. The program carries the launcher's manifest, so that the
 // windows are per-monitor aware as the launcher's are.
-#include "app/Tarnwick.h"
-#include "forms/Config.h"
-#include "forms/Database.h"
 #include "support/GuiObjects.h"
-#include "support/Recorder.h"
+#include "support/InProcessLauncher.h"
 #include "support/ScaleChecks.h"
-#include "toolkit/Application.h"
 #include "toolkit/Text.h"
 
 #include <gtest/gtest.h>
@@ -94,34 +90,17 @@ void ExpectLaidOutAt(const TForm& form, int dpi) {
 class DpiChange : public ::testing::Test {
 protected:
     void SetUp() override {
-        char temp[MAX_PATH] = "";
-        (void)GetTempPathA(MAX_PATH, temp);
-        folder_ = std::string(temp) + "TarnwickDpi" + std::to_string(GetCurrentProcessId());
-        (void)CreateDirectoryA(folder_.c_str(), nullptr);
-        recorder_.ModulePath = folder_ + "\\Tarnwick.exe";
-        app_ = std::make_unique<toolkit::Application>(recorder_);
-        app_->Initialize();
-        app_->SetTitle("Tarnwick");
-        app_->CreateForm<TTarnwick>();
-        app_->CreateForm<TF_Config>();
+        launcher_ = std::make_unique<testing_support::InProcessLauncher>("TarnwickDpi");
         ASSERT_NE(F_Database, nullptr);
         ASSERT_NE(F_Config, nullptr);
         start_ = F_Config->PixelsPerInch();
         ASSERT_EQ(start_, 96) << "the test prefix runs at 100 %";
     }
-    void TearDown() override {
-        app_.reset();
-        while (const ATOM atom = GlobalFindAtomA("TARNWICK"))
-            if (GlobalDeleteAtom(atom) != 0)
-                break;
-        (void)RemoveDirectoryA(folder_.c_str());
-    }
+    void TearDown() override { launcher_.reset(); }
     std::vector<TForm*> Windows() const { return {Tarnwick, F_Database, F_Config}; }
 
-    std::string folder_;
     int start_ = 96;
-    testing_support::Recorder recorder_;
-    std::unique_ptr<toolkit::Application> app_;
+    std::unique_ptr<testing_support::InProcessLauncher> launcher_;
 };
 
 TEST_F(DpiChange, EachWindowLaysItselfOutAgainAtTheNewScaleAndBack) {

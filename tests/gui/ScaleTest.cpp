@@ -11,7 +11,7 @@
 #include "forms/Config.h"
 #include "forms/Database.h"
 #include "support/Capture.h"
-#include "support/Recorder.h"
+#include "support/InProcessLauncher.h"
 #include "support/ScaleChecks.h"
 #include "toolkit/Application.h"
 #include "toolkit/ImageList.h"
@@ -116,34 +116,14 @@ protected:
         if (dpi_ == 0)
             GTEST_SKIP() << "runs in a copy of this program at another scale";
         ASSERT_EQ(toolkit::ScreenPixelsPerInch(), dpi_);
-        char temp[MAX_PATH] = "";
-        (void)GetTempPathA(MAX_PATH, temp);
-        folder_ = std::string(temp) + "TarnwickScale" + std::to_string(GetCurrentProcessId());
-        (void)CreateDirectoryA(folder_.c_str(), nullptr);
-        recorder_.ModulePath = folder_ + "\\Tarnwick.exe";
-        // The launcher as the entry sequence builds it, without a settings file.
-        app_ = std::make_unique<toolkit::Application>(recorder_);
-        app_->Initialize();
-        app_->SetTitle("Tarnwick");
-        app_->CreateForm<TTarnwick>();
-        app_->CreateForm<TF_Config>();
+        launcher_ = std::make_unique<testing_support::InProcessLauncher>("TarnwickScale");
         ASSERT_NE(F_Database, nullptr);
         ASSERT_NE(F_Config, nullptr);
     }
-
-    void TearDown() override {
-        app_.reset();
-        // The command window's hot key atom outlives the process; later tests start without it.
-        while (const ATOM atom = GlobalFindAtomA("TARNWICK"))
-            if (GlobalDeleteAtom(atom) != 0)
-                break;
-        (void)RemoveDirectoryA(folder_.c_str());
-    }
+    void TearDown() override { launcher_.reset(); }
 
     int dpi_ = 0;
-    std::string folder_;
-    testing_support::Recorder recorder_;
-    std::unique_ptr<toolkit::Application> app_;
+    std::unique_ptr<testing_support::InProcessLauncher> launcher_;
 };
 
 TEST_F(AtScale, HeaderPicturesFillTheirControlsAndTheLabelsLieOnThem) {
