@@ -15,7 +15,8 @@ constexpr std::size_t kNone = std::string::npos;
 
 // Tried in this order on Enter; the first that holds is opened. A line must be longer than its
 // prefix: the prefix alone is no address.
-constexpr std::array<std::string_view, 4> kAddressPrefixes{"FTP://", "WWW.", "HTTP:", "MAILTO:"};
+constexpr std::string_view kWww = "WWW.";
+constexpr std::array<std::string_view, 4> kAddressPrefixes{"FTP://", kWww, "HTTP:", "MAILTO:"};
 
 // A Filename beginning with one of these (in any letter case) is a web or ftp address: the typed
 // text goes into it percent-encoded.
@@ -54,6 +55,13 @@ bool IsAddress(const std::string& candidate) {
             return true;
     }
     return false;
+}
+
+// What a typed address is opened as. A "WWW." line has no scheme, and the shell looks for a file
+// of that name first (in the current folder, and .COM is a program's extension): it goes out as a
+// web address. The other prefixes carry their scheme.
+std::string AddressToOpen(const std::string& candidate) {
+    return candidate.compare(0, kWww.size(), kWww) == 0 ? "http://" + candidate : candidate;
 }
 
 bool StartsCaseBlind(const std::string& text, std::string_view upperPrefix) {
@@ -358,7 +366,8 @@ bool CommandKeyPress(std::string& key, const std::string& line, const TCommandOp
     }
 
     if (enter && options.Web && IsAddress(candidate)) {
-        Launch(system, window, options, options.Elevate ? "runas" : "open", candidate, "", "");
+        Launch(system, window, options, options.Elevate ? "runas" : "open",
+               AddressToOpen(candidate), "", "");
         launched = true;
     }
 

@@ -4,6 +4,7 @@
 #include "forms/Config.h"
 #include "gen/Gen_func.h"
 #include "toolkit/Application.h"
+#include "toolkit/SystemDll.h"
 #include "toolkit/Text.h"
 #include "toolkit/Win32System.h"
 
@@ -13,19 +14,6 @@
 #include <string>
 
 namespace {
-
-// DLLs are looked up in the system folder only, so that a DLL dropped beside a portable exe is
-// never loaded in place of the system's. Older systems without the call keep their own order.
-void RestrictDllSearch() {
-    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    if (!kernel)
-        return;
-    const auto fn = reinterpret_cast<SetDefaultDllDirectoriesFn>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
-    if (fn)
-        (void)fn(LOAD_LIBRARY_SEARCH_SYSTEM32);
-}
 
 // The program's own folder becomes the current folder, so that an entry without a start-in
 // folder starts in the same place whether the launcher came from Explorer, a shortcut or the Run
@@ -51,7 +39,7 @@ void __verbose_terminate_handler() {
 #endif
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    RestrictDllSearch();
+    toolkit::RestrictDllSearch();
     toolkit::Win32System system;
     EnterOwnFolder(system);
     toolkit::Application application(system);

@@ -136,9 +136,8 @@ void TTarnwick::CreateComponents() {
 }
 
 void TTarnwick::FormCreate() {
-    // The window is exactly the input line.
-    SetWidth(Scale(129));
-    SetHeight(Scale(18));
+    // The window is exactly the input line, at every scale.
+    SetDesignClientSize(129, 18);
 
     ExeFolder = ExtractFolder(toolkit::App->Sys().ModuleFileName()) + "\\";
     settingsPath_ = SettingsHome(ExeFolder, settingsFolder_);
@@ -239,14 +238,25 @@ THotKey TTarnwick::HotKey() const {
 
 void TTarnwick::ApplyHotKey(bool registerIt) {
     const THotKey hotKey = HotKey();
-    if (hotKey.Key != 0 && HotKeyAtom == 0) {
+    if (hotKey.Key == 0)
+        ReleaseHotKeyAtom();
+    else if (registerIt)
+        (void)TakeHotKey(hotKey);
+    else if (HotKeyAtom == 0)
+        HotKeyAtom = GlobalAddAtomW(kHotKeyAtomName); // registered when it is given back
+}
+
+bool TTarnwick::TakeHotKey(const THotKey& hotKey) {
+    if (HotKeyAtom == 0)
         HotKeyAtom = GlobalAddAtomW(kHotKeyAtomName);
-    } else if (hotKey.Key == 0 && HotKeyAtom != 0) {
-        (void)GlobalDeleteAtom(HotKeyAtom);
-        HotKeyAtom = 0;
-    }
-    if (hotKey.Key != 0 && registerIt)
-        (void)RegisterHotKey(Handle(), HotKeyAtom, HotKeyModifiers(hotKey), hotKey.Key);
+    return RegisterHotKey(Handle(), HotKeyAtom, HotKeyModifiers(hotKey), hotKey.Key) != FALSE;
+}
+
+void TTarnwick::ReleaseHotKeyAtom() {
+    if (HotKeyAtom == 0)
+        return;
+    (void)GlobalDeleteAtom(HotKeyAtom);
+    HotKeyAtom = 0;
 }
 
 void TTarnwick::Dispatch(toolkit::TMessage& message) {
@@ -285,6 +295,9 @@ void TTarnwick::WMDropFiles(toolkit::TMessage& message) {
 void TTarnwick::CallUp() {
     (void)TakeUpHandEdits();
     MoveToNextPlace();
+    // Typing into a box nobody sees would go on blind. The stored place stays as it is: only a
+    // drag changes it.
+    KeepOnAMonitor();
     Show();
     (void)SetForegroundWindow(Handle());
     (void)SetActiveWindow(Handle());

@@ -48,9 +48,15 @@ public:
     void WMDropFiles(toolkit::TMessage& message);
 
     // Holds the atom "TARNWICK" while hKey names a key and registers that hot key for this
-    // window (the result is not looked at); releases the atom when hKey names none. Start-up and
-    // the configuration window's OK both use it.
+    // window (the result is not looked at: a second copy relies on failing silently); releases
+    // the atom when hKey names none. Start-up uses it; a hand-edited hot key taken up while the
+    // configuration window holds the hot key back is only noted (`registerIt` false).
     void ApplyHotKey(bool registerIt = true);
+    // Registers `hotKey` (which names a key) for this window under HotKeyAtom, adding the atom
+    // first when none is held; whether the system took it.
+    bool TakeHotKey(const THotKey& hotKey);
+    // Releases HotKeyAtom, if one is held, and sets it to 0.
+    void ReleaseHotKeyAtom();
     // The hot key hKey names: only its low 16 bits count.
     THotKey HotKey() const;
 

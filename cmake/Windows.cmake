@@ -120,7 +120,7 @@ foreach(_kind gui e2e)
       # The header pictures, so that the windows under test load them as the program does.
       target_sources(${_kind}_${_name} PRIVATE ${CMAKE_SOURCE_DIR}/resources/Headers.rc)
     endif()
-    if(_name STREQUAL ScaleTest)
+    if(_name STREQUAL ScaleTest OR _name STREQUAL DpiChangeTest)
       # The program's icon and manifest (version 6 controls, DPI awareness): the windows at
       # other scales are judged as the program draws them.
       target_sources(${_kind}_${_name} PRIVATE ${CMAKE_SOURCE_DIR}/resources/Tarnwick.rc)
@@ -134,6 +134,15 @@ foreach(_kind gui e2e)
     endif()
   endforeach()
 endforeach()
+
+# An empty DLL that the DLL search test copies where the search should, or should not, find it.
+add_library(dll_probe SHARED tests/support/probe_dll.c)
+target_link_options(dll_probe PRIVATE -static-libgcc)
+if(TARGET gui_DllSearchTest)
+  add_dependencies(gui_DllSearchTest dll_probe)
+  set_property(TEST gui.DllSearchTest APPEND PROPERTY ENVIRONMENT
+               "TARNWICK_PROBE_DLL=$<TARGET_FILE:dll_probe>")
+endif()
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e)
   # The stand-in that end-to-end launches start: records its arguments and working folder.

@@ -44,7 +44,25 @@ TVersionRecord RunningVersion() {
     return {info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber, info.dwPlatformId};
 }
 
-const char* const kExeName = "Tarnwick.exe";
+// The Run value's command line: the exe's full path in double quotes, so that Windows never takes
+// a prefix of a path with blanks for the program (C:\My.exe for C:\My Tools\Tarnwick.exe).
+std::string RunCommand(const std::string& exe) {
+    return "\"" + exe + "\"";
+}
+
+// Whether a stored Run value starts `exe` (a full path with single separators) and nothing more:
+// quoted as written now, unquoted, or with the doubled separator older versions wrote; in any
+// letter case (the system's, for a folder named in any script). Arguments, blanks or another
+// path are not ours.
+bool NamesExe(const std::string& stored, const std::string& exe, System& sys) {
+    const std::string folder = ExtractFolder(exe);
+    const std::string doubled = folder + "\\" + exe.substr(folder.size());
+    const std::string value = sys.UpperCase(stored);
+    for (const std::string& form : {RunCommand(exe), exe, doubled})
+        if (value == sys.UpperCase(form))
+            return true;
+    return false;
+}
 
 } // namespace
 
@@ -178,6 +196,10 @@ void TF_Config::Dispatch(TMessage& m) {
         TForm::Dispatch(m);
         header_.PaintBackdrop(m);
         return;
+    case WM_DPICHANGED:
+        TForm::Dispatch(m);
+        SetUpSlider(); // its thumb at the new scale
+        return;
     default:
         break;
     }
@@ -194,11 +216,9 @@ void TF_Config::FormShow() {
             if (!reg.ValueExists(kRunValueName)) {
                 CheckBox4.SetChecked(false);
             } else {
-                // Equal after upper-casing (the system's, for a folder named in any script):
-                // quotes, arguments or another spelling of the folder are not ours.
                 System& sys = App->Sys();
-                const std::string stored = sys.UpperCase(reg.ReadString(kRunValueName));
-                CheckBox4.SetChecked(stored == sys.UpperCase(Tarnwick->ExeFolder + kExeName));
+                CheckBox4.SetChecked(
+                    NamesExe(reg.ReadString(kRunValueName), sys.ModuleFileName(), sys));
             }
         }
     }
@@ -231,7 +251,19 @@ void TF_Config::Edit1KeyPress(std::string& Key) {
 }
 
 void TF_Config::Button1Click() {
-    {
+    const std::uint16_t hotKey = EncodeHotKey(Capture);
+    const THotKey wanted = DecodeHotKey(hotKey);
+    const bool atomHeld = Tarnwick->HotKeyAtom != 0;
+    // The system has the last word on a global hot key: asked before anything is written, so that
+    // a combination another program holds, or one Windows keeps, is never stored to fail unseen.
+    // The old hot key was unregistered when the window was shown, so an unchanged one is free.
+    if (wanted.Key != 0 && !Tarnwick->TakeHotKey(wanted)) {
+        if (!atomHeld)
+            Tarnwick->ReleaseHotKeyAtom();
+        RefuseHotKey(wanted);
+        return;
+    }
+    try {
         TRegistry reg(HKEY_CURRENT_USER);
         // The Run key belongs to the system: where it is missing, none is made.
         if (reg.KeyExists(kRunKeyPath)) {
@@ -239,25 +271,39 @@ void TF_Config::Button1Click() {
             if (reg.ValueExists(kRunValueName))
                 (void)reg.DeleteValue(kRunValueName);
             if (CheckBox4.Checked())
-                reg.WriteString(kRunValueName, Tarnwick->ExeFolder + kExeName);
+                reg.WriteString(kRunValueName, RunCommand(App->Sys().ModuleFileName()));
         }
+        Tarnwick->Save([&](const std::string& path) {
+            WriteOptions(path, TrackBar1.Position(), CheckBox2.Checked(), CheckBox3.Checked(),
+                         CheckBox1.Checked(), hotKey);
+        });
+    } catch (...) {
+        // Nothing applied: back to the state the window was shown in (the old hot key suspended,
+        // the atom as it was), so that Cancel gives the old hot key back.
+        if (wanted.Key != 0)
+            (void)UnregisterHotKey(Tarnwick->Handle(), Tarnwick->HotKeyAtom);
+        if (!atomHeld)
+            Tarnwick->ReleaseHotKeyAtom();
+        throw;
     }
-    const int level = TrackBar1.Position();
-    const std::uint16_t hotKey = EncodeHotKey(Capture);
-    Tarnwick->Save([&](const std::string& path) {
-        WriteOptions(path, level, CheckBox2.Checked(), CheckBox3.Checked(), CheckBox1.Checked(),
-                     hotKey);
-    });
 
-    Tarnwick->SetAlphaBlendValue(static_cast<std::uint8_t>(level));
+    Tarnwick->SetAlphaBlendValue(static_cast<std::uint8_t>(TrackBar1.Position()));
     Tarnwick->NoEnter = CheckBox1.Checked();
     Tarnwick->Web = CheckBox2.Checked();
     Tarnwick->Sound = CheckBox3.Checked();
     Tarnwick->hKey = hotKey;
-    // Holds or releases the atom and registers the new hot key; the old one was unregistered
-    // when the window was shown.
-    Tarnwick->ApplyHotKey();
+    if (wanted.Key == 0)
+        Tarnwick->ReleaseHotKeyAtom();
     Hide();
+}
+
+void TF_Config::RefuseHotKey(const THotKey& hotKey) {
+    (void)App->Sys().ShowMessageBox(Handle(),
+                                    "The hot key " + HotKeyText(hotKey) +
+                                        " is in use by another program or reserved by Windows. "
+                                        "Please choose another one.",
+                                    App->Title(), MB_OK | MB_ICONWARNING);
+    Edit1.SetFocus();
 }
 
 void TF_Config::Button2Click() {

@@ -14,8 +14,8 @@
 
 #include <string>
 
-// Start with Windows is this value under the current user's Run key, holding ExeFolder followed
-// by "Tarnwick.exe".
+// Start with Windows is this value under the current user's Run key, holding the exe's full path
+// in double quotes.
 inline constexpr const char* kRunKeyPath = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr const char* kRunValueName = "Orvalen Tarnwick";
 
@@ -58,7 +58,7 @@ public:
     void Button2Click();
 
     // A close request that is neither OK nor Cancel gives the hot key back as Cancel does; the
-    // header labels draw over the pictures behind them.
+    // header labels draw over the pictures behind them; the slider's thumb follows the scale.
     void Dispatch(toolkit::TMessage& message) override;
 
 private:
@@ -66,6 +66,8 @@ private:
     void SetUpSlider() const;
     // Registers the stored, unchanged hot key again after FormShow suspended it.
     void ResumeHotKey() const;
+    // Tells that the system refused `hotKey` and puts the focus in the hot key box for another.
+    void RefuseHotKey(const THotKey& hotKey);
 
     THeader header_;
 };

@@ -60,21 +60,41 @@ TFormLayout THeader::DialogLayout(std::string className, std::string caption, in
 }
 
 THeader::~THeader() {
-    for (const Backdrop& b : backdrops_) {
+    for (Backdrop& b : backdrops_)
+        FreeBackdrop(b);
+}
+
+void THeader::FreeBackdrop(Backdrop& b) {
+    if (b.Brush)
         (void)DeleteObject(b.Brush);
+    if (b.Bitmap)
         (void)DeleteObject(b.Bitmap);
-    }
+    b.Brush = nullptr;
+    b.Bitmap = nullptr;
+    b.Made = false;
+}
+
+std::vector<HBITMAP> THeader::ShownPictures() const {
+    std::vector<HBITMAP> shown;
+    for (HWND control : pictures_)
+        shown.push_back(Image(control).Picture());
+    return shown;
 }
 
 void THeader::MakeBackdrops(const TForm& form) {
     pictures_ = {form.Control("Image1"), form.Control("Image2"), form.Control("Image3")};
-    for (const char* label : {"Label2", "Label8"})
-        backdrops_.push_back({form.Control(label)});
+    for (const char* label : {"Label2", "Label8"}) {
+        Backdrop backdrop;
+        backdrop.Label = form.Control(label);
+        backdrops_.push_back(backdrop);
+    }
 }
 
 void THeader::MakeBackdrop(Backdrop& backdrop) const {
     backdrop.Made = true;
     const RECT at = Label(backdrop.Label).Bounds();
+    backdrop.At = at;
+    backdrop.FromPictures = ShownPictures();
     const int width = at.right - at.left;
     const int height = at.bottom - at.top;
     if (width <= 0 || height <= 0)
@@ -142,6 +162,9 @@ void THeader::PaintBackdrop(TMessage& m) {
     for (Backdrop& b : backdrops_) {
         if (reinterpret_cast<HWND>(m.LParam) != b.Label)
             continue;
+        const RECT at = Label(b.Label).Bounds();
+        if (b.Made && (!EqualRect(&at, &b.At) || ShownPictures() != b.FromPictures))
+            FreeBackdrop(b);
         if (!b.Made)
             MakeBackdrop(b);
         if (!b.Brush)

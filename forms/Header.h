@@ -27,7 +27,8 @@ public:
     // Once the form's controls exist. A transparent label over a picture cannot simply leave its
     // background unpainted: the panel and the picture repaint in no fixed order and would wipe
     // the text. Instead each label paints its background with a copy of what lies beneath it,
-    // taken when the label first paints, from the pictures as they are shown then.
+    // taken when the label first paints, from the pictures as they are shown then, and taken
+    // again once the label or a picture has changed (at another scale, say).
     void MakeBackdrops(const toolkit::TForm& form);
 
     // After the form's own answer to WM_CTLCOLORSTATIC (text colour, no text background): a
@@ -40,8 +41,13 @@ private:
         bool Made = false;
         HBITMAP Bitmap = nullptr;
         HBRUSH Brush = nullptr;
+        RECT At{};                         // the label's place when it was made
+        std::vector<HBITMAP> FromPictures; // the pictures it was copied from
     };
     void MakeBackdrop(Backdrop& backdrop) const;
+    // The pictures as the controls show them now.
+    std::vector<HBITMAP> ShownPictures() const;
+    static void FreeBackdrop(Backdrop& backdrop);
 
     std::vector<HWND> pictures_;
     std::vector<Backdrop> backdrops_;

@@ -49,8 +49,10 @@ setsid "$WINE" wineboot -i </dev/null >/dev/null 2>&1
 setsid "$WINESERVER" -p </dev/null >/dev/null 2>&1 &
 sleep 0.2
 
-# Wine's own fonts (MS Sans Serif, Tahoma, Wingdings...) into the prefix, so that the windows are
-# drawn with the faces they ask for rather than a fallback.
+# Wine's own fonts (Tahoma, Wingdings...) into the prefix, so that the windows are drawn with the
+# faces they ask for rather than a fallback. The forms' face, Microsoft Sans Serif, is not among
+# them, and neither is MS Sans Serif in this prefix: both fall back to the same sans serif of the
+# system (Liberation Sans), and Wine's links for the face bring the CJK glyphs.
 if [ -d /usr/share/wine/fonts ]; then
   cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
 fi

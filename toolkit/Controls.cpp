@@ -562,12 +562,14 @@ void TrackBar::SetPosition(int position) const {
     (void)SendMessageW(handle_, TBM_SETPOS, TRUE, position);
 }
 
-void Image::SetPicture(HBITMAP bitmap) const {
+HBITMAP Image::SetPicture(HBITMAP bitmap) const {
     const RECT before = Bounds();
-    (void)SendMessageW(handle_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+    const auto previous = reinterpret_cast<HBITMAP>(
+        SendMessageW(handle_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
     // The static control sizes itself to the bitmap; the layout's size wins and clips it.
     (void)SetWindowPos(handle_, nullptr, 0, 0, before.right - before.left,
                        before.bottom - before.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return previous;
 }
 
 HBITMAP Image::Picture() const {

@@ -207,8 +207,10 @@ class Image : public TWinControl {
 public:
     using TWinControl::TWinControl;
     // Shows `bitmap` at the control's top left, as it is: a layout's picture comes already
-    // scaled to the control (ScalePicture). The caller keeps owning the bitmap.
-    void SetPicture(HBITMAP bitmap) const;
+    // scaled to the control (ScalePicture). The caller keeps owning the bitmap. Returns what the
+    // control showed before: a bitmap with alpha is shown from a copy the control makes, and
+    // that copy, returned here when it is replaced, is the caller's to free as well.
+    HBITMAP SetPicture(HBITMAP bitmap) const;
     HBITMAP Picture() const;
 };
 

@@ -10,8 +10,8 @@
 namespace toolkit {
 
 // Opens path for binary reading, or nullptr with `missing` telling whether the file or its folder
-// does not exist. Other programs may read, write, rename and delete the file meanwhile: another
-// copy's save must never fail because this one is reading.
+// does not exist. Other programs may read, write, rename and delete the file meanwhile; a save that
+// replaces it (another copy's) waits until it is closed again (MoveIntoPlace).
 std::FILE* OpenForReading(const std::string& path, bool& missing);
 
 // Creates path, which must not exist yet, and opens it for binary writing; nullptr on failure,
@@ -23,9 +23,10 @@ bool CommitFile(std::FILE* f);
 
 // Puts the file from in the place of to in one step, replacing a file already there
 // (MoveFileExW with MOVEFILE_REPLACE_EXISTING on Windows, rename on POSIX). On failure neither
-// file is changed. On Windows a file that another program holds open without delete sharing (a
-// synchronising client, a virus scanner, a second copy of the launcher) refuses for a moment:
-// access denied and sharing violations are tried again for about half a second.
+// file is changed. On Windows a file that is open anywhere (a synchronising client, a virus
+// scanner, a second copy of the launcher reading it), with delete sharing or without, cannot be
+// replaced until it is closed: access denied and sharing violations are tried again for about
+// half a second.
 bool MoveIntoPlace(const std::string& from, const std::string& to);
 
 // Deletes the file; false when it cannot.

@@ -29,8 +29,10 @@ std::FILE* StreamOver(HANDLE h, int flags, const char* mode) {
 } // namespace
 
 std::FILE* OpenForReading(const std::string& path, bool& missing) {
-    // The C library's fopen shares reading and writing but not deleting, and a save by rename
-    // is a delete of the old file.
+    // Unlike the C library's fopen, deleting is shared too: another program may delete the file
+    // or rename it away meanwhile. It still cannot put another file in its place while this
+    // handle is open (a rename onto an open file is refused whatever the handle shares): such a
+    // save waits in MoveIntoPlace's tries until the read, a matter of moments, is done.
     HANDLE h = CreateFileW(
         Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);

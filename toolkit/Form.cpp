@@ -2,6 +2,7 @@
 
 #include "toolkit/Application.h"
 #include "toolkit/Errors.h"
+#include "toolkit/SystemDll.h"
 #include "toolkit/Text.h"
 
 #include <commctrl.h>
@@ -42,7 +43,18 @@ int ScreenPixelsPerInch() {
     return dpi > 0 ? dpi : 96;
 }
 
+int WindowPixelsPerInch(HWND window) {
+    static const auto dpiForWindow =
+        OptionalSystemFunction<UINT WINAPI(HWND)>("user32.dll", "GetDpiForWindow");
+    const UINT dpi = dpiForWindow && window ? dpiForWindow(window) : 0;
+    return dpi > 0 ? static_cast<int>(dpi) : ScreenPixelsPerInch();
+}
+
 namespace {
+
+// WM_GETDPISCALEDSIZE, Windows 10 from version 1703: the size wanted at a new scale, asked before
+// WM_DPICHANGED suggests its rectangle.
+constexpr UINT kGetDpiScaledSize = 0x02E4;
 
 DWORD FormStyle(const TFormLayout& layout) {
     DWORD style = WS_POPUP | WS_CLIPCHILDREN;
@@ -233,15 +245,15 @@ std::string FontKey(const TFont& f) {
 TForm::TForm(TComponent* owner, TFormLayout layout)
     : TComponent(owner), layout_(std::move(layout)) {
     dpi_ = ScreenPixelsPerInch();
+    designClient_ = {layout_.ClientWidth, layout_.ClientHeight};
     RegisterControlClasses();
     RegisterWindowClass();
 
     const DWORD style = FormStyle(layout_);
     const DWORD ex = FormExStyle(layout_);
-    RECT rc{0, 0, Scale(layout_.ClientWidth), Scale(layout_.ClientHeight)};
-    (void)AdjustWindowRectEx(&rc, style, FALSE, ex);
-    const int width = rc.right - rc.left;
-    const int height = rc.bottom - rc.top;
+    const SIZE frame = FrameSize(dpi_);
+    const int width = frame.cx;
+    const int height = frame.cy;
     int x = layout_.Left;
     int y = layout_.Top;
     if (layout_.Position == TFormPosition::ScreenCenter) {
@@ -257,6 +269,14 @@ TForm::TForm(TComponent* owner, TFormLayout layout)
                               GetModuleHandleW(nullptr), this);
     if (!handle_)
         throw EOutOfResources("Error creating window " + layout_.ClassName);
+    // Made on a monitor of another scale than the system's: sized for that one.
+    const int windowDpi = WindowPixelsPerInch(handle_);
+    if (windowDpi != dpi_) {
+        dpi_ = windowDpi;
+        const SIZE fitted = FrameSize(dpi_);
+        (void)SetWindowPos(handle_, nullptr, 0, 0, fitted.cx, fitted.cy,
+                           SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     CreateControls();
     alphaBlend_ = layout_.AlphaBlend;
     alphaValue_ = layout_.AlphaBlendValue;
@@ -275,8 +295,63 @@ TForm::~TForm() {
         (void)DeleteObject(font);
     for (auto& [color, brush] : brushes_)
         (void)DeleteObject(brush);
-    for (HBITMAP picture : pictures_)
+    for (auto& [control, picture] : pictures_)
         (void)DeleteObject(picture);
+}
+
+SIZE TForm::FrameSize(int dpi) const {
+    RECT rc{0, 0, ScaleToDpi(designClient_.cx, dpi), ScaleToDpi(designClient_.cy, dpi)};
+    const DWORD style = FormStyle(layout_);
+    const DWORD ex = FormExStyle(layout_);
+    // The frame too is drawn at the window's scale; before Windows 10 there is only the system's.
+    static const auto adjustForDpi =
+        OptionalSystemFunction<BOOL WINAPI(LPRECT, DWORD, BOOL, DWORD, UINT)>(
+            "user32.dll", "AdjustWindowRectExForDpi");
+    if (!adjustForDpi || !adjustForDpi(&rc, style, FALSE, ex, static_cast<UINT>(dpi)))
+        (void)AdjustWindowRectEx(&rc, style, FALSE, ex);
+    return {rc.right - rc.left, rc.bottom - rc.top};
+}
+
+void TForm::SetDesignClientSize(int width, int height) {
+    designClient_ = {width, height};
+    const SIZE frame = FrameSize(dpi_);
+    (void)SetWindowPos(handle_, nullptr, 0, 0, frame.cx, frame.cy,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm::ChangeScale(int dpi, const RECT& suggested) {
+    if (dpi <= 0)
+        return;
+    dpi_ = dpi;
+    (void)SetWindowPos(handle_, nullptr, suggested.left, suggested.top,
+                       suggested.right - suggested.left, suggested.bottom - suggested.top,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+    // The old fonts are freed only once no control uses them any more.
+    std::vector<std::pair<std::string, HFONT>> oldFonts;
+    oldFonts.swap(fonts_);
+    for (const TControlLayout& s : layout_.Controls) {
+        const HWND control = Control(s.Name);
+        const HFONT font = FontFor(s.Font ? *s.Font : layout_.Font);
+        (void)SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        const SIZE size = ControlSize(s, font, TWinControl(control).Text());
+        (void)SetWindowPos(control, nullptr, Scale(s.Left), Scale(s.Top), size.cx, size.cy,
+                           SWP_NOZORDER | SWP_NOACTIVATE);
+        ApplyScale(s, control);
+        // A picture not shown yet is made at its control's size when it first paints.
+        const auto shown = pictures_.find(control);
+        if (shown == pictures_.end())
+            continue;
+        if (HBITMAP picture = LoadScaledPicture(s.Picture, size.cx, size.cy)) {
+            const HBITMAP previous = Image(control).SetPicture(picture);
+            if (previous && previous != shown->second)
+                (void)DeleteObject(previous); // the control's own copy of the old one
+            (void)DeleteObject(shown->second);
+            shown->second = picture;
+        }
+    }
+    for (auto& [key, font] : oldFonts)
+        (void)DeleteObject(font);
+    (void)RedrawWindow(handle_, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
 void TForm::RegisterWindowClass() const {
@@ -334,17 +409,7 @@ void TForm::CreateControls() {
 HWND TForm::CreateControl(const TControlLayout& s, HWND parent) {
     const TFont& fontSpec = s.Font ? *s.Font : layout_.Font;
     HFONT font = FontFor(fontSpec);
-
-    int width = Scale(s.Width);
-    int height = Scale(s.Height);
-    if (s.Kind == TControlKind::Label && (s.Width == 0 || s.Height == 0)) {
-        // A label without a size fits its text.
-        const SIZE text = LabelTextSize(handle_, font, s.Caption);
-        width = text.cx;
-        height = text.cy;
-    }
-    if (s.Kind == TControlKind::Bevel)
-        height = std::min(height, 2); // a line along the top edge
+    const SIZE size = ControlSize(s, font, s.Caption);
 
     LPVOID param = nullptr;
     if (s.Kind == TControlKind::Panel) {
@@ -353,7 +418,7 @@ HWND TForm::CreateControl(const TControlLayout& s, HWND parent) {
     }
     const std::wstring caption = s.Kind == TControlKind::Image ? std::wstring() : Widen(s.Caption);
     HWND control = CreateWindowExW(ControlExStyle(s), ControlClass(s.Kind).c_str(), caption.c_str(),
-                                   ControlStyle(s), Scale(s.Left), Scale(s.Top), width, height,
+                                   ControlStyle(s), Scale(s.Left), Scale(s.Top), size.cx, size.cy,
                                    parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(s.Id)),
                                    GetModuleHandleW(nullptr), param);
     if (!control)
@@ -366,16 +431,11 @@ HWND TForm::CreateControl(const TControlLayout& s, HWND parent) {
     look.Transparent = s.Transparent;
     looks_[control] = look;
 
+    ApplyScale(s, control);
     switch (s.Kind) {
     case TControlKind::Edit:
         if (s.MaxLength > 0)
             (void)SendMessageW(control, EM_SETLIMITTEXT, s.MaxLength, 0);
-        if (s.CenterText)
-            Edit(control).CenterTextVertically();
-        break;
-    case TControlKind::ListBox:
-        if (s.ItemHeight > 0)
-            (void)SendMessageW(control, LB_SETITEMHEIGHT, 0, Scale(s.ItemHeight));
         break;
     case TControlKind::Button:
         if (s.Default)
@@ -393,6 +453,23 @@ HWND TForm::CreateControl(const TControlLayout& s, HWND parent) {
         break;
     }
     return control;
+}
+
+SIZE TForm::ControlSize(const TControlLayout& s, HFONT font, const std::string& caption) const {
+    if (s.Kind == TControlKind::Label && (s.Width == 0 || s.Height == 0))
+        return LabelTextSize(handle_, font, caption); // a label without a size fits its text
+    SIZE size{Scale(s.Width), Scale(s.Height)};
+    if (s.Kind == TControlKind::Bevel)
+        size.cy = std::min<LONG>(size.cy, 2); // a line along the top edge
+    return size;
+}
+
+void TForm::ApplyScale(const TControlLayout& s, HWND control) const {
+    // Both are reset by a change of font or size.
+    if (s.Kind == TControlKind::Edit && s.CenterText)
+        Edit(control).CenterTextVertically();
+    if (s.Kind == TControlKind::ListBox && s.ItemHeight > 0)
+        (void)SendMessageW(control, LB_SETITEMHEIGHT, 0, Scale(s.ItemHeight));
 }
 
 namespace {
@@ -433,7 +510,7 @@ void TForm::LoadPicture(HWND control) {
     RECT box{};
     (void)GetClientRect(control, &box);
     if (HBITMAP picture = LoadScaledPicture(resource, box.right - box.left, box.bottom - box.top)) {
-        pictures_.push_back(picture);
+        pictures_[control] = picture;
         Image(control).SetPicture(picture);
     }
 }
@@ -563,6 +640,15 @@ void TForm::Dispatch(TMessage& m) {
     case WM_CLOSE:
         Close();
         return;
+    case WM_DPICHANGED:
+        // Both halves of wParam hold the new scale; lParam the rectangle suggested for it.
+        ChangeScale(HIWORD(m.WParam), *reinterpret_cast<const RECT*>(m.LParam));
+        return;
+    case kGetDpiScaledSize:
+        // The exact size at the new scale, so that the rectangle suggested next is ours.
+        *reinterpret_cast<SIZE*>(m.LParam) = FrameSize(static_cast<int>(m.WParam));
+        m.Result = TRUE;
+        return;
     case WM_ACTIVATE:
         if (LOWORD(m.WParam) == WA_INACTIVE) {
             HWND focus = GetFocus();
@@ -668,6 +754,33 @@ RECT WindowRect(HWND hwnd) {
     return rc;
 }
 } // namespace
+
+namespace {
+BOOL CALLBACK MeetsWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+    auto& [window, meets] = *reinterpret_cast<std::pair<RECT, bool>*>(data);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    RECT overlap{};
+    meets = GetMonitorInfoW(monitor, &info) && IntersectRect(&overlap, &window, &info.rcWork);
+    return meets ? FALSE : TRUE;
+}
+} // namespace
+
+void TForm::KeepOnAMonitor() {
+    const RECT rc = WindowRect(handle_);
+    std::pair<RECT, bool> seek{rc, false};
+    (void)EnumDisplayMonitors(nullptr, nullptr, MeetsWorkArea, reinterpret_cast<LPARAM>(&seek));
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (seek.second || !GetMonitorInfoW(MonitorFromRect(&rc, MONITOR_DEFAULTTONEAREST), &info))
+        return;
+    const RECT& work = info.rcWork;
+    // Clamped to the right and bottom edges first, so that a window larger than the work area
+    // shows its top left corner.
+    const LONG x = std::max(work.left, std::min(rc.left, work.right - (rc.right - rc.left)));
+    const LONG y = std::max(work.top, std::min(rc.top, work.bottom - (rc.bottom - rc.top)));
+    (void)SetWindowPos(handle_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 int TForm::Left() const {
     return WindowRect(handle_).left;

@@ -1,6 +1,7 @@
 // Forms: top-level windows built from a layout table. A form's window class is registered under
 // the form's own class name, its controls are made from the table at 96 pixels per inch and scaled
-// to the system's, and its handlers are bound per (control id, notification).
+// to the window's, and its handlers are bound per (control id, notification). Moved to a monitor
+// of another scale (WM_DPICHANGED), a form lays itself out again at that scale.
 #pragma once
 
 #include "toolkit/Component.h"
@@ -32,7 +33,10 @@ constexpr TColor kColorSilver = RGB(192, 192, 192);
 COLORREF ToColorRef(TColor color);
 
 struct TFont {
-    std::string Name = "MS Sans Serif";
+    // The TrueType face drawn to the old bitmap face's metrics: the same at 96 pixels per inch,
+    // and smooth at every other scale (GDI would pick the bitmap's nearest size, jagged and of
+    // another width than the layout's). Windows links it to fonts for the scripts it lacks.
+    std::string Name = "Microsoft Sans Serif";
     int Height = -11; // at 96 pixels per inch, negative: character height
     bool Bold = false;
     TColor Color = kColorWindowText;
@@ -121,6 +125,9 @@ constexpr UINT kTrackBarChange = WM_HSCROLL;
 
 // The system's pixels per inch and the scaling of 96-DPI layout values to it.
 int ScreenPixelsPerInch();
+// The pixels per inch of the monitor the window is on (GetDpiForWindow, Windows 10 on); the
+// system's where that is not known.
+int WindowPixelsPerInch(HWND window);
 constexpr int ScaleToDpi(int value, int dpi) {
     // Rounded half away from zero, as MulDiv does.
     const long long scaled = static_cast<long long>(value) * dpi;
@@ -160,14 +167,21 @@ public:
     int ClientWidth() const;
     int ClientHeight() const;
 
+    // A window whose rectangle meets no monitor's work area (its monitor unplugged, the laptop
+    // undocked) moves into the nearest monitor's work area, as near its place as it fits; one
+    // that lies even partly on a screen stays where it is.
+    void KeepOnAMonitor();
+
     // Layered-window translucency; the level applies while AlphaBlend is on.
     bool AlphaBlend() const { return alphaBlend_; }
     void SetAlphaBlend(bool on);
     std::uint8_t AlphaBlendValue() const { return alphaValue_; }
     void SetAlphaBlendValue(std::uint8_t value);
 
-    // A 96-DPI layout value in this system's pixels.
+    // A 96-DPI layout value in this window's pixels, at the scale of the monitor it is on.
     int Scale(int value) const { return ScaleToDpi(value, dpi_); }
+    int PixelsPerInch() const { return dpi_; }
+    const TFormLayout& DesignLayout() const { return layout_; }
 
     // The window of the layout's control `name`; nullptr when there is none.
     HWND Control(const std::string& name) const;
@@ -188,6 +202,10 @@ protected:
     // Runs OnCreate and tells the application that this form is complete.
     void FinishCreate();
 
+    // The client size at 96 pixels per inch, when it is not the layout's; the window takes it at
+    // its scale now and at every later one.
+    void SetDesignClientSize(int width, int height);
+
     // Handlers: a WM_COMMAND notification of a control (BN_CLICKED, LBN_SELCHANGE, ...) or
     // kTrackBarChange.
     void Bind(int controlId, UINT notification, std::function<void()> handler);
@@ -199,6 +217,16 @@ private:
     void RegisterWindowClass() const;
     void CreateControls();
     HWND CreateControl(const TControlLayout& layout, HWND parent);
+    // The control's size at the form's scale; a label without one fits `caption` in `font`.
+    SIZE ControlSize(const TControlLayout& layout, HFONT font, const std::string& caption) const;
+    // What else of a control follows the scale: the line of text centred, the items' height.
+    void ApplyScale(const TControlLayout& layout, HWND control) const;
+    // The window's outer size for the design client size at `dpi`.
+    SIZE FrameSize(int dpi) const;
+    // WM_DPICHANGED: every control placed, sized and given its font again at the new scale, the
+    // pictures made again at their new size, the old fonts and pictures freed, and the window
+    // in the place and size the system suggests.
+    void ChangeScale(int dpi, const RECT& suggested);
     // A picture waits in the program's resources until its control first paints or is asked
     // for it: most runs never show the forms that carry pictures.
     void DeferPicture(HWND control, const std::string& resource);
@@ -221,6 +249,7 @@ private:
     TFormLayout layout_;
     HWND handle_ = nullptr;
     int dpi_ = 96;
+    SIZE designClient_{}; // the client size at 96 pixels per inch
     bool alphaBlend_ = false;
     std::uint8_t alphaValue_ = 255;
     HWND lastFocus_ = nullptr;
@@ -231,7 +260,7 @@ private:
     std::map<HWND, std::unique_ptr<TControlEvents>> events_;
     std::vector<std::pair<std::string, HFONT>> fonts_;
     std::map<COLORREF, HBRUSH> brushes_;
-    std::vector<HBITMAP> pictures_;
+    std::map<HWND, HBITMAP> pictures_;            // picture control -> the bitmap it shows
     std::map<HWND, std::string> pendingPictures_; // picture control -> its resource's name
 };
 

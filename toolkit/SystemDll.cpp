@@ -7,7 +7,7 @@
 
 namespace toolkit {
 
-FARPROC SystemProc(const char* library, const char* name) {
+FARPROC OptionalSystemProc(const char* library, const char* name) {
     const std::wstring file = Widen(library);
     HMODULE module = GetModuleHandleW(file.c_str());
     if (module == nullptr) {
@@ -16,10 +16,22 @@ FARPROC SystemProc(const char* library, const char* name) {
         if (module == nullptr && GetLastError() == ERROR_INVALID_PARAMETER)
             module = LoadLibraryW(file.c_str()); // a system that predates the flag
     }
-    const FARPROC proc = module != nullptr ? GetProcAddress(module, name) : nullptr;
+    return module != nullptr ? GetProcAddress(module, name) : nullptr;
+}
+
+FARPROC SystemProc(const char* library, const char* name) {
+    const FARPROC proc = OptionalSystemProc(library, name);
     if (proc == nullptr)
         throw EOutOfResources("Cannot find " + std::string(name) + " in " + library);
     return proc;
+}
+
+void RestrictDllSearch() {
+    // Not the system folder alone: that would hold for every DLL the process loads, the shell
+    // extensions' own included, which then miss the folders they added.
+    if (const auto set =
+            OptionalSystemFunction<BOOL WINAPI(DWORD)>("kernel32.dll", "SetDefaultDllDirectories"))
+        (void)set(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
 }
 
 } // namespace toolkit

@@ -16,4 +16,17 @@ template <class F> F* SystemFunction(const char* library, const char* name) {
     return reinterpret_cast<F*>(reinterpret_cast<void*>(SystemProc(library, name)));
 }
 
+// The same for a function that only newer systems have: nullptr where it is missing.
+FARPROC OptionalSystemProc(const char* library, const char* name);
+
+template <class F> F* OptionalSystemFunction(const char* library, const char* name) {
+    return reinterpret_cast<F*>(reinterpret_cast<void*>(OptionalSystemProc(library, name)));
+}
+
+// The process's DLL search from now on: the exe's folder, the system folder and the folders added
+// with AddDllDirectory, never the current folder (where a planted DLL would otherwise be found).
+// Process-wide: the shell extensions that the dialogs and the launches load into the process
+// keep the folders they add for their own DLLs. Systems that predate the call keep their order.
+void RestrictDllSearch();
+
 } // namespace toolkit

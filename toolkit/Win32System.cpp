@@ -36,6 +36,29 @@ std::wstring ExistingFolderOf(std::wstring name) {
     return folder;
 }
 
+// The dialogs move the process's current folder to wherever the user browsed, whatever the
+// flags say (OFN_NOCHANGEDIR is documented as ineffective for the open dialog): entries with an
+// empty start-in folder would then start there, and the folder (a USB stick, say) could not be
+// removed while the program runs. The folder is taken before and put back after.
+class CurrentFolderKept {
+public:
+    CurrentFolderKept() {
+        const DWORD size = GetCurrentDirectoryW(0, nullptr);
+        folder_.resize(size);
+        const DWORD got = size ? GetCurrentDirectoryW(size, folder_.data()) : 0;
+        folder_.resize(got > 0 && got < size ? got : 0);
+    }
+    ~CurrentFolderKept() {
+        if (!folder_.empty())
+            (void)SetCurrentDirectoryW(folder_.c_str());
+    }
+    CurrentFolderKept(const CurrentFolderKept&) = delete;
+    CurrentFolderKept& operator=(const CurrentFolderKept&) = delete;
+
+private:
+    std::wstring folder_;
+};
+
 // A title of the seam's: no title (the platform's own) when empty.
 const wchar_t* TitleOrNull(const std::wstring& title) {
     return title.empty() ? nullptr : title.c_str();
@@ -136,9 +159,9 @@ bool Win32System::ChooseFile(const FileDialogRequest& request, std::string& chos
     ofn.lpstrFile = buffer.data();
     ofn.nMaxFile = static_cast<DWORD>(buffer.size());
     ofn.lpstrTitle = TitleOrNull(title);
-    // Browsing must not move the current folder: it would stay in use, and entries with an
-    // empty start-in folder would start wherever the user last browsed.
+    // The flag keeps the folder where Windows honours it; the keeper covers where it does not.
     ofn.Flags = request.Flags | OFN_NOCHANGEDIR;
+    const CurrentFolderKept kept;
     if (!GetOpenFileNameCall(&ofn)) {
         // Windows returns at once, showing nothing, when the preset is no valid file name (an
         // address, a quoted path, a path ending in a backslash). That is no cancel: offer the
@@ -175,7 +198,11 @@ bool Win32System::ChooseFolder(const FolderDialogRequest& request, std::string& 
     info.ulFlags = BIF_RETURNONLYFSDIRS;
     info.lpfn = &BrowseCallback;
     info.lParam = start.empty() ? 0 : reinterpret_cast<LPARAM>(start.c_str());
-    PIDLIST_ABSOLUTE pidl = BrowseForFolderCall(&info);
+    PIDLIST_ABSOLUTE pidl = nullptr;
+    {
+        const CurrentFolderKept kept;
+        pidl = BrowseForFolderCall(&info);
+    }
     if (pidl == nullptr)
         return false;
     std::vector<wchar_t> path(kLongPath, L'\0');

@@ -19,7 +19,7 @@ public:
     void Beep(unsigned type) override;
     int ShowMessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
                        unsigned flags) override;
-    // The file-open dialog never moves the program's current folder. A preset that the dialog
+    // The dialogs never move the program's current folder. A preset that the file dialog
     // refuses as a file name (an address, a quoted path, a folder) opens it empty instead, in the
     // preset's folder when that exists.
     bool ChooseFile(const FileDialogRequest& request, std::string& chosen) override;

@@ -46,7 +46,10 @@ TTrayIcon::TTrayIcon(TComponent* owner)
     : TComponent(owner), ShellNotify([](DWORD message, NOTIFYICONDATAW* data) {
           return Shell_NotifyIconW(message, data);
       }),
-      TaskbarPresent([] { return FindWindowW(L"Shell_TrayWnd", nullptr) != nullptr; }) {
+      TaskbarPresent([] { return FindWindowW(L"Shell_TrayWnd", nullptr) != nullptr; }),
+      MessageFilter([](HWND window, UINT message, DWORD action) {
+          return ChangeWindowMessageFilterEx(window, message, action, nullptr);
+      }) {
     TakeApplicationIcon();
     timer_ = std::make_unique<toolkit::TTimer>(nullptr);
     timer_->SetEnabled(false);
@@ -104,17 +107,22 @@ void TTrayIcon::UnhookApplication() {
 void TTrayIcon::SetVisible(bool visible) {
     visible_ = visible;
     if (visible) {
+        AllowTaskbarCreated();
         SetLastError(ERROR_SUCCESS);
         if (Notify(NIM_ADD)) {
             Added();
             return;
         }
         // Started at logon, the program often comes before the taskbar: keep trying rather
-        // than end. Only a taskbar that is there and refuses the icon is an error.
-        if (!ShellNotReady(GetLastError()))
+        // than end. The shell documents no error for a refusal, so while the program starts
+        // (the icon loads from its layout) every refusal counts as a shell not ready yet, and
+        // only tries that run out are reported; later, a taskbar that is there and refuses the
+        // icon is an error at once.
+        if (!Loading() && !ShellNotReady(GetLastError()))
             throw toolkit::EOutOfResources(toolkit::LoadResourceText(
                 IdsCannotCreate, "Cannot Create System Shell Notification Icon"));
         StartRetrying();
+        startingUp_ = Loading();
     } else if (addPending_) {
         StopRetrying(); // never added: there is nothing to remove
         hide_ = false;
@@ -131,6 +139,15 @@ void TTrayIcon::Added() {
     StopRetrying();
     hide_ = true;
     HookApplication();
+}
+
+void TTrayIcon::AllowTaskbarCreated() {
+    // An elevated program is sent no message from the unelevated shell unless it lets that
+    // message through: without this an elevated copy never hears that Explorer came back, and its
+    // icon stays away. For a program that is not elevated the call changes nothing.
+    if (taskbarCreatedAllowed_ || taskbarCreated_ == 0 || !MessageFilter)
+        return;
+    taskbarCreatedAllowed_ = MessageFilter(handle_, taskbarCreated_, MSGFLT_ALLOW) != FALSE;
 }
 
 bool TTrayIcon::HasTaskbar() const {
@@ -156,6 +173,7 @@ void TTrayIcon::SetRetryTimer(bool running) {
 
 void TTrayIcon::StopRetrying() {
     addPending_ = false;
+    startingUp_ = false;
     retriesLeft_ = 0;
     SetRetryTimer(false);
 }
@@ -176,7 +194,7 @@ void TTrayIcon::RetryAdd() {
         Added();
         return;
     }
-    if (--retriesLeft_ > 0 && ShellNotReady(error))
+    if (--retriesLeft_ > 0 && (startingUp_ || ShellNotReady(error)))
         return; // the timer brings the next try
     SetRetryTimer(false);
     if (!HasTaskbar())
@@ -371,7 +389,10 @@ LRESULT TTrayIcon::DoMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_QUERYENDSESSION:
         return 1;
     case WM_ENDSESSION:
-        (void)EndSession(); // whatever the parameters say
+        // Every program that agreed to end hears this, also when the session goes on after all
+        // (cancelled, or refused by another program): only then would the icon be gone for good.
+        if (wParam != FALSE)
+            (void)EndSession();
         return 0;
     case CallbackMessage:
         break;

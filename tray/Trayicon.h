@@ -121,11 +121,14 @@ public:
     // Whether a taskbar is there to take icons: a "Shell_TrayWnd" window, unless a test
     // replaces it.
     std::function<bool()> TaskbarPresent;
+    // ChangeWindowMessageFilterEx(window, message, action) without the extended result, unless
+    // a test replaces it; asked once, when the icon is first shown, to let "TaskbarCreated" in.
+    std::function<BOOL(HWND window, UINT message, DWORD action)> MessageFilter;
     // Visible, but the shell could not take the icon yet: it is being tried again.
     bool AddPending() const { return addPending_; }
-    // While no taskbar is there yet, or the shell timed out, an add is tried again every
-    // AddRetryMs, AddRetries times (about a minute at logon), and whenever a taskbar announces
-    // itself.
+    // While no taskbar is there yet, or the shell timed out, or (while the program starts) the
+    // shell refused the icon in any way, an add is tried again every AddRetryMs, AddRetries
+    // times (about a minute at logon), and whenever a taskbar announces itself.
     unsigned AddRetryMs = 2000;
     int AddRetries = 30;
     // Whether the timer of those tries is running.
@@ -139,6 +142,7 @@ private:
     BOOL Notify(DWORD message);
     // After a successful add: the hook and the Hide flag, as shown icons have them.
     void Added();
+    void AllowTaskbarCreated();
     bool HasTaskbar() const;
     // Whether a failed add came from a shell that is not ready: no taskbar yet, or a time-out.
     bool ShellNotReady(DWORD error) const;
@@ -165,6 +169,8 @@ private:
     std::unique_ptr<toolkit::TTimer> timer_;
     bool addPending_ = false;
     bool retryTimerRunning_ = false;
+    bool startingUp_ = false; // the tries began while loading: every refusal is "not yet"
+    bool taskbarCreatedAllowed_ = false;
     int retriesLeft_ = 0;
     HWND handle_ = nullptr;
     int hookId_ = 0;

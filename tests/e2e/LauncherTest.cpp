@@ -2,6 +2,7 @@
 // key's message, typing into the input line, the tray icon's menu and dragging the window. Judged
 // by what a user sees: windows shown and hidden, the settings file, programs started.
 #include "support/E2e.h"
+#include "toolkit/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -75,6 +76,25 @@ TEST_F(LauncherTest, AKeywordStartsItsEntryWithItsParametersAndFolderAndTheWindo
     EXPECT_EQ(tarnwick.Line(), "MARK"); // hidden with its text, emptied at the next call-up
     tarnwick.HotKey();
     EXPECT_EQ(tarnwick.Line(), "");
+}
+
+TEST_F(LauncherTest, ATypedWebAddressReachesTheBrowserEvenBesideAProgramOfThatName) {
+    // .COM is a program's extension, and the shell looks for a file first when a name has no
+    // scheme, in the current folder: the exe's.
+    ASSERT_TRUE(CopyFileW(toolkit::Widen(folder.Marker()).c_str(),
+                          toolkit::Widen(folder.Path() + "WWW.EXAMPLE.COM").c_str(), FALSE));
+    e2e::WriteFile(folder.Settings(), "[SYSTEM]\r\nSound=0\r\nNoEnter=0\r\n");
+    Launcher tarnwick(folder);
+    ASSERT_TRUE(tarnwick.Start());
+    const std::size_t logged = e2e::BrowserLog().size();
+    tarnwick.HotKey();
+    tarnwick.Type("www.example.com\r");
+    // The shell hands the browser the address in its canonical form, the host in small letters.
+    EXPECT_TRUE(e2e::WaitFor([&] {
+        return e2e::BrowserLog().find("http://www.example.com", logged) != std::string::npos;
+    })) << e2e::BrowserLog();
+    tarnwick.Settle();
+    EXPECT_FALSE(e2e::FileExists(folder.MarkerLog())) << "the program of that name ran";
 }
 
 TEST_F(LauncherTest, EscapeHidesWithoutLaunchingAndASecondCallUpKeepsTheText) {

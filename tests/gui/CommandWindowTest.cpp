@@ -300,6 +300,34 @@ TEST_F(CommandWindowTest, AnyHotKeyMessageCallsTheWindowUpWithAnEmptyLineThatHas
     EXPECT_EQ(Tarnwick->Edit1.Text(), "");
 }
 
+TEST_F(CommandWindowTest, ACallUpBringsAWindowOnNoMonitorOntoOneAndStoresNothing) {
+    const std::string settings = "[SYSTEM]\r\nLeft=-5000\r\nTop=-5000\r\n";
+    Settings(settings);
+    Start();
+    RECT work{};
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
+    const int w = Tarnwick->Width(), h = Tarnwick->Height();
+    const struct {
+        int Left, Top, ShownLeft, ShownTop;
+    } cases[] = {
+        {-5000, -5000, work.left, work.top},          // its monitor unplugged
+        {work.right + 300, 200, work.right - w, 200}, // beside the screen
+        {300, work.bottom, 300, work.bottom - h},     // touching is not meeting
+        {work.right - 20, work.bottom - 5, work.right - 20, work.bottom - 5}, // partly on it
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.Left) + "," + std::to_string(c.Top));
+        Tarnwick->Hide();
+        Tarnwick->SetLeft(c.Left);
+        Tarnwick->SetTop(c.Top);
+        CallUpByHotKey();
+        EXPECT_TRUE(Tarnwick->Visible());
+        EXPECT_EQ(Tarnwick->Left(), c.ShownLeft);
+        EXPECT_EQ(Tarnwick->Top(), c.ShownTop);
+    }
+    EXPECT_EQ(e2e::ReadFile(Ini()), settings) << "the stored place changes only by a drag";
+}
+
 TEST_F(CommandWindowTest, OtherMessagesKeepTheirOrdinaryHandling) {
     Start();
     CallUpByHotKey();

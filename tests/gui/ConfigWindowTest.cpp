@@ -15,6 +15,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <initializer_list>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -119,6 +121,37 @@ void KeyUp(HWND box, WORD vk, bool alt = false) {
                        (alt ? (1 << 29) : 0) | (1u << 30) | (1u << 31) | 1);
 }
 
+// A combination pressed in the box and let go, as the keyboard would send it: the keys down in
+// order, then up in reverse; Alt's and every key's while Alt is held come as system keys.
+void PressInBox(HWND box, std::initializer_list<WORD> keys) {
+    bool alt = false;
+    for (const WORD vk : keys) {
+        alt = alt || vk == VK_MENU;
+        KeyDown(box, vk, alt);
+    }
+    for (auto vk = std::rbegin(keys); vk != std::rend(keys); ++vk) {
+        KeyUp(box, *vk, alt);
+        alt = alt && *vk != VK_MENU;
+    }
+}
+
+// Another program holding a global hot key for as long as it lives.
+class HeldElsewhere {
+public:
+    HeldElsewhere(UINT modifiers, UINT vk) : held_(RegisterHotKey(nullptr, kId, modifiers, vk)) {}
+    ~HeldElsewhere() {
+        if (held_)
+            (void)UnregisterHotKey(nullptr, kId);
+    }
+    HeldElsewhere(const HeldElsewhere&) = delete;
+    HeldElsewhere& operator=(const HeldElsewhere&) = delete;
+    bool Held() const { return held_; }
+
+private:
+    static constexpr int kId = 0xB0B;
+    bool held_;
+};
+
 class ConfigWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -129,7 +162,8 @@ protected:
                   "_" + std::to_string(++serial);
         CreateDirectoryA(folder_.c_str(), nullptr);
         ini_ = folder_ + "\\Tarnwick.ini";
-        exe_ = folder_ + "\\\\Tarnwick.exe"; // ExeFolder ends in two backslashes
+        exe_ = folder_ + "\\\\Tarnwick.exe";        // ExeFolder ends in two backslashes
+        run_ = "\"" + folder_ + "\\Tarnwick.exe\""; // what OK writes: the exe's path, quoted
         recorder_.ModulePath = folder_ + "\\Tarnwick.exe";
 
         // The program never makes the Run key; a fresh prefix may lack it, so the test does.
@@ -229,7 +263,7 @@ protected:
 
     testing_support::Recorder recorder_;
     std::unique_ptr<toolkit::Application> app_;
-    std::string folder_, ini_, exe_;
+    std::string folder_, ini_, exe_, run_;
     bool hadRunKey_ = false;
     std::vector<SavedValue> savedRun_;
 };
@@ -316,23 +350,30 @@ TEST_F(ConfigWindowTest, HeaderShowsThePicturesAtTheirSizes) {
 
 // ---- Start with Windows ------------------------------------------------------------------------
 
-TEST_F(ConfigWindowTest, RunValueIsRecognisedOnlyAsTheExactPathInAnyLetterCase) {
+TEST_F(ConfigWindowTest, RunValueIsRecognisedQuotedUnquotedOrDoubledInAnyLetterCase) {
     Start("");
     struct Case {
         std::string Stored;
         bool Ticked;
     };
-    std::string lower = exe_;
-    for (char& c : lower)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const auto lower = [](std::string text) {
+        for (char& c : text)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return text;
+    };
     const std::string singleBackslash = folder_ + "\\Tarnwick.exe";
     const Case cases[] = {
-        {exe_, true},
-        {lower, true},
-        {singleBackslash, false},
+        {run_, true},
+        {lower(run_), true},
+        {singleBackslash, true},
+        {exe_, true}, // as older versions wrote it
+        {lower(exe_), true},
         {"\"" + exe_ + "\"", false},
+        {run_ + " /min", false},
         {exe_ + " /min", false},
         {exe_ + " ", false},
+        {"\"" + singleBackslash, false},
+        {folder_ + "\\Other.exe", false},
         {"", false},
     };
     for (const Case& c : cases) {
@@ -358,7 +399,8 @@ TEST_F(ConfigWindowTest, RunValueIsRecognisedOnlyAsTheExactPathInAnyLetterCase) 
 
 TEST_F(ConfigWindowTest, OkWritesTheRunValueAfreshOrRemovesIt) {
     Start("");
-    // Differing in letter case only: ticked, and OK stores the current spelling.
+    // As an older version wrote it, in other letter case: ticked, and OK stores the exe's path,
+    // quoted, so that Windows never runs a prefix of a path with blanks.
     std::string upper = exe_;
     for (char& c : upper)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -366,7 +408,7 @@ TEST_F(ConfigWindowTest, OkWritesTheRunValueAfreshOrRemovesIt) {
     F_Config->Show();
     ASSERT_TRUE(F_Config->CheckBox4.Checked());
     F_Config->Button1.Click();
-    EXPECT_EQ(ReadRunValue(), (RawValue{true, REG_SZ, exe_ + '\0'}));
+    EXPECT_EQ(ReadRunValue(), (RawValue{true, REG_SZ, run_ + '\0'}));
 
     // Naming another folder: unticked; ticking it and OK replaces the value.
     PutRunText("C:\\Elsewhere\\\\Tarnwick.exe");
@@ -374,7 +416,7 @@ TEST_F(ConfigWindowTest, OkWritesTheRunValueAfreshOrRemovesIt) {
     ASSERT_FALSE(F_Config->CheckBox4.Checked());
     F_Config->CheckBox4.Click();
     F_Config->Button1.Click();
-    EXPECT_EQ(ReadRunValue(), (RawValue{true, REG_SZ, exe_ + '\0'}));
+    EXPECT_EQ(ReadRunValue(), (RawValue{true, REG_SZ, run_ + '\0'}));
 
     // Unticking and OK removes it.
     F_Config->Show();
@@ -504,7 +546,7 @@ TEST_F(ConfigWindowTest, OkWithoutChangesRewritesTheFiveKeysInOrder) {
     }
     EXPECT_EQ(text.find("hKey=", text.find("hKey=116") + 1), std::string::npos)
         << "hKey rewritten in place";
-    EXPECT_EQ(ReadRunValue(), (RawValue{true, REG_SZ, exe_ + '\0'}));
+    EXPECT_EQ(ReadRunValue(), (RawValue{true, REG_SZ, run_ + '\0'}));
 
     // New keys land in the order OK writes them.
     WriteFile(ini_, "[SYSTEM]\nLeft=5\n");
@@ -527,12 +569,17 @@ TEST_F(ConfigWindowTest, UnwritableSettingsFileStopsOkAfterTheRegistryStep) {
     F_Config->Show();
     F_Config->CheckBox2.Click();
     F_Config->CheckBox4.Click();
+    PressInBox(F_Config->Edit1.Handle(), {VK_F5});
     F_Config->Button1.Click();
     ASSERT_EQ(Reports().size(), 1u);
     EXPECT_EQ(Reports()[0], "Unable to write to " + folder_ + "\\\\Tarnwick.ini.");
     EXPECT_TRUE(F_Config->Visible()) << "the window stays for another try";
     EXPECT_TRUE(Tarnwick->Web) << "nothing applied";
-    EXPECT_EQ(ReadRunValue().Bytes, exe_ + '\0') << "the registry step had been done";
+    EXPECT_EQ(ReadRunValue().Bytes, run_ + '\0') << "the registry step had been done";
+    // The new hot key, taken before the writes, is given back with its atom.
+    EXPECT_FALSE(HotKeyTaken(0, VK_F5));
+    EXPECT_EQ(Tarnwick->HotKeyAtom, 0);
+    EXPECT_EQ(GlobalFindAtomA("TARNWICK"), 0);
     F_Config->Button2.Click();
 }
 
@@ -603,6 +650,65 @@ TEST_F(ConfigWindowTest, CtrlHeldAtOkStoresAModifierWithoutKey) {
     F_Config->Show();
     EXPECT_EQ(F_Config->Edit1.Text(), "None");
     F_Config->Button2.Click();
+}
+
+TEST_F(ConfigWindowTest, AHotKeyTheSystemRefusesIsSaidOnOkAndNothingIsWritten) {
+    const std::string settings = "[SYSTEM]\nhKey=3070\nWeb=1\n";
+    Start(settings);
+    const ATOM atom = Tarnwick->HotKeyAtom;
+    ASSERT_NE(atom, 0);
+    const HeldElsewhere other(MOD_CONTROL | MOD_ALT, 'K');
+    ASSERT_TRUE(other.Held());
+    F_Config->Show();
+    PressInBox(F_Config->Edit1.Handle(), {VK_CONTROL, VK_MENU, 'K'});
+    ASSERT_EQ(F_Config->Edit1.Text(), "Ctrl + Alt + K");
+    F_Config->CheckBox2.Click();
+    F_Config->CheckBox4.Click();
+    F_Config->Button1.Click();
+
+    const auto boxes = recorder_.Only("messagebox");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Args.at(0), "The hot key Ctrl + Alt + K is in use by another program or "
+                                   "reserved by Windows. Please choose another one.");
+    EXPECT_EQ(boxes[0].Args.at(1), "Tarnwick");
+    EXPECT_EQ(boxes[0].Number, MB_OK | MB_ICONWARNING);
+    EXPECT_EQ(boxes[0].Owner, static_cast<toolkit::WindowHandle>(F_Config->Handle()));
+    EXPECT_TRUE(F_Config->Visible());
+    EXPECT_TRUE(F_Config->Edit1.Focused()) << "ready for another combination";
+    // Nothing written, nothing applied, the old hot key still suspended under its atom.
+    EXPECT_EQ(ReadFile(ini_), settings);
+    EXPECT_FALSE(ReadRunValue().Present);
+    EXPECT_TRUE(Tarnwick->Web);
+    EXPECT_EQ(Tarnwick->hKey, 3070);
+    EXPECT_EQ(Tarnwick->HotKeyAtom, atom);
+    EXPECT_FALSE(HotKeyTaken(MOD_CONTROL | MOD_ALT, 'F'));
+
+    // Cancel gives the old one back, as ever.
+    F_Config->Button2.Click();
+    EXPECT_TRUE(HotKeyTaken(MOD_CONTROL | MOD_ALT, 'F'));
+    EXPECT_EQ(Tarnwick->HotKeyAtom, atom);
+}
+
+TEST_F(ConfigWindowTest, ARefusedFirstHotKeyHoldsNoAtomAndAnotherChoiceIsStored) {
+    Start("");
+    {
+        const HeldElsewhere other(MOD_CONTROL | MOD_ALT, 'K');
+        F_Config->Show();
+        PressInBox(F_Config->Edit1.Handle(), {VK_CONTROL, VK_MENU, 'K'});
+        F_Config->Button1.Click();
+        ASSERT_EQ(recorder_.Only("messagebox").size(), 1u);
+        EXPECT_TRUE(F_Config->Visible());
+        EXPECT_EQ(Tarnwick->HotKeyAtom, 0);
+        EXPECT_EQ(GlobalFindAtomA("TARNWICK"), 0);
+        EXPECT_FALSE(e2e::FileExists(ini_));
+    }
+    PressInBox(F_Config->Edit1.Handle(), {VK_CONTROL, VK_SHIFT, 'K'});
+    F_Config->Button1.Click();
+    EXPECT_EQ(recorder_.Only("messagebox").size(), 1u);
+    EXPECT_FALSE(F_Config->Visible());
+    EXPECT_EQ(IniInt("hKey"), 1000 + 4000 + 'K');
+    EXPECT_NE(Tarnwick->HotKeyAtom, 0);
+    EXPECT_TRUE(HotKeyTaken(MOD_CONTROL | MOD_SHIFT, 'K'));
 }
 
 TEST_F(ConfigWindowTest, CancelChangesNothingAndGivesTheHotKeyBack) {

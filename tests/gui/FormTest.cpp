@@ -195,7 +195,7 @@ TEST_F(FormTest, LayoutBuildsTheWindowUnderItsClassNameWithEveryControl) {
     EXPECT_EQ(lf.lfCharSet, SYMBOL_CHARSET);
     GetObjectA(reinterpret_cast<HFONT>(SendMessageA(form->Control("Edit1"), WM_GETFONT, 0, 0)),
                sizeof lf, &lf);
-    EXPECT_STREQ(lf.lfFaceName, "MS Sans Serif");
+    EXPECT_STREQ(lf.lfFaceName, "Microsoft Sans Serif"); // scalable, unlike MS Sans Serif
     EXPECT_EQ(lf.lfWeight, FW_NORMAL);
     EXPECT_EQ(lf.lfCharSet, DEFAULT_CHARSET);
 }
@@ -562,7 +562,7 @@ TEST_F(FormTest, AnAutoSizedLabelShowsAllOfItsText) {
         {"Visibility of window:", TFont{}},
         {"Global hot key for Tarnwick:", TFont{}},
         {"Translucency effects", TFont{"Verdana", -16, true}},
-        {"Keyword:", TFont{"MS Sans Serif", -11, true}},
+        {"Keyword:", TFont{"Microsoft Sans Serif", -11, true}},
         {"Wavy VAW/", TFont{"Tahoma", -13, true}},
     };
     TFormLayout layout = DialogLayout("TProbeDialog");

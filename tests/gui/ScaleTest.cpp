@@ -11,7 +11,8 @@
 #include "forms/Config.h"
 #include "forms/Database.h"
 #include "support/Capture.h"
-#include "support/Recorder.h"
+#include "support/InProcessLauncher.h"
+#include "support/ScaleChecks.h"
 #include "toolkit/Application.h"
 #include "toolkit/ImageList.h"
 
@@ -25,8 +26,6 @@
 
 namespace {
 
-using testing_support::CaptureClient;
-using testing_support::FillWithStaticBrush;
 using testing_support::PixelsOf;
 using toolkit::TForm;
 
@@ -110,23 +109,6 @@ TEST(Scale, WindowsAt125_150And200Percent) {
         EXPECT_EQ(RunAt(dpi), 0u) << "the windows at " << dpi << " pixels per inch";
 }
 
-// What a control paints of its client area (WM_PRINTCLIENT), row by row; `background` is given
-// first, as its parent would have painted it.
-std::vector<COLORREF> PaintedBy(HWND control, COLORREF background) {
-    return CaptureClient(control, [&](HDC dc, const RECT& rc) {
-        HBRUSH brush = CreateSolidBrush(background);
-        (void)FillRect(dc, &rc, brush);
-        (void)DeleteObject(brush);
-        (void)SendMessageA(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-    });
-}
-
-// The brush a header label's background is painted with, as pixels of the label's size.
-std::vector<COLORREF> BackdropOf(HWND label) {
-    return CaptureClient(label,
-                         [&](HDC dc, const RECT& rc) { FillWithStaticBrush(label, dc, rc); });
-}
-
 class AtScale : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -134,124 +116,23 @@ protected:
         if (dpi_ == 0)
             GTEST_SKIP() << "runs in a copy of this program at another scale";
         ASSERT_EQ(toolkit::ScreenPixelsPerInch(), dpi_);
-        char temp[MAX_PATH] = "";
-        (void)GetTempPathA(MAX_PATH, temp);
-        folder_ = std::string(temp) + "TarnwickScale" + std::to_string(GetCurrentProcessId());
-        (void)CreateDirectoryA(folder_.c_str(), nullptr);
-        recorder_.ModulePath = folder_ + "\\Tarnwick.exe";
-        // The launcher as the entry sequence builds it, without a settings file.
-        app_ = std::make_unique<toolkit::Application>(recorder_);
-        app_->Initialize();
-        app_->SetTitle("Tarnwick");
-        app_->CreateForm<TTarnwick>();
-        app_->CreateForm<TF_Config>();
+        launcher_ = std::make_unique<testing_support::InProcessLauncher>("TarnwickScale");
         ASSERT_NE(F_Database, nullptr);
         ASSERT_NE(F_Config, nullptr);
     }
-
-    void TearDown() override {
-        app_.reset();
-        // The command window's hot key atom outlives the process; later tests start without it.
-        while (const ATOM atom = GlobalFindAtomA("TARNWICK"))
-            if (GlobalDeleteAtom(atom) != 0)
-                break;
-        (void)RemoveDirectoryA(folder_.c_str());
-    }
+    void TearDown() override { launcher_.reset(); }
 
     int dpi_ = 0;
-    std::string folder_;
-    testing_support::Recorder recorder_;
-    std::unique_ptr<toolkit::Application> app_;
+    std::unique_ptr<testing_support::InProcessLauncher> launcher_;
 };
 
 TEST_F(AtScale, HeaderPicturesFillTheirControlsAndTheLabelsLieOnThem) {
-    for (TForm* form : std::vector<TForm*>{F_Database, F_Config}) {
-        SCOPED_TRACE(form->ClassName());
-        // Each picture is drawn over its whole control, at the layout's scale.
-        const struct {
-            const char* Name;
-            int Width, Height;
-        } pictures[] = {{"Image1", 73, 85}, {"Image2", 172, 30}, {"Image3", 200, 45}};
-        for (const auto& p : pictures) {
-            SCOPED_TRACE(p.Name);
-            const toolkit::Image image(form->Control(p.Name));
-            RECT client{};
-            (void)GetClientRect(image.Handle(), &client);
-            EXPECT_EQ(client.right, form->Scale(p.Width));
-            EXPECT_EQ(client.bottom, form->Scale(p.Height));
-            BITMAP info{};
-            ASSERT_TRUE(GetObjectA(image.Picture(), sizeof info, &info));
-            ASSERT_EQ(info.bmWidth, client.right);
-            ASSERT_EQ(info.bmHeight, client.bottom);
-            // What the control paints is its picture, pixel for pixel, and nothing stretched.
-            const auto painted = PaintedBy(image.Handle(), RGB(0, 255, 0));
-            const auto picture = PixelsOf(image.Picture(), info.bmWidth, info.bmHeight);
-            std::size_t differing = 0;
-            for (std::size_t i = 0; i < picture.size(); ++i)
-                differing += painted[i] != picture[i];
-            EXPECT_EQ(differing, 0u);
-        }
-
-        // The version label lies on the badge of the lower picture: its whole width, and all
-        // but the few rows below the picture's edge that the backdrop carries the badge on to.
-        const toolkit::Image image3(form->Control("Image3"));
-        const RECT drawn = image3.Bounds();
-        const RECT version = toolkit::Label(form->Control("Label2")).Bounds();
-        EXPECT_GE(version.left, drawn.left);
-        EXPECT_LE(version.right, drawn.right);
-        EXPECT_GE(version.top, drawn.top);
-        EXPECT_LT(version.top + (version.bottom - version.top) / 2, drawn.bottom);
-        // "Freeware" lies on the header's white, right of the word mark.
-        RECT header{};
-        (void)GetClientRect(form->Control("Panel1"), &header);
-        RECT freeware = toolkit::Label(form->Control("Label8")).Bounds();
-        RECT inside{};
-        EXPECT_TRUE(IntersectRect(&inside, &freeware, &header) && EqualRect(&inside, &freeware));
-
-        // Behind the version label: the scaled picture where it is, its last row below it, and
-        // so the dark badge, never the white panel.
-        const auto backdrop = BackdropOf(form->Control("Label2"));
-        const auto picture =
-            PixelsOf(image3.Picture(), drawn.right - drawn.left, drawn.bottom - drawn.top);
-        const int width = version.right - version.left;
-        const int pictureWidth = drawn.right - drawn.left;
-        std::size_t differing = 0, light = 0;
-        for (int y = 0; y < version.bottom - version.top; ++y) {
-            for (int x = 0; x < width; ++x) {
-                const int px = version.left + x - drawn.left;
-                const int py =
-                    std::min<int>(version.top + y - drawn.top, drawn.bottom - drawn.top - 1);
-                const COLORREF shown = backdrop[static_cast<std::size_t>(y * width + x)];
-                differing += shown != picture[static_cast<std::size_t>(py * pictureWidth + px)];
-                light += GetRValue(shown) > 200 && GetGValue(shown) > 200 && GetBValue(shown) > 200;
-            }
-        }
-        EXPECT_EQ(differing, 0u);
-        // The badge's rounded corners and its last column may show the white around it.
-        EXPECT_LT(light * 10, backdrop.size()) << light << " of " << backdrop.size();
-    }
+    for (TForm* form : std::vector<TForm*>{F_Database, F_Config})
+        testing_support::ExpectHeaderAtItsScale(*form);
 }
 
 TEST_F(AtScale, HotKeyTextSitsInTheMiddleOfItsBox) {
-    const toolkit::Edit box = F_Config->Edit1;
-    box.SetText("Ctrl + Alt + K");
-    RECT client{};
-    (void)GetClientRect(box.Handle(), &client);
-    const LRESULT at = SendMessageA(box.Handle(), EM_POSFROMCHAR, 0, 0);
-    const int top = static_cast<short>(HIWORD(at));
-    HDC dc = GetDC(box.Handle());
-    const HGDIOBJ old =
-        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(box.Handle(), WM_GETFONT, 0, 0)));
-    TEXTMETRICA tm{};
-    (void)GetTextMetricsA(dc, &tm);
-    (void)SelectObject(dc, old);
-    (void)ReleaseDC(box.Handle(), dc);
-    const int above = top - client.top;
-    const int below = client.bottom - (top + tm.tmHeight);
-    EXPECT_GE(above, 0);
-    EXPECT_GE(below, 0);
-    EXPECT_LE(std::abs(above - below), 1) << above << " above the line, " << below << " below";
-    EXPECT_EQ(box.Text(), "Ctrl + Alt + K"); // one line, nothing wrapped away
+    testing_support::ExpectHotKeyTextInTheMiddle(F_Config->Edit1);
 }
 
 TEST_F(AtScale, TrayIconIsOfTheSmallIconSizeTheSystemAsksFor) {

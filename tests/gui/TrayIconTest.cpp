@@ -17,6 +17,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace toolkit;
@@ -555,10 +556,12 @@ TEST_F(TrayIconTest, SessionEndMessages) {
     calls.clear();
     EXPECT_EQ(SendMessageA(tray->GetHandle(), WM_QUERYENDSESSION, 0, 0), 1);
     EXPECT_TRUE(calls.empty());
-    SendMessageA(tray->GetHandle(), WM_ENDSESSION, FALSE, 0); // the session goes on: removed anyway
-    EXPECT_EQ(Messages(), (std::vector<DWORD>{NIM_DELETE}));
+    // Cancelled, or refused by another program: the session goes on, and so does the icon.
+    SendMessageA(tray->GetHandle(), WM_ENDSESSION, FALSE, 0);
+    SendMessageA(tray->GetHandle(), WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+    EXPECT_TRUE(calls.empty());
     SendMessageA(tray->GetHandle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
-    EXPECT_EQ(calls.size(), 2u);
+    EXPECT_EQ(Messages(), (std::vector<DWORD>{NIM_DELETE}));
     refuse = {true};
     EXPECT_FALSE(tray->EndSession()); // the shell's answer, not an error
     EXPECT_TRUE(tray->Visible());     // the component lives on
@@ -566,11 +569,20 @@ TEST_F(TrayIconTest, SessionEndMessages) {
 
 TEST_F(TrayIconTest, TaskbarCreatedAddsAShownIconAgain) {
     const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    // Elevated, the program hears the shell's message only once it lets it through.
+    std::vector<std::pair<HWND, UINT>> allowed;
+    tray->MessageFilter = [&](HWND window, UINT message, DWORD action) {
+        EXPECT_EQ(action, static_cast<DWORD>(MSGFLT_ALLOW));
+        allowed.emplace_back(window, message);
+        return TRUE;
+    };
     SendMessageA(tray->GetHandle(), taskbarCreated, 0, 0);
     EXPECT_TRUE(calls.empty()); // not shown: stays away
 
     tray->SetHint("Tarnwick");
     tray->SetVisible(true);
+    tray->SetVisible(true);
+    EXPECT_EQ(allowed, (std::vector<std::pair<HWND, UINT>>{{tray->GetHandle(), taskbarCreated}}));
     calls.clear();
     DWORD_PTR result = 0;
     SendMessageTimeoutA(HWND_BROADCAST, taskbarCreated, 0, 0, SMTO_ABORTIFHUNG, 2000, &result);
@@ -931,8 +943,39 @@ TEST_F(TrayIconAtLogon, ATimedOutAddIsTriedAgainOnTheTimerAndOneThatArrivedIsKep
     EXPECT_TRUE(recorder.Only("messagebox").empty());
 }
 
+TEST_F(TrayIconAtLogon, WhileStartingAnyRefusalIsTriedAgainAndOnlyTriesThatRunOutAreReported) {
+    // A Run-key start meets a taskbar that is there but refuses, with an error the shell never
+    // promised to set: the icon comes on a later try, and nothing is said.
+    taskbar = true;
+    refuseError = ERROR_ACCESS_DENIED;
+    refuse = {true, true, true, false};
+    tray->BeginLoading();
+    EXPECT_NO_THROW(tray->SetVisible(true));
+    tray->Loaded();
+    EXPECT_TRUE(tray->AddPending());
+    PumpWhilePending();
+    EXPECT_EQ(Messages(), (std::vector<DWORD>{NIM_ADD, NIM_ADD, NIM_MODIFY, NIM_ADD}));
+    EXPECT_FALSE(tray->AddPending());
+    EXPECT_TRUE(tray->Hooked());
+    EXPECT_TRUE(recorder.Only("messagebox").empty());
+
+    // Refused to the last try: reported once, then the tries stop.
+    tray->SetVisible(false);
+    tray->AddRetries = 2;
+    refuse = std::vector<bool>(200, true);
+    tray->BeginLoading();
+    EXPECT_NO_THROW(tray->SetVisible(true));
+    tray->Loaded();
+    PumpWhilePending();
+    EXPECT_FALSE(tray->AddPending());
+    EXPECT_FALSE(tray->AddRetryTimerRunning());
+    const auto boxes = recorder.Only("messagebox");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Args[0], "Cannot Create System Shell Notification Icon.");
+}
+
 TEST_F(TrayIconAtLogon, OnlyATaskbarThatIsThereAndRefusesIsReported) {
-    // Refused outright by a taskbar that is there: the error, at once, as always.
+    // Once the program runs, refused outright by a taskbar that is there: the error, at once.
     taskbar = true;
     refuse = {true};
     EXPECT_THROW(tray->SetVisible(true), EOutOfResources);

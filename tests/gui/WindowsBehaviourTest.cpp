@@ -199,14 +199,48 @@ TEST_F(FileDialogPreset, BrowsingNeverMovesTheCurrentFolderAndACancelIsOneReques
     EXPECT_EQ(requests.size(), 1u);
 }
 
-// Held by a second program without delete sharing: Windows refuses to replace the file until it
-// lets go (Wine does so too for a handle of its own).
+std::wstring CurrentFolder() {
+    wchar_t folder[MAX_PATH] = L"";
+    (void)GetCurrentDirectoryW(MAX_PATH, folder);
+    return folder;
+}
+
+// Windows moves the current folder to wherever the user browsed, OFN_NOCHANGEDIR or not (the flag
+// is documented as ineffective for the open dialog); the stand-ins do the same.
+TEST_F(FileDialogPreset, BrowsingLeavesTheCurrentFolderWhereItWas) {
+    const std::wstring before = CurrentFolder();
+    const std::wstring browsed = dir.Dir().wstring();
+    ASSERT_NE(before, browsed);
+    const auto dialog = system.GetOpenFileNameCall;
+    system.GetOpenFileNameCall = [&](OPENFILENAMEW* ofn) {
+        (void)SetCurrentDirectoryW(browsed.c_str());
+        return dialog(ofn);
+    };
+    EXPECT_EQ(Choose("https://example.com/"), "C:\\chosen \xCE\xB1.txt");
+    ASSERT_EQ(requests.size(), 2u) << "both tries";
+    EXPECT_EQ(CurrentFolder(), before);
+
+    system.BrowseForFolderCall = [&](BROWSEINFOW*) -> PIDLIST_ABSOLUTE {
+        (void)SetCurrentDirectoryW(browsed.c_str());
+        return ILCreateFromPathW(browsed.c_str());
+    };
+    std::string chosen;
+    EXPECT_TRUE(system.ChooseFolder({}, chosen));
+    EXPECT_EQ(Widen(chosen), browsed);
+    EXPECT_EQ(CurrentFolder(), before);
+}
+
+// Held by a second program without delete sharing.
 HANDLE HoldWithoutDeleteSharing(const std::string& path) {
     return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-TEST(SettingsFileShared, ASaveWaitsOutAMomentaryHoldAndOurReaderNeverBlocksAnotherCopysSave) {
+// A file that is open anywhere cannot be replaced until it is closed, whatever its handle shares
+// (a rename onto an open file is refused): a save waits out a momentary hold, another program's or
+// our own reader's. Our reader shares deleting, so another program may delete the file or rename
+// it away while we read.
+TEST(SettingsFileShared, ASaveWaitsOutAnyMomentaryHoldOursIncludedAndOurReaderSharesDeleting) {
     TempDir dir{"tarnwick-share-"};
     const std::string ini = dir.Path("Tarnwick.ini");
     WritePosition(ini, 1, 2);
@@ -221,20 +255,24 @@ TEST(SettingsFileShared, ASaveWaitsOutAMomentaryHoldAndOurReaderNeverBlocksAnoth
     release.join();
     EXPECT_NE(ReadAll(ini).find("Left=30"), std::string::npos);
 
-    // While our reader has the file open, another copy's save may replace it: Windows opens
-    // the file it replaces for deleting, which every open handle must share. (Wine refuses to
-    // replace any open file, so the opening itself is what is tried here.)
     bool missing = true;
     std::FILE* reading = OpenForReading(ini, missing);
     ASSERT_NE(reading, nullptr);
     EXPECT_FALSE(missing);
-    HANDLE replacing =
+    HANDLE deleting =
         CreateFileA(ini.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    EXPECT_NE(replacing, INVALID_HANDLE_VALUE) << GetLastError();
-    if (replacing != INVALID_HANDLE_VALUE)
-        CloseHandle(replacing);
-    std::fclose(reading);
+    EXPECT_NE(deleting, INVALID_HANDLE_VALUE) << GetLastError();
+    if (deleting != INVALID_HANDLE_VALUE)
+        CloseHandle(deleting);
+    // Another copy's save while we read: refused until our reader lets go, then done.
+    std::thread done([reading] {
+        Sleep(150);
+        std::fclose(reading);
+    });
+    EXPECT_NO_THROW(WritePosition(ini, 50, 60));
+    done.join();
+    EXPECT_NE(ReadAll(ini).find("Left=50"), std::string::npos);
 
     EXPECT_EQ(OpenForReading(dir.Path("none.ini"), missing), nullptr);
     EXPECT_TRUE(missing);

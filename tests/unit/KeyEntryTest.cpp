@@ -243,7 +243,10 @@ TEST_F(KeyEntry, AddressPrefixesAtTheirExactLengths) {
         EXPECT_EQ(Launched().size(), c.opened ? 1u : 0u) << c.line;
         if (c.opened) {
             const auto call = system.Only("execute").at(0);
-            EXPECT_EQ(call.Args, (std::vector<std::string>{"open", UpperCaseText(c.line), "", ""}));
+            // A "www." line carries no scheme: without one the shell would look for a file.
+            const std::string scheme = c.line[0] == 'w' ? "http://" : "";
+            EXPECT_EQ(call.Args,
+                      (std::vector<std::string>{"open", scheme + UpperCaseText(c.line), "", ""}));
         }
     }
 }
@@ -257,7 +260,7 @@ TEST_F(KeyEntry, AddressesNeedEnterAndTheWebOption) {
     EXPECT_TRUE(system.Calls.empty());
     options.Web = true;
     EXPECT_TRUE(Type(kKeyEnter));
-    EXPECT_EQ(Launched(), (std::vector<std::string>{"WWW.EXAMPLE.COM"}));
+    EXPECT_EQ(Launched(), (std::vector<std::string>{"http://WWW.EXAMPLE.COM"}));
 }
 
 TEST_F(KeyEntry, WebKeywordLaunchesEntryAndAddressWithTwoBeeps) {
@@ -265,8 +268,9 @@ TEST_F(KeyEntry, WebKeywordLaunchesEntryAndAddressWithTwoBeeps) {
     options.NoEnter = false;
     line = "www.home";
     EXPECT_TRUE(Type(kKeyEnter));
-    EXPECT_EQ(system.Lines(), (std::vector<std::string>{"beep 0", "execute open|home.exe|||1",
-                                                        "beep 0", "execute open|WWW.HOME|||1"}));
+    EXPECT_EQ(system.Lines(),
+              (std::vector<std::string>{"beep 0", "execute open|home.exe|||1", "beep 0",
+                                        "execute open|http://WWW.HOME|||1"}));
     // With Web off only the entry launches; with Sound off nothing beeps.
     system.Calls.clear();
     options.Web = false;
@@ -377,8 +381,9 @@ TEST_F(KeyEntry, TextEntriesAndTypedAddressesLaunchOnOneEnter) {
     options.NoEnter = false;
     line = "WWW.X Y";
     EXPECT_TRUE(Type(kKeyEnter));
-    EXPECT_EQ(system.Lines(), (std::vector<std::string>{"beep 0", "execute open|site.exe|Y||1",
-                                                        "beep 0", "execute open|WWW.X Y|||1"}));
+    EXPECT_EQ(system.Lines(),
+              (std::vector<std::string>{"beep 0", "execute open|site.exe|Y||1", "beep 0",
+                                        "execute open|http://WWW.X Y|||1"}));
 }
 
 TEST_F(KeyEntry, EnvironmentVariablesOfTheStoredFieldsAreExpandedButNeverTheTypedText) {
@@ -487,9 +492,10 @@ TEST_F(KeyEntry, ElevatedEnterAsksForAdministratorForEverythingEnterLaunches) {
     options.RunTyped = true;
     line = "cmd /k";
     EXPECT_TRUE(Type(kKeyEnter));
-    EXPECT_EQ(system.Lines(), (std::vector<std::string>{"beep 0", "execute runas|note.exe|||1",
-                                                        "beep 0", "execute runas|WWW.X.EXAMPLE|||1",
-                                                        "tryexecute runas|cmd|/k||1", "beep 0"}));
+    EXPECT_EQ(system.Lines(),
+              (std::vector<std::string>{"beep 0", "execute runas|note.exe|||1", "beep 0",
+                                        "execute runas|http://WWW.X.EXAMPLE|||1",
+                                        "tryexecute runas|cmd|/k||1", "beep 0"}));
 }
 
 TEST_F(KeyEntry, ALineThatLaunchedNothingRunsAsACommandOnlyWhenAskedAndOnlyOnEnter) {
