@@ -5,9 +5,9 @@
 #include "toolkit/FileReplace.h"
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <random>
 #include <stdexcept>
 
 namespace toolkit {
@@ -173,15 +173,19 @@ Parsed ParseLine(std::string_view text) {
 }
 
 std::string TempNameBeside(const std::string& fileName) {
-    static std::mt19937 generator = [] {
-        std::random_device device;
-        const auto now = std::chrono::high_resolution_clock::now().time_since_epoch().count();
-        std::seed_seq seed{device(), static_cast<unsigned>(now), static_cast<unsigned>(now >> 32)};
-        return std::mt19937(seed);
-    }();
+    // The name need only seldom be taken: the file is made only where none of that name is, and
+    // another name is tried then. The wall clock and where this program was loaded start the
+    // sequence (two copies started at once differ in the second), and each step mixes it anew.
+    static std::uint64_t state =
+        static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()) ^
+        reinterpret_cast<std::uintptr_t>(&state);
+    state += 0x9E3779B97F4A7C15u;
+    std::uint64_t z = state;
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
     // Eight hex digits by hand: the printf family would bring its whole formatter into the exe.
     std::string suffix = ".00000000";
-    unsigned bits = static_cast<unsigned>(generator());
+    auto bits = static_cast<std::uint32_t>(z ^ (z >> 31));
     for (std::size_t i = suffix.size() - 1; i > 0; --i, bits >>= 4)
         suffix[i] = "0123456789abcdef"[bits & 0xF];
     return fileName + suffix + ".tmp";
