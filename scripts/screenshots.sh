@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Screenshots of the command window, the database editor (as opened, and with a balloon after an
-# Apply, and with the list's right-click menu) and the configuration window at the given display scales (pixels per inch; default 96 144 192), for looking at by eye:
+# Screenshots of the command window, the database editor (as opened, with a balloon after an
+# Apply, and with the list's right-click menu) and the configuration window at the given display
+# scales (pixels per inch; default 96 144 192), for looking at by eye:
 #   scripts/screenshots.sh [DPI...]
 # Builds Tarnwick (windows preset), runs it in a Wine prefix of its own on an Xvfb of its own with
 # Wine's LogPixels set to each DPI, calls each window up in turn and writes
@@ -109,7 +110,8 @@ for dpi in "${dpis[@]}"; do
   for shot in command database database-tips database-menu config; do
     window=${shot%-*}
     text=()
-    [ "$shot" = command ] && text=(NOTE)
+    # Text that is no keyword of the sample's, so that typing it launches nothing.
+    [ "$shot" = command ] && text=(TEXT)
     [ "$shot" = database ] && text=(4)
     [ "$shot" = database-tips ] && text=(6 apply)
     [ "$shot" = database-menu ] && text=(1 menu)
