@@ -47,6 +47,21 @@ TTypedCommand SplitCommand(const std::string& line);
 toolkit::ExecuteOutcome RunTypedCommand(const std::string& line, const TCommandOptions& options,
                                         toolkit::System& system, toolkit::WindowHandle window);
 
+// Launches one entry as a key press does (the beep first when Sound is on): its fields prepared
+// as CommandKeyPress prepares them, with `text` as the text after its keyword, through the verb
+// "open", or "runas" for an entry marked to run as administrator or when options.Elevate.
+void LaunchEntry(const TDBItem& entry, const std::string& text, const TCommandOptions& options,
+                 toolkit::System& system, toolkit::WindowHandle window);
+
+// A stored Filename or Directory as a launch hands it to the shell, before any typed text goes in:
+// its environment variables expanded and a path from the exe's folder made whole.
+std::string LaunchPath(const std::string& stored, const TCommandOptions& options,
+                       toolkit::System& system);
+
+// Whether the entry takes the text typed after its keyword (its Filename or Params holds the
+// placeholder): typing its keyword alone never launches it.
+bool TakesText(const TDBItem& entry);
+
 constexpr char kKeyEnter = 13;
 constexpr char kKeyEscape = 27;
 
@@ -71,21 +86,6 @@ constexpr char kKeyEscape = 27;
 // On Enter with RunTyped on, a line that launched nothing is run by RunTypedCommand; the window
 // hides only when that started something. With Elevate, entries and addresses go out with the
 // verb "runas" too.
-// Launches one entry as a key press does (the beep first when Sound is on): its fields prepared
-// as below with `text` as the text after its keyword, through the verb "open", or "runas" for an
-// entry marked to run as administrator or when options.Elevate.
-void LaunchEntry(const TDBItem& entry, const std::string& text, const TCommandOptions& options,
-                 toolkit::System& system, toolkit::WindowHandle window);
-
-// A stored Filename or Directory as a launch hands it to the shell, before any typed text goes in:
-// its environment variables expanded and a path from the exe's folder made whole.
-std::string LaunchPath(const std::string& stored, const TCommandOptions& options,
-                       toolkit::System& system);
-
-// Whether the entry takes the text typed after its keyword (its Filename or Params holds the
-// placeholder): typing its keyword alone never launches it.
-bool TakesText(const TDBItem& entry);
-
 bool CommandKeyPress(std::string& key, const std::string& line, const TCommandOptions& options,
                      const TEntries& entries, toolkit::System& system, toolkit::WindowHandle window,
                      std::string* launched = nullptr);

@@ -1,5 +1,7 @@
 #include "toolkit/Icon.h"
 
+#include "toolkit/SystemDll.h"
+
 namespace toolkit {
 
 TIcon::~TIcon() {
@@ -31,10 +33,10 @@ void TIcon::Clear() {
 
 HICON LoadShieldIcon(int size) {
     const auto shield = MAKEINTRESOURCEW(32518); // IDI_SHIELD
-    // In the version 6 controls only, which the manifest asks for: looked up in the one loaded.
-    using ScaleDown = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
-    if (const auto scaleDown = reinterpret_cast<ScaleDown>(reinterpret_cast<void*>(
-            GetProcAddress(GetModuleHandleW(L"comctl32.dll"), "LoadIconWithScaleDown")))) {
+    // In the version 6 controls only, which the manifest asks for.
+    if (const auto scaleDown =
+            OptionalSystemFunction<HRESULT WINAPI(HINSTANCE, PCWSTR, int, int, HICON*)>(
+                "comctl32.dll", "LoadIconWithScaleDown")) {
         HICON icon = nullptr;
         if (SUCCEEDED(scaleDown(nullptr, shield, size, size, &icon)) && icon)
             return icon;
