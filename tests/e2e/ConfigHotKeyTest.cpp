@@ -48,16 +48,11 @@ class ConfigHotKeyTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(folder.Ready()) << "TARNWICK_EXE and TARNWICK_MARKER must name the programs";
-        // Wine moves the cursor and takes input only from a process that has joined the
-        // desktop with a window of its own.
-        joined_ = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
-        e2e::WaitFor([] { return false; }, 50);
+        e2e::WaitFor([] { return false; }, 50); // the desktop takes the join in
     }
-    void TearDown() override { DestroyWindow(joined_); }
 
     Folder folder{::testing::UnitTest::GetInstance()->current_test_info()->name()};
-    HWND joined_ = nullptr;
+    e2e::DesktopJoin joined_;
 };
 
 TEST_F(ConfigHotKeyTest, ANewHotKeySetInTheWindowCallsTheCommandWindowUp) {

@@ -19,11 +19,7 @@ class HandEditTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(folder.Ready()) << "TARNWICK_EXE and TARNWICK_MARKER must name the programs";
-        // Wine takes keyboard input only from a process that has joined the desktop.
-        joined_ = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
     }
-    void TearDown() override { DestroyWindow(joined_); }
 
     // One marker entry per keyword, the keyword as its parameter.
     std::string Settings(std::initializer_list<const char*> keywords, const char* system = "") {
@@ -81,7 +77,7 @@ protected:
     }
 
     Folder folder{::testing::UnitTest::GetInstance()->current_test_info()->name()};
-    HWND joined_ = nullptr;
+    e2e::DesktopJoin joined_;
 };
 
 TEST_F(HandEditTest, AHandAddedEntryLaunchesIsListedAndKeptAndAHandChangedHotKeyWorks) {

@@ -22,6 +22,19 @@ bool WaitFor(const std::function<bool()>& done, int ms = 10000);
 // keys pressed in order, then released in reverse order.
 void PressChord(std::initializer_list<WORD> keys);
 
+// Wine moves the cursor and takes input only from a process that has joined the desktop with a
+// window of its own: this one, for as long as it lives.
+class DesktopJoin {
+public:
+    DesktopJoin();
+    ~DesktopJoin();
+    DesktopJoin(const DesktopJoin&) = delete;
+    DesktopJoin& operator=(const DesktopJoin&) = delete;
+
+private:
+    HWND window_;
+};
+
 // Removes a folder (its path ending in a backslash) with everything in it, read-only files too.
 void RemoveTree(const std::string& folder);
 // Whether a hot key combination is free: registers it for a moment on a window of our own.

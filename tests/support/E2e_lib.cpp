@@ -97,6 +97,14 @@ void RemoveTree(const std::string& folder) {
     RemoveDirectoryW(Widen(folder).c_str());
 }
 
+DesktopJoin::DesktopJoin()
+    : window_(CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                              GetModuleHandleA(nullptr), nullptr)) {}
+
+DesktopJoin::~DesktopJoin() {
+    DestroyWindow(window_);
+}
+
 bool HotKeyIsFree(UINT modifiers, UINT key) {
     HWND probe = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
                                  GetModuleHandleA(nullptr), nullptr);
@@ -443,14 +451,10 @@ void Launcher::Click(UINT down, UINT up, WPARAM keys, int x, int y) {
 }
 
 void Launcher::Drag(int x, int y, int sx, int sy) {
-    // Wine moves the cursor only for a process that has joined the desktop with a window.
-    static HWND joined = [] {
-        HWND w = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                                 GetModuleHandleA(nullptr), nullptr);
-        Pump();
-        return w;
-    }();
-    (void)joined;
+    // Joined once for the rest of the run, given a moment to take.
+    static const DesktopJoin joined;
+    static const bool settled = (Pump(), true);
+    (void)settled;
     POINT origin{0, 0};
     ClientToScreen(edit_, &origin);
     SetCursorPos(origin.x + x, origin.y + y);
