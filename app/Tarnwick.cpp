@@ -1,6 +1,7 @@
 #include "app/Tarnwick.h"
 
 #include "app/KeyEntry.h"
+#include "app/SettingsKeeper.h"
 #include "data/Settings.h"
 #include "forms/Config.h"
 #include "forms/Database.h"
@@ -9,8 +10,7 @@
 #include "toolkit/DropFiles.h"
 #include "toolkit/Text.h"
 
-#include <shlobj.h>
-
+#include <memory>
 #include <utility>
 
 TTarnwick* Tarnwick = nullptr;
@@ -18,31 +18,6 @@ TTarnwick* Tarnwick = nullptr;
 namespace {
 constexpr int kEdit1 = 100;
 constexpr const wchar_t* kHotKeyAtomName = L"TARNWICK";
-constexpr const char* kSettingsName = "Tarnwick.ini";
-
-// The current user's roaming application data folder (%APPDATA%), without a trailing backslash;
-// empty when the system names none.
-std::string RoamingAppDataFolder() {
-    wchar_t path[MAX_PATH] = L"";
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)))
-        return std::string();
-    return toolkit::Narrow(path);
-}
-
-// The settings file for an exe in exeFolder; `folder` is set to the folder a save must make first
-// where that folder may be missing.
-std::string SettingsHome(const std::string& exeFolder, std::string& folder) {
-    const std::string beside = exeFolder + kSettingsName;
-    // A file beside the exe always wins, so that a portable copy keeps its own, writable or not.
-    if (toolkit::FileStampOf(beside).Exists || TTarnwick::CanWriteFolder(exeFolder))
-        return beside;
-    const std::string appData = RoamingAppDataFolder();
-    if (appData.empty())
-        return beside; // nowhere better: a save reports that it cannot write
-    folder = appData + "\\" + "Tarnwick";
-    return folder + "\\" + kSettingsName;
-}
-
 } // namespace
 
 toolkit::TFormLayout TTarnwick::Layout() {
@@ -88,6 +63,8 @@ TTarnwick::TTarnwick() : TForm(nullptr, Layout()) {
 TTarnwick::~TTarnwick() {
     if (Tarnwick == this)
         Tarnwick = nullptr;
+    if (SettingsKeeper != nullptr)
+        SettingsKeeper->OnOptions = nullptr;
 }
 
 void TTarnwick::CreateComponents() {
@@ -140,17 +117,18 @@ void TTarnwick::FormCreate() {
     SetDesignClientSize(129, 18);
 
     ExeFolder = ExtractFolder(toolkit::App->Sys().ModuleFileName()) + "\\";
-    settingsPath_ = SettingsHome(ExeFolder, settingsFolder_);
+    // The keeper outlives every window: the application destroys what it owns last made first.
+    TSettingsKeeper* keeper = toolkit::App->Own(std::make_unique<TSettingsKeeper>(ExeFolder));
+    keeper->OnOptions = [this](const TSettings& settings) { ApplySettings(settings); };
 
     toolkit::App->CreateForm<TF_Database>();
     F_Database->CommandOptions = [this] { return TCommandOptions{Web, NoEnter, Sound, ExeFolder}; };
     toolkit::AcceptDroppedFiles(Handle());
 
     SetAlphaBlend(true);
-    // Read as a later look reads a changed file, the stamps standing for no file yet. A file
-    // that is missing or cannot be read gives the defaults; one that cannot be read keeps no
-    // stamp, so that it is tried again at each look.
-    if (!TakeUpHandEdits(true))
+    // Read as a later look reads a changed file. A file that is missing or cannot be read gives
+    // the defaults; one that cannot be read is tried again at each look.
+    if (!keeper->ReadNow(true))
         ApplySettings(TSettings());
 }
 
@@ -191,45 +169,6 @@ void TTarnwick::MoveToNextPlace() {
     SetLeft(nextPlace_->x);
     SetTop(nextPlace_->y);
     nextPlace_.reset();
-}
-
-bool TTarnwick::TakeUpHandEdits(bool dropEditorChanges) {
-    // Taken before the read, so that a change landing during it is seen at the next look.
-    const toolkit::TFileStamp now = toolkit::FileStampOf(settingsPath_);
-    if (!now.Exists)
-        return false;
-    const bool options = now != optionsStamp_;
-    const bool database =
-        dropEditorChanges || (now != databaseStamp_ && !F_Database->HoldsChanges());
-    if (!options && !database)
-        return true;
-    TEntries entries;
-    TSettings settings;
-    if (!ReadSettings(settingsPath_, entries, settings))
-        return false;
-    if (database) {
-        F_Database->TakeUp(std::move(entries));
-        databaseStamp_ = now;
-    }
-    if (options) {
-        ApplySettings(settings);
-        optionsStamp_ = now;
-    }
-    return true;
-}
-
-toolkit::TFileStamp TTarnwick::SaveBegins() const {
-    if (!settingsFolder_.empty())
-        (void)CreateDirectoryW(toolkit::Widen(settingsFolder_).c_str(), nullptr);
-    return toolkit::FileStampOf(settingsPath_);
-}
-
-void TTarnwick::Saved(const toolkit::TFileStamp& before, bool wholeDatabase) {
-    const toolkit::TFileStamp after = toolkit::FileStampOf(settingsPath_);
-    if (optionsStamp_ == before)
-        optionsStamp_ = after;
-    if (wholeDatabase || databaseStamp_ == before)
-        databaseStamp_ = after;
 }
 
 THotKey TTarnwick::HotKey() const {
@@ -293,7 +232,6 @@ void TTarnwick::WMDropFiles(toolkit::TMessage& message) {
 }
 
 void TTarnwick::CallUp() {
-    (void)TakeUpHandEdits();
     MoveToNextPlace();
     // Typing into a box nobody sees would go on blind. The stored place stays as it is: only a
     // drag changes it.
@@ -301,6 +239,9 @@ void TTarnwick::CallUp() {
     Show();
     (void)SetForegroundWindow(Handle());
     (void)SetActiveWindow(Handle());
+    // Only now, and off this thread: the file's drive may take seconds to answer. A change is
+    // taken up when the answer comes; a place in it is kept for the next showing.
+    LookAtSettings();
 }
 
 void TTarnwick::FormShow() {
@@ -365,14 +306,16 @@ void TTarnwick::Recall(bool older) {
 }
 
 void TTarnwick::SaveHistory() {
+    if (SettingsKeeper == nullptr)
+        return;
     if (!History) {
-        Save([](const std::string& path) { WriteHistory(path, {}); });
+        (void)SettingsKeeper->SaveHistory({});
         return;
     }
     if (!LineHistory.Changed())
         return;
-    Save([this](const std::string& path) { WriteHistory(path, LineHistory.Lines()); });
-    LineHistory.MarkSaved();
+    if (SettingsKeeper->SaveHistory(LineHistory.Lines()))
+        LineHistory.MarkSaved();
 }
 
 void TTarnwick::Edit1MouseDown(toolkit::TMouseButton, toolkit::TShiftState, int X, int Y) {
@@ -392,7 +335,7 @@ void TTarnwick::Edit1MouseMove(toolkit::TShiftState Shift, int, int) {
 
 void TTarnwick::Edit1MouseUp(toolkit::TMouseButton, toolkit::TShiftState, int, int) {
     nextPlace_.reset(); // the place the user has just chosen wins over one from the file
-    Save([this](const std::string& path) { WritePosition(path, Left(), Top()); });
+    SettingsKeeper->Save([this](const std::string& path) { WritePosition(path, Left(), Top()); });
 }
 
 void TTarnwick::Execute1Click() {
@@ -400,13 +343,18 @@ void TTarnwick::Execute1Click() {
 }
 
 void TTarnwick::Database1Click() {
-    (void)TakeUpHandEdits();
     F_Database->Show();
+    LookAtSettings();
 }
 
 void TTarnwick::Cofiguration1Click() {
-    (void)TakeUpHandEdits();
     F_Config->Show();
+    LookAtSettings();
+}
+
+void TTarnwick::LookAtSettings() {
+    if (SettingsKeeper != nullptr)
+        SettingsKeeper->Look();
 }
 
 void TTarnwick::Exit1Click() {

@@ -81,7 +81,7 @@ public:
     // Whether entry k's file or folder was found missing by the last look.
     bool TargetMissing(int k) const;
 
-    // The settings file OK writes: the command window's, or beside the executable when the
+    // The settings file OK writes: the settings keeper's, or beside the executable when the
     // editor runs without one.
     std::string SettingsPath() const;
 
