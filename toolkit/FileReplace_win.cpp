@@ -86,6 +86,18 @@ DWORD LinkCount(const std::wstring& path) {
     return links;
 }
 
+// Whether the file may be removed from its place now: no other program holds it open without
+// delete sharing (otherwise GetLastError tells why not).
+bool Releasable(const std::wstring& path) {
+    HANDLE h =
+        CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    (void)CloseHandle(h);
+    return true;
+}
+
 // Writes the whole of `source` over `target` in place and deletes `source`: the other names of a
 // file with several hard links see the new contents.
 bool WriteInto(const std::wstring& source, const std::wstring& target) {
@@ -139,6 +151,9 @@ bool MoveIntoPlace(const std::string& from, const std::string& to) {
         if (links == 0) {
             done = ::MoveFileExW(source.c_str(), target.c_str(),
                                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+        } else if (!Releasable(target)) {
+            // Asked first: Wine's ReplaceFileW leaves a file of its own behind at every refusal.
+            done = false;
         } else {
             done = ::ReplaceFileW(target.c_str(), source.c_str(), nullptr,
                                   REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != FALSE;
