@@ -575,6 +575,24 @@ TEST_F(CommandWindowTest, TheStripShowsAndTypingLaunchesWhileTheSettingsDriveDoe
     EXPECT_EQ(Tarnwick->Top(), 200);
 }
 
+TEST_F(CommandWindowTest, TheConfigurationWindowOpensAtOnceAndFollowsTheFileWhenItIsRead) {
+    Settings("[SYSTEM]\r\nWeb=1\r\nSound=1\r\n");
+    Start();
+    e2e::HandEdit(Ini(), "[SYSTEM]\r\nWeb=0\r\nSound=0\r\n");
+    {
+        testing_support::HangingDrive drive;
+        Tarnwick->Cofiguration1Click();
+        EXPECT_TRUE(F_Config->Visible());
+        EXPECT_TRUE(F_Config->CheckBox2.Checked()); // as known when it opened
+        drive.Release();
+        ASSERT_TRUE(testing_support::AwaitSettingsLook());
+    }
+    // OK must not write the options from before the hand edit back over it.
+    EXPECT_FALSE(F_Config->CheckBox2.Checked());
+    EXPECT_FALSE(F_Config->CheckBox3.Checked());
+    F_Config->Button2Click();
+}
+
 TEST_F(CommandWindowTest, AHistoryThatCannotBeWrittenAtTheEndSaysNothing) {
     const std::string file = "[DBSYSTEM]\r\nCount=1\r\n[DATABASE]\r\nFilename0=ed.exe\r\n"
                              "Keyword0=ed\r\n[SYSTEM]\r\nSound=0\r\n";
