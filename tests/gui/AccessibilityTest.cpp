@@ -7,6 +7,7 @@
 #include "forms/Database.h"
 #include "support/Accessibility.h"
 #include "support/InProcessLauncher.h"
+#include "support/ScaleChecks.h"
 #include "toolkit/Application.h"
 #include "toolkit/BalloonTip.h"
 
@@ -90,6 +91,21 @@ TEST_F(AccessibilityTest, EveryBoxTheListAndTheSliderAreReadWithTheirLabels) {
         EXPECT_EQ(TextOf(GetWindow(c.Control, GW_HWNDPREV)), c.Label);
         if (c.Edit)
             EXPECT_EQ(AccessibleText(c.Control, 0, TAccText::Name), c.Label);
+    }
+    // Now above its box, a label must not cover any of it, at any scale: the windows look as
+    // they did. (The hot key box, reached by no Tab, was below its label from the start.)
+    for (const int dpi : {144, 192, 96}) {
+        testing_support::MoveToScale(*F_Database, dpi);
+        testing_support::MoveToScale(*F_Config, dpi);
+        for (const Case& c : cases) {
+            if (c.Control == F_Config->Edit1.Handle())
+                continue;
+            SCOPED_TRACE(std::string(c.Label) + " at " + std::to_string(dpi));
+            RECT label{}, box{}, both{};
+            (void)GetWindowRect(GetWindow(c.Control, GW_HWNDPREV), &label);
+            (void)GetWindowRect(c.Control, &box);
+            EXPECT_FALSE(IntersectRect(&both, &label, &box));
+        }
     }
 
     // The labels moved with their boxes; the Tab key's order stays as it was.
