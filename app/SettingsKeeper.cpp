@@ -6,6 +6,7 @@
 
 #include <shlobj.h>
 
+#include <atomic>
 #include <cstdio>
 #include <memory>
 #include <utility>
@@ -76,6 +77,21 @@ struct TSettingsKeeper::TAnswer {
     TSettings Settings;
 };
 
+// The looking thread's side, shared between the keeper and the thread: whichever lets go last
+// frees it, so that a thread still waiting on a drive outlives the keeper safely.
+struct TSettingsKeeper::TLooker {
+    HANDLE Wake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    std::atomic<bool> Quit{false};
+    // Handed over by the keeper while the thread is idle (no look under way), taken by the thread
+    // when woken; the event orders the two.
+    TAnswer* Request = nullptr;
+    ~TLooker() {
+        delete Request;
+        if (Wake != nullptr)
+            (void)CloseHandle(Wake);
+    }
+};
+
 TSettingsKeeper::TSettingsKeeper(const std::string& exeFolder) : TComponent(nullptr) {
     SetName("SettingsKeeper");
     path_ = Home(exeFolder, folder_);
@@ -100,6 +116,13 @@ TSettingsKeeper::TSettingsKeeper(const std::string& exeFolder) : TComponent(null
 TSettingsKeeper::~TSettingsKeeper() {
     if (SettingsKeeper == this)
         SettingsKeeper = nullptr;
+    // Never waited for: the thread may be held by a drive that does not answer. It ends when it
+    // next wakes; an answer it still posts finds no window and is freed by the thread.
+    if (looker_) {
+        looker_->Quit = true;
+        (void)SetEvent(looker_->Wake);
+        looker_.reset();
+    }
     if (window_ == nullptr)
         return;
     SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
@@ -208,41 +231,60 @@ void TSettingsKeeper::TakeUp(const TSettingsFileState& now, const TEntries* entr
 }
 
 DWORD WINAPI TSettingsKeeper::LookThread(void* param) {
-    std::unique_ptr<TAnswer> answer(static_cast<TAnswer*>(param));
+    const std::unique_ptr<std::shared_ptr<TLooker>> handed(
+        static_cast<std::shared_ptr<TLooker>*>(param));
+    const std::shared_ptr<TLooker> looker = *handed;
     // A drive without its disc must not ask the user to insert one.
     (void)SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, nullptr);
-    try {
-        answer->Now = StateOf(answer->Path, CommonState(answer->Options, answer->Database));
-        if (Differs(answer->Options, answer->Now) || Differs(answer->Database, answer->Now))
-            answer->Read = ReadSettings(answer->Path, answer->Entries, answer->Settings);
-    } catch (...) {
-        // Out of memory: no answer worth giving beyond "looked".
-        answer->Now = TSettingsFileState{};
-        answer->Read = false;
+    for (;;) {
+        (void)WaitForSingleObject(looker->Wake, INFINITE);
+        if (looker->Quit)
+            return 0;
+        std::unique_ptr<TAnswer> answer(std::exchange(looker->Request, nullptr));
+        if (!answer)
+            continue;
+        try {
+            answer->Now = StateOf(answer->Path, CommonState(answer->Options, answer->Database));
+            if (Differs(answer->Options, answer->Now) || Differs(answer->Database, answer->Now))
+                answer->Read = ReadSettings(answer->Path, answer->Entries, answer->Settings);
+        } catch (...) {
+            // Out of memory: no answer worth giving beyond "looked".
+            answer->Now = TSettingsFileState{};
+            answer->Read = false;
+        }
+        const HWND window = answer->Window;
+        if (PostMessageW(window, kLookAnswered, 0, reinterpret_cast<LPARAM>(answer.get())) != FALSE)
+            (void)answer.release(); // the window's now
     }
-    const HWND window = answer->Window;
-    if (PostMessageW(window, kLookAnswered, 0, reinterpret_cast<LPARAM>(answer.get())) != FALSE)
-        (void)answer.release(); // the window's now
-    return 0;
 }
 
 void TSettingsKeeper::Look() {
     if (looking_ || window_ == nullptr)
         return;
+    if (!looker_) {
+        // One thread for every look, made at the first: a call-up starts no thread of its own.
+        auto looker = std::make_shared<TLooker>();
+        if (looker->Wake == nullptr)
+            return;
+        auto handed = std::make_unique<std::shared_ptr<TLooker>>(looker);
+        // A small stack: the work is a few system calls and one parse.
+        HANDLE thread = CreateThread(nullptr, 256 * 1024, &LookThread, handed.get(),
+                                     STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+        if (thread == nullptr)
+            return;             // no look this time; the next call-up tries again
+        (void)handed.release(); // the thread's now
+        (void)CloseHandle(thread);
+        looker_ = std::move(looker);
+    }
     auto answer = std::make_unique<TAnswer>();
     answer->Window = window_;
     answer->Generation = generation_;
     answer->Path = path_;
     answer->Options = options_;
     answer->Database = database_;
-    // A small stack: the work is a few system calls and one parse.
-    HANDLE thread = CreateThread(nullptr, 256 * 1024, &LookThread, answer.get(),
-                                 STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
-    if (thread == nullptr)
-        return; // no look this time; the next call-up tries again
-    (void)answer.release();
-    (void)CloseHandle(thread);
+    looker_->Request = answer.release();
     looking_ = true;
+    (void)SetEvent(looker_->Wake);
 }
 
 void TSettingsKeeper::Answered(LPARAM lParam) {

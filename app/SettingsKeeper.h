@@ -31,6 +31,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -73,8 +74,9 @@ public:
     // be read: nothing is taken up then.
     bool ReadNow(bool dropHeldDatabase = false);
 
-    // Looks at the file on a thread of its own and takes up a change when the answer comes (as
-    // ReadNow). A look already under way is not doubled: a drive that hangs holds one thread.
+    // Looks at the file on the keeper's looking thread and takes up a change when the answer
+    // comes (as ReadNow). A look already under way is not doubled: a drive that hangs holds up
+    // only that thread, and later looks wait for its answer.
     void Look();
     // Whether a look is under way; its answer comes as a message to the keeper's window.
     bool Looking() const { return looking_; }
@@ -100,6 +102,8 @@ public:
 
 private:
     struct TAnswer;
+    struct TLooker;
+    // The looking thread: waits for a request, answers it, and waits again until told to quit.
     static DWORD WINAPI LookThread(void* param);
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     // A look's answer (a TAnswer the keeper now owns).
@@ -116,6 +120,7 @@ private:
     TSettingsFileState options_, database_;
     HWND window_ = nullptr; // receives the looks' answers
     bool looking_ = false;
+    std::shared_ptr<TLooker> looker_; // made at the first look
     // Counts saves and reads: an answer from before one of them is out of date.
     WPARAM generation_ = 0;
 };
