@@ -23,7 +23,8 @@ string(REPLACE "{version}" "$version" URL_AUTOUPDATE "${CPACK_TARNWICK_DOWNLOAD_
 if(URL STREQUAL CPACK_TARNWICK_DOWNLOAD_URL)
   message(FATAL_ERROR "TARNWICK_DOWNLOAD_URL names no {version}: ${URL}")
 endif()
-# One wording for every channel; no double quotes, so that it fits YAML, JSON and XML as it is.
+# One wording for every channel, with no quotes of either kind, ampersand or angle bracket: it goes
+# into YAML (in single quotes), JSON and XML as it is.
 set(SHORT_DESCRIPTION "Keyword launcher: press a hot key, type a keyword, and your programs start.")
 set(DESCRIPTION "Tarnwick starts your programs, documents, folders and web pages by keyword. It \
 waits as an icon in the notification area; a global hot key shows a small input line, and typing \

@@ -9,6 +9,7 @@ Prints one line per fault; exits 1 when there is any."""
 import hashlib
 import io
 import json
+import os
 import pathlib
 import re
 import sys
@@ -18,7 +19,8 @@ import zipfile
 import jsonschema
 import yaml
 
-ROOT = pathlib.Path(__file__).resolve().parent.parent
+# The sources the build came from (a test hands in a changed copy).
+ROOT = pathlib.Path(os.environ.get("TARNWICK_SOURCE_DIR") or pathlib.Path(__file__).resolve().parent.parent)
 faults = []
 
 
@@ -79,7 +81,11 @@ def check_winget(folder, version, sha, url, package_id, names):
         if not path.is_file():
             fault(f"winget: {name} is missing")
             continue
-        doc = yaml.safe_load(path.read_text(encoding="utf-8"))
+        try:
+            doc = yaml.safe_load(path.read_text(encoding="utf-8"))
+        except yaml.YAMLError as error:
+            fault(f"winget {name}: not YAML: {error}")
+            continue
         docs[kind] = doc
         expect(f"winget {name} ManifestType", doc.get("ManifestType"), kind)
         expect(f"winget {name} ManifestVersion", doc.get("ManifestVersion"), "1.12.0")
@@ -112,7 +118,11 @@ def check_scoop(path, version, sha, url, names):
     if not path.is_file():
         fault(f"scoop: {path.name} is missing")
         return
-    doc = json.loads(path.read_text(encoding="utf-8"))
+    try:
+        doc = json.loads(path.read_text(encoding="utf-8"))
+    except json.JSONDecodeError as error:
+        fault(f"scoop: not JSON: {error}")
+        return
     validate("scoop", doc, "scoop.schema.json")
     expect("scoop version", doc.get("version"), version)
     expect("scoop url", doc.get("url"), url)
@@ -171,8 +181,9 @@ def check_chocolatey(folder, out, version, sha, url):
                sorted(["[Content_Types].xml", "_rels/.rels", "tarnwick.portable.nuspec",
                        "tools/chocolateyInstall.ps1", "tools/Tarnwick.exe.gui"]))
         meta = ET.parse(io.BytesIO(z.read("tarnwick.portable.nuspec"))).getroot()
-        script = z.read("tools/chocolateyInstall.ps1").decode("utf-8")
-        gui = z.read("tools/Tarnwick.exe.gui")
+        script = (z.read("tools/chocolateyInstall.ps1").decode("utf-8")
+                  if "tools/chocolateyInstall.ps1" in listing else "")
+        gui = z.read("tools/Tarnwick.exe.gui") if "tools/Tarnwick.exe.gui" in listing else None
     md = meta.find(NUSPEC_NS + "metadata")
     if md is None:
         fault("chocolatey: the nuspec has no metadata in the 2015/06 namespace")
@@ -210,11 +221,12 @@ def main():
            ".".join((version.split(".") + ["0"] * 4)[:4]))
     if f"Tarnwick {version} " not in readme.splitlines()[0] + " ":
         fault(f"ReadMe.txt's first line names no version {version}")
-    # The download address, as the manifests' readers fetch it.
-    urls = {json.loads((build / "scoop/tarnwick.json").read_text()).get("url", "")}
-    url = urls.pop()
-    if version not in url or not url.endswith(zip_path.name):
-        fault(f"the download address {url} names neither the version nor the zip")
+    # The download address the build was configured with.
+    cache = (build / "CMakeCache.txt").read_text()
+    template = re.search(r"^TARNWICK_DOWNLOAD_URL:STRING=(.*)$", cache, re.M).group(1)
+    url = template.replace("{version}", version)
+    if not url.endswith(zip_path.name):
+        fault(f"the download address {url} does not name the zip")
     header = (ROOT / "data/SettingsHome.h").read_text()
     package_id = re.search(r'kWingetPackageId = "([^"]+)"', header).group(1)
     check_winget(build / "winget", version, sha, url, package_id, names)

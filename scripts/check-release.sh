@@ -64,4 +64,6 @@ echo "$zip: $listing"
 [ "$listing" = "LICENSE.txt ReadMe.txt Tarnwick.exe" ] || { echo "unexpected contents"; fail=1; }
 # Debian's Python, which has the schema validator (a python3 earlier on PATH may lack it).
 /usr/bin/python3 scripts/check-manifests.py build/release "$zip" || fail=1
+# ...and that check itself fails on damaged copies.
+tests/release/check-manifests-test.sh build/release || fail=1
 exit $fail
