@@ -11,6 +11,9 @@ zip=$(ls "$build"/Tarnwick-*-win64.zip)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail=0
+# A well-formed hash that is no zip's.
+zeros=0000000000000000000000000000000000000000000000000000000000000000
+digest() { (cd "$work" && find b s -type f -print0 | sort -z | xargs -0 md5sum | md5sum); }
 check() { # name, then the damage as a shell command run in the copy
   rm -rf "$work/b" "$work/s"
   mkdir -p "$work/b" "$work/s/data" "$work/s/packaging"
@@ -18,7 +21,13 @@ check() { # name, then the damage as a shell command run in the copy
   cp "$src"/{CMakeLists.txt,CHANGELOG.md} "$work/s/"
   cp "$src/data/SettingsHome.h" "$work/s/data/"
   cp -r "$src/packaging/schemas" "$work/s/packaging/"
+  local before
+  before=$(digest)
   (cd "$work" && eval "$2")
+  # A damage that misses its mark would let a blind check pass unseen.
+  if [ "$1" != undamaged ] && [ "$(digest)" = "$before" ]; then
+    echo "check-manifests, $1: the damage changed nothing"; fail=1; return
+  fi
   if TARNWICK_SOURCE_DIR="$work/s" /usr/bin/python3 "$src/scripts/check-manifests.py" "$work/b" \
       "$zip" >"$work/out" 2>&1; then result=pass; else result=fail; fi
   if grep -q Traceback "$work/out"; then result=crash; fi
@@ -29,9 +38,9 @@ check() { # name, then the damage as a shell command run in the copy
   fi
 }
 check undamaged ':'
-check "scoop hash" 'sed -i "s/\"hash\": \"[0-9a-f]/\"hash\": \"x/" b/scoop/tarnwick.json'
-check "winget hash" 'sed -i "s/^\(  InstallerSha256: \)./\1F/;s/^\(  InstallerSha256: \)FF/\1EE/" b/winget/*.installer.yaml'
-check "chocolatey checksum" "sed -i \"s/checksum64     = '[0-9a-f]/checksum64     = 'g/\" b/chocolatey/tools/chocolateyInstall.ps1"
+check "scoop hash" 'sed -i "s/\"hash\": \"[0-9a-f]*\"/\"hash\": \"$zeros\"/" b/scoop/tarnwick.json'
+check "winget hash" 'sed -i "s/InstallerSha256: .*/InstallerSha256: $zeros/" b/winget/*.installer.yaml'
+check "chocolatey checksum" "sed -i \"s/checksum64     = '[0-9a-f]*'/checksum64     = '\$zeros'/\" b/chocolatey/tools/chocolateyInstall.ps1"
 check "no .gui file" 'rm b/chocolatey/tools/Tarnwick.exe.gui'
 check "changelog of another version" 'sed -i "0,/^## \[[0-9]/s/^## \[[0-9][^]]*\]/## [0.0.1]/" s/CHANGELOG.md'
 check "schema refuses" 'sed -i "s/^PackageLocale: en-US/PackageLocale: en_US/" b/winget/*.locale.en-US.yaml'
