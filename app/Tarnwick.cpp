@@ -43,14 +43,21 @@ TSettingsHomeFacts SettingsHomeFacts(const std::string& exeFolder, const std::st
     facts.FileBesideExe = toolkit::FileStampOf(beside).Exists;
     // A file already there decides alone: no probe file in a folder that needs none.
     facts.FolderWritable = !facts.FileBesideExe && TTarnwick::CanWriteFolder(exeFolder);
-    facts.LocalAppData = EnvironmentValue("LOCALAPPDATA");
-    facts.UserProfile = EnvironmentValue("USERPROFILE");
-    facts.ProgramData = EnvironmentValue("ProgramData");
-    facts.ProgramFiles = EnvironmentValue("ProgramFiles");
-    facts.ProgramFilesX86 = EnvironmentValue("ProgramFiles(x86)");
-    facts.ChocolateyInstall = EnvironmentValue("ChocolateyInstall");
-    facts.Scoop = EnvironmentValue("SCOOP");
-    facts.ScoopGlobal = EnvironmentValue("SCOOP_GLOBAL");
+    static constexpr struct {
+        const char* Name;
+        std::string TSettingsHomeFacts::*Field;
+    } kVariables[] = {
+        {"LOCALAPPDATA", &TSettingsHomeFacts::LocalAppData},
+        {"USERPROFILE", &TSettingsHomeFacts::UserProfile},
+        {"ProgramData", &TSettingsHomeFacts::ProgramData},
+        {"ProgramFiles", &TSettingsHomeFacts::ProgramFiles},
+        {"ProgramFiles(x86)", &TSettingsHomeFacts::ProgramFilesX86},
+        {"ChocolateyInstall", &TSettingsHomeFacts::ChocolateyInstall},
+        {"SCOOP", &TSettingsHomeFacts::Scoop},
+        {"SCOOP_GLOBAL", &TSettingsHomeFacts::ScoopGlobal},
+    };
+    for (const auto& variable : kVariables)
+        facts.*variable.Field = EnvironmentValue(variable.Name);
     return facts;
 }
 

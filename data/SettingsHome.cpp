@@ -1,8 +1,5 @@
 #include "data/SettingsHome.h"
 
-#include <initializer_list>
-#include <vector>
-
 namespace {
 
 // One spelling per folder: lower-case ASCII, single backslashes, no trailing one, no `\\?\`.
@@ -30,72 +27,52 @@ std::string Normal(const std::string& path) {
     return out;
 }
 
-std::vector<std::string> Components(const std::string& normal) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (start <= normal.size()) {
-        const std::size_t end = normal.find('\\', start);
-        const std::size_t stop = end == std::string::npos ? normal.size() : end;
-        if (stop > start)
-            parts.push_back(normal.substr(start, stop - start));
-        start = stop + 1;
-    }
-    return parts;
-}
-
-// True when `folder` is `root` or lies inside it; a root that the system does not name (empty
-// variable) takes in nothing.
+// True when `folder` is the root `base` + `below` or lies inside it; a base that the system does
+// not name (empty variable) takes in nothing.
 bool Within(const std::string& folder, const std::string& base, const char* below) {
-    if (Normal(base).empty())
+    if (base.empty())
         return false;
-    const std::string root = Normal(base + "\\" + below);
-    return folder == root || folder.rfind(root + "\\", 0) == 0;
-}
-
-bool WithinAny(const std::string& folder, std::initializer_list<const std::string*> bases,
-               const char* below) {
-    for (const std::string* base : bases)
-        if (Within(folder, *base, below))
-            return true;
-    return false;
-}
-
-// Two folder names one after the other anywhere in the path.
-bool HasPair(const std::vector<std::string>& parts, const char* first, const char* second) {
-    for (std::size_t i = 0; i + 1 < parts.size(); ++i)
-        if (parts[i] == first && parts[i + 1] == second)
-            return true;
-    return false;
+    const std::string root = Normal(base + below) + "\\";
+    return (folder + "\\").rfind(root, 0) == 0;
 }
 
 } // namespace
 
-TInstallChannel InstallChannelOf(const TSettingsHomeFacts& facts) {
-    const std::string folder = Normal(facts.ExeFolder);
-    const std::vector<std::string> parts = Components(folder);
+TInstallChannel InstallChannelOf(const TSettingsHomeFacts& f) {
+    using enum TInstallChannel;
+    const std::string folder = Normal(f.ExeFolder);
+    const struct {
+        const std::string& Base;
+        const char* Below;
+        TInstallChannel Channel;
+    } roots[] = {
+        {f.LocalAppData, "\\Microsoft\\WinGet\\Packages", Winget},
+        {f.LocalAppData, "\\Microsoft\\WinGet\\Links", Winget},
+        {f.ProgramFiles, "\\WinGet\\Packages", Winget},
+        {f.ProgramFiles, "\\WinGet\\Links", Winget},
+        {f.ProgramFilesX86, "\\WinGet\\Packages", Winget},
+        {f.ProgramFilesX86, "\\WinGet\\Links", Winget},
+        {f.ChocolateyInstall, "\\lib", Chocolatey},
+        {f.ProgramData, "\\chocolatey\\lib", Chocolatey},
+        {f.Scoop, "\\apps", Scoop},
+        {f.UserProfile, "\\scoop\\apps", Scoop},
+        {f.ScoopGlobal, "\\apps", Scoop},
+        {f.ProgramData, "\\scoop\\apps", Scoop},
+    };
+    for (const auto& root : roots)
+        if (Within(folder, root.Base, root.Below))
+            return root.Channel;
 
-    const std::string localWinGet =
-        facts.LocalAppData.empty() ? "" : facts.LocalAppData + "\\Microsoft";
-    for (const char* below : {"WinGet\\Packages", "WinGet\\Links"})
-        if (WithinAny(folder, {&localWinGet, &facts.ProgramFiles, &facts.ProgramFilesX86}, below))
-            return TInstallChannel::Winget;
-    // winget names the package's folder `<id>_<source>`, wherever its root was moved to.
-    const std::string idFolder = Normal(kWingetPackageId) + "_";
-    for (const std::string& part : parts)
-        if (part.size() > idFolder.size() && part.rfind(idFolder, 0) == 0)
-            return TInstallChannel::Winget;
-
-    const std::string programDataChoco =
-        facts.ProgramData.empty() ? "" : facts.ProgramData + "\\chocolatey";
-    if (WithinAny(folder, {&facts.ChocolateyInstall, &programDataChoco}, "lib") ||
-        HasPair(parts, "lib", "tarnwick.portable"))
-        return TInstallChannel::Chocolatey;
-
-    const std::string userScoop = facts.UserProfile.empty() ? "" : facts.UserProfile + "\\scoop";
-    const std::string globalScoop = facts.ProgramData.empty() ? "" : facts.ProgramData + "\\scoop";
-    if (WithinAny(folder, {&facts.Scoop, &userScoop, &facts.ScoopGlobal, &globalScoop}, "apps"))
-        return TInstallChannel::Scoop;
-    return TInstallChannel::ByHand;
+    // Between backslashes, a match stands for whole folder names. winget names the package's
+    // folder `<id>_<source>` and Chocolatey `lib\<id>`, wherever their roots were moved to.
+    const std::string wrapped = "\\" + folder + "\\";
+    const std::string idFolder = "\\" + Normal(kWingetPackageId) + "_";
+    const std::size_t at = wrapped.find(idFolder);
+    if (at != std::string::npos && wrapped[at + idFolder.size()] != '\\')
+        return Winget;
+    if (wrapped.find("\\lib\\tarnwick.portable\\") != std::string::npos)
+        return Chocolatey;
+    return ByHand;
 }
 
 TSettingsHome ChooseSettingsHome(const TSettingsHomeFacts& facts) {
