@@ -35,34 +35,13 @@ std::string RoamingAppDataFolder() {
     return toolkit::Narrow(path);
 }
 
-// A variable's value, or empty where it is not defined.
-std::string EnvironmentValue(const char* name) {
-    const std::string asked = std::string("%") + name + "%";
-    const std::string value = toolkit::App->Sys().ExpandEnvironment(asked);
-    return value == asked ? std::string() : value;
-}
-
 TSettingsHomeFacts SettingsHomeFacts(const std::string& exeFolder, const std::string& beside) {
     TSettingsHomeFacts facts;
     facts.ExeFolder = exeFolder;
     facts.FileBesideExe = toolkit::FileStampOf(beside).Exists;
     // A file already there decides alone: no probe file in a folder that needs none.
     facts.FolderWritable = !facts.FileBesideExe && TTarnwick::CanWriteFolder(exeFolder);
-    static constexpr struct {
-        const char* Name;
-        std::string TSettingsHomeFacts::*Field;
-    } kVariables[] = {
-        {"LOCALAPPDATA", &TSettingsHomeFacts::LocalAppData},
-        {"USERPROFILE", &TSettingsHomeFacts::UserProfile},
-        {"ProgramData", &TSettingsHomeFacts::ProgramData},
-        {"ProgramFiles", &TSettingsHomeFacts::ProgramFiles},
-        {"ProgramFiles(x86)", &TSettingsHomeFacts::ProgramFilesX86},
-        {"ChocolateyInstall", &TSettingsHomeFacts::ChocolateyInstall},
-        {"SCOOP", &TSettingsHomeFacts::Scoop},
-        {"SCOOP_GLOBAL", &TSettingsHomeFacts::ScoopGlobal},
-    };
-    for (const auto& variable : kVariables)
-        facts.*variable.Field = EnvironmentValue(variable.Name);
+    facts.Environment = toolkit::App->Sys().ExpandEnvironment(kSettingsHomeVariables);
     return facts;
 }
 

@@ -1,77 +1,112 @@
 #include "data/SettingsHome.h"
 
+#include <string_view>
+
 namespace {
 
-// One spelling per folder: lower-case ASCII, single backslashes, no trailing one, no `\\?\`.
-std::string Normal(const std::string& path) {
-    std::string p = path;
-    for (char& c : p) {
-        if (c == '/')
-            c = '\\';
-        else if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+using std::string_view;
+
+// Folder names compare letter case aside (ASCII only), as Windows compares these folders' names.
+bool Same(string_view a, string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i]))
+            return false;
     }
-    if (p.rfind("\\\\?\\unc\\", 0) == 0)
-        p = "\\\\" + p.substr(8);
-    else if (p.rfind("\\\\?\\", 0) == 0)
-        p = p.substr(4);
-    std::string out;
-    // A share's two leading backslashes are part of its name.
-    const std::size_t keep = p.rfind("\\\\", 0) == 0 ? 2 : 0;
-    out.append(p, 0, keep);
-    for (std::size_t i = keep; i < p.size(); ++i)
-        if (p[i] != '\\' || out.empty() || out.back() != '\\')
-            out += p[i];
-    while (out.size() > keep && out.back() == '\\')
-        out.pop_back();
-    return out;
+    return true;
+}
+
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+// The next folder name of `rest`, taken off it; empty at the end. Repeated separators count once.
+string_view NextName(string_view& rest) {
+    while (!rest.empty() && IsSeparator(rest.front()))
+        rest.remove_prefix(1);
+    std::size_t n = 0;
+    while (n < rest.size() && !IsSeparator(rest[n]))
+        ++n;
+    const string_view name = rest.substr(0, n);
+    rest.remove_prefix(n);
+    return name;
+}
+
+// The path without the long-path prefix: `\\?\C:\x` is `C:\x`, `\\?\UNC\server\x` is `\\server\x`.
+string_view WithoutPrefix(string_view path) {
+    if (path.size() < 4 || !IsSeparator(path[0]) || !IsSeparator(path[1]) || path[2] != '?' ||
+        !IsSeparator(path[3]))
+        return path;
+    path.remove_prefix(4);
+    string_view rest = path;
+    return Same(NextName(rest), "UNC") ? rest : path;
+}
+
+// Takes `root`'s names off the front of `path`; false when they are not its first names.
+bool TakeNames(string_view& path, string_view root) {
+    for (string_view name = NextName(root); !name.empty(); name = NextName(root))
+        if (!Same(NextName(path), name))
+            return false;
+    return true;
 }
 
 // True when `folder` is the root `base` + `below` or lies inside it; a base that the system does
-// not name (empty variable) takes in nothing.
-bool Within(const std::string& folder, const std::string& base, const char* below) {
-    if (base.empty())
-        return false;
-    const std::string root = Normal(base + below) + "\\";
-    return (folder + "\\").rfind(root, 0) == 0;
+// not name (an empty variable) takes in nothing.
+bool Within(string_view folder, string_view base, string_view below) {
+    string_view path = WithoutPrefix(folder);
+    string_view rest = WithoutPrefix(base);
+    return !NextName(rest).empty() && TakeNames(path, WithoutPrefix(base)) &&
+           TakeNames(path, below);
+}
+
+// Part `index` of a text of parts between `|`.
+string_view Part(string_view text, TSettingsHomeVariable index) {
+    for (int i = 0; i < static_cast<int>(index); ++i) {
+        const std::size_t bar = text.find('|');
+        text = bar == string_view::npos ? string_view() : text.substr(bar + 1);
+    }
+    return text.substr(0, text.find('|'));
 }
 
 } // namespace
 
 TInstallChannel InstallChannelOf(const TSettingsHomeFacts& f) {
     using enum TInstallChannel;
-    const std::string folder = Normal(f.ExeFolder);
-    const struct {
-        const std::string& Base;
+    using enum TSettingsHomeVariable;
+    const auto variable = [&f](TSettingsHomeVariable v) {
+        const string_view value = Part(f.Environment, v);
+        return value == Part(kSettingsHomeVariables, v) ? string_view() : value;
+    };
+    static constexpr struct {
+        TSettingsHomeVariable Base;
         const char* Below;
         TInstallChannel Channel;
     } roots[] = {
-        {f.LocalAppData, "\\Microsoft\\WinGet\\Packages", Winget},
-        {f.LocalAppData, "\\Microsoft\\WinGet\\Links", Winget},
-        {f.ProgramFiles, "\\WinGet\\Packages", Winget},
-        {f.ProgramFiles, "\\WinGet\\Links", Winget},
-        {f.ProgramFilesX86, "\\WinGet\\Packages", Winget},
-        {f.ProgramFilesX86, "\\WinGet\\Links", Winget},
-        {f.ChocolateyInstall, "\\lib", Chocolatey},
-        {f.ProgramData, "\\chocolatey\\lib", Chocolatey},
-        {f.Scoop, "\\apps", Scoop},
-        {f.UserProfile, "\\scoop\\apps", Scoop},
-        {f.ScoopGlobal, "\\apps", Scoop},
-        {f.ProgramData, "\\scoop\\apps", Scoop},
+        // Its `Packages` and the command aliases' `Links`.
+        {LocalAppData, "Microsoft\\WinGet", Winget},  {ProgramFiles, "WinGet", Winget},
+        {ProgramFilesX86, "WinGet", Winget},          {ChocolateyInstall, "lib", Chocolatey},
+        {ProgramData, "chocolatey\\lib", Chocolatey}, {ScoopRoot, "apps", Scoop},
+        {UserProfile, "scoop\\apps", Scoop},          {ScoopGlobalRoot, "apps", Scoop},
+        {ProgramData, "scoop\\apps", Scoop},
     };
     for (const auto& root : roots)
-        if (Within(folder, root.Base, root.Below))
+        if (Within(f.ExeFolder, variable(root.Base), root.Below))
             return root.Channel;
 
-    // Between backslashes, a match stands for whole folder names. winget names the package's
-    // folder `<id>_<source>` and Chocolatey `lib\<id>`, wherever their roots were moved to.
-    const std::string wrapped = "\\" + folder + "\\";
-    const std::string idFolder = "\\" + Normal(kWingetPackageId) + "_";
-    const std::size_t at = wrapped.find(idFolder);
-    if (at != std::string::npos && wrapped[at + idFolder.size()] != '\\')
-        return Winget;
-    if (wrapped.find("\\lib\\tarnwick.portable\\") != std::string::npos)
-        return Chocolatey;
+    // Wherever their roots were moved to, winget names the package's folder `<id>_<source>` and
+    // Chocolatey `lib\<id>`.
+    const string_view id = kWingetPackageId;
+    string_view rest = WithoutPrefix(f.ExeFolder);
+    string_view before;
+    for (string_view name = NextName(rest); !name.empty(); before = name, name = NextName(rest)) {
+        if (name.size() > id.size() + 1 && Same(name.substr(0, id.size()), id) &&
+            name[id.size()] == '_')
+            return Winget;
+        if (Same(before, "lib") && Same(name, "tarnwick.portable"))
+            return Chocolatey;
+    }
     return ByHand;
 }
 

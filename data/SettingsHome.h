@@ -6,14 +6,14 @@
 //     settings across upgrades, and Scoop's `persist` puts the user's file there as a link.
 //  2. An exe in a folder that a package manager owns uses the application data, because the
 //     manager deletes that folder on upgrade and uninstall:
-//     - winget's portable packages, `<root>\WinGet\Packages\<id>_<source>\` under
-//       %LOCALAPPDATA%\Microsoft, %ProgramFiles% or %ProgramFiles(x86)%, and any folder named
-//       after our package id and a source (a root moved by winget's own settings); also its
-//       command-alias folders `...\WinGet\Links\`, since an exe started through the alias's
-//       symbolic link names the link's folder as its own;
+//     - winget's folders `<root>\WinGet\` under %LOCALAPPDATA%\Microsoft, %ProgramFiles% or
+//       %ProgramFiles(x86)%: its portable packages `Packages\<id>_<source>\`, and its command
+//       aliases' `Links\`, since an exe started through the alias's symbolic link names the
+//       link's folder as its own; and any folder named after our package id and a source (a
+//       root moved by winget's own settings);
 //     - Chocolatey's `lib\` under %ChocolateyInstall% or %ProgramData%\chocolatey, and any
 //       `lib\tarnwick.portable\` folder;
-//     - Scoop's `apps\tarnwick\` under %SCOOP%, %USERPROFILE%\scoop, %SCOOP_GLOBAL% or
+//     - Scoop's `apps\` under %SCOOP%, %USERPROFILE%\scoop, %SCOOP_GLOBAL% or
 //       %ProgramData%\scoop, when no persisted file is there (rule 1 takes it otherwise).
 //  3. A folder that takes a new file keeps the settings beside the exe, the portable way.
 //  4. Otherwise (under Program Files, on a read-only share) the application data.
@@ -35,19 +35,30 @@ enum class TSettingsHome { BesideExe, AppData };
 // How the exe came onto the machine, as far as its folder tells.
 enum class TInstallChannel { ByHand, Winget, Chocolatey, Scoop };
 
+// The variables the rule reads, in the order of TSettingsHomeVariable, as one text for one
+// expansion by the system; `|` cannot stand in a path.
+inline constexpr const char* kSettingsHomeVariables =
+    "%LOCALAPPDATA%|%USERPROFILE%|%ProgramData%|%ProgramFiles%|%ProgramFiles(x86)%|"
+    "%ChocolateyInstall%|%SCOOP%|%SCOOP_GLOBAL%";
+
+enum class TSettingsHomeVariable {
+    LocalAppData,
+    UserProfile,
+    ProgramData,
+    ProgramFiles,
+    ProgramFilesX86,
+    ChocolateyInstall,
+    ScoopRoot,
+    ScoopGlobalRoot,
+};
+
 struct TSettingsHomeFacts {
     std::string ExeFolder;       // as the module's path names it, with or without a trailing `\`
     bool FileBesideExe = false;  // a Tarnwick.ini (or anything of that name) is there
     bool FolderWritable = false; // a new file can be made there
-    // Each empty where the system names none.
-    std::string LocalAppData;      // %LOCALAPPDATA%
-    std::string UserProfile;       // %USERPROFILE%
-    std::string ProgramData;       // %ProgramData%
-    std::string ProgramFiles;      // %ProgramFiles%
-    std::string ProgramFilesX86;   // %ProgramFiles(x86)%
-    std::string ChocolateyInstall; // %ChocolateyInstall%
-    std::string Scoop;             // %SCOOP%
-    std::string ScoopGlobal;       // %SCOOP_GLOBAL%
+    // kSettingsHomeVariables as the system expanded it; a variable it does not define stays as
+    // written there and counts as unnamed.
+    std::string Environment;
 };
 
 // The channel whose folder holds the exe; ByHand for any other folder.

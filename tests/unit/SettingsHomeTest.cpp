@@ -2,23 +2,43 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 
 namespace {
 
+// What the system's expansion of kSettingsHomeVariables gives with these variables defined.
+std::string Expanded(const std::map<std::string, std::string>& defined) {
+    std::string text = kSettingsHomeVariables;
+    for (const auto& [name, value] : defined) {
+        const std::string asked = "%" + name + "%";
+        text.replace(text.find(asked), asked.size(), value);
+    }
+    return text;
+}
+
 // A user's machine as Windows 11 names its folders, with Scoop and Chocolatey at their defaults;
 // the exe's folder writable and empty unless a case says otherwise.
-TSettingsHomeFacts Machine(const std::string& exeFolder) {
-    TSettingsHomeFacts f;
-    f.ExeFolder = exeFolder;
-    f.FolderWritable = true;
-    f.LocalAppData = "C:\\Users\\Ann\\AppData\\Local";
-    f.UserProfile = "C:\\Users\\Ann";
-    f.ProgramData = "C:\\ProgramData";
-    f.ProgramFiles = "C:\\Program Files";
-    f.ProgramFilesX86 = "C:\\Program Files (x86)";
-    f.ChocolateyInstall = "C:\\ProgramData\\chocolatey";
-    return f;
+struct Machine {
+    explicit Machine(const std::string& exeFolder) : ExeFolder(exeFolder) {}
+    TSettingsHomeFacts Facts() const {
+        return TSettingsHomeFacts{ExeFolder, FileBesideExe, FolderWritable, Expanded(Env)};
+    }
+    std::string ExeFolder;
+    bool FileBesideExe = false;
+    bool FolderWritable = true;
+    std::map<std::string, std::string> Env{
+        {"LOCALAPPDATA", "C:\\Users\\Ann\\AppData\\Local"},
+        {"USERPROFILE", "C:\\Users\\Ann"},
+        {"ProgramData", "C:\\ProgramData"},
+        {"ProgramFiles", "C:\\Program Files"},
+        {"ProgramFiles(x86)", "C:\\Program Files (x86)"},
+        {"ChocolateyInstall", "C:\\ProgramData\\chocolatey"},
+    };
+};
+
+TInstallChannel ChannelOf(const Machine& m) {
+    return InstallChannelOf(m.Facts());
 }
 
 const char* kWingetUser = "C:\\Users\\Ann\\AppData\\Local\\Microsoft\\WinGet\\Packages\\"
@@ -56,38 +76,45 @@ TEST(SettingsHomeTest, EachChannelsFolderIsKnownAndOnlyScoopsPersistedFileStaysB
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Folder);
-        TSettingsHomeFacts f = Machine(c.Folder);
-        EXPECT_EQ(InstallChannelOf(f), c.Channel);
+        Machine m(c.Folder);
+        EXPECT_EQ(ChannelOf(m), c.Channel);
         // The folders a manager deletes on upgrade and uninstall never keep a new file.
-        EXPECT_EQ(ChooseSettingsHome(f), c.Channel == TInstallChannel::ByHand
-                                             ? TSettingsHome::BesideExe
-                                             : TSettingsHome::AppData);
+        EXPECT_EQ(ChooseSettingsHome(m.Facts()), c.Channel == TInstallChannel::ByHand
+                                                     ? TSettingsHome::BesideExe
+                                                     : TSettingsHome::AppData);
         // A file already beside the exe always wins: Scoop's persisted link, or one put there.
-        f.FileBesideExe = true;
-        EXPECT_EQ(ChooseSettingsHome(f), TSettingsHome::BesideExe);
+        m.FileBesideExe = true;
+        EXPECT_EQ(ChooseSettingsHome(m.Facts()), TSettingsHome::BesideExe);
     }
 }
 
 TEST(SettingsHomeTest, RootsComeFromTheEnvironmentWhereverTheUserMovedThem) {
-    TSettingsHomeFacts f = Machine("D:\\Tools\\choco\\lib\\someone.else\\tools");
-    EXPECT_EQ(InstallChannelOf(f), TInstallChannel::ByHand);
-    f.ChocolateyInstall = "D:\\Tools\\choco";
-    EXPECT_EQ(InstallChannelOf(f), TInstallChannel::Chocolatey);
+    Machine m("D:\\Tools\\choco\\lib\\someone.else\\tools");
+    EXPECT_EQ(ChannelOf(m), TInstallChannel::ByHand);
+    m.Env["ChocolateyInstall"] = "D:\\Tools\\choco";
+    EXPECT_EQ(ChannelOf(m), TInstallChannel::Chocolatey);
 
-    f = Machine("S:\\apps\\tarnwick\\current");
-    EXPECT_EQ(InstallChannelOf(f), TInstallChannel::ByHand);
-    f.Scoop = "S:\\";
-    EXPECT_EQ(InstallChannelOf(f), TInstallChannel::Scoop);
-    f.Scoop.clear();
-    f.ScoopGlobal = "s:/";
-    EXPECT_EQ(InstallChannelOf(f), TInstallChannel::Scoop);
+    m = Machine("S:\\apps\\tarnwick\\current");
+    EXPECT_EQ(ChannelOf(m), TInstallChannel::ByHand);
+    m.Env["SCOOP"] = "S:\\";
+    EXPECT_EQ(ChannelOf(m), TInstallChannel::Scoop);
+    m.Env.erase("SCOOP");
+    m.Env["SCOOP_GLOBAL"] = "s:/";
+    EXPECT_EQ(ChannelOf(m), TInstallChannel::Scoop);
+    // A variable defined as nothing, or a root of no folder names, takes in nothing.
+    m.Env["SCOOP_GLOBAL"] = "";
+    EXPECT_EQ(ChannelOf(m), TInstallChannel::ByHand);
+    m.Env["SCOOP_GLOBAL"] = "\\";
+    EXPECT_EQ(ChannelOf(m), TInstallChannel::ByHand);
 
     // A machine that names none of its folders: only the package folders' own names tell.
-    TSettingsHomeFacts bare;
-    bare.ExeFolder = "C:\\Users\\Ann\\scoop\\apps\\tarnwick\\current";
-    EXPECT_EQ(InstallChannelOf(bare), TInstallChannel::ByHand);
-    bare.ExeFolder = kWingetUser;
-    EXPECT_EQ(InstallChannelOf(bare), TInstallChannel::Winget);
+    m = Machine("C:\\Users\\Ann\\scoop\\apps\\tarnwick\\current");
+    m.Env.clear();
+    EXPECT_EQ(ChannelOf(m), TInstallChannel::ByHand);
+    m.ExeFolder = kWingetUser;
+    EXPECT_EQ(ChannelOf(m), TInstallChannel::Winget);
+    m.ExeFolder = "C:\\ProgramData\\chocolatey\\lib\\tarnwick.portable\\tools";
+    EXPECT_EQ(ChannelOf(m), TInstallChannel::Chocolatey);
 }
 
 TEST(SettingsHomeTest, PathsCompareAsWindowsComparesFileNames) {
@@ -97,27 +124,27 @@ TEST(SettingsHomeTest, PathsCompareAsWindowsComparesFileNames) {
                                "C:\\Users\\Ann\\AppData\\Local\\Microsoft\\WinGet\\\\Links\\\\",
                                "\\\\?\\C:\\Users\\Ann\\AppData\\Local\\Microsoft\\WinGet\\Links"}) {
         SCOPED_TRACE(folder);
-        EXPECT_EQ(InstallChannelOf(Machine(folder)), TInstallChannel::Winget);
+        EXPECT_EQ(ChannelOf(Machine(folder)), TInstallChannel::Winget);
     }
-    TSettingsHomeFacts f = Machine("\\\\?\\UNC\\server\\share\\scoop\\apps\\tarnwick\\current");
-    f.Scoop = "\\\\server\\share\\scoop";
-    EXPECT_EQ(InstallChannelOf(f), TInstallChannel::Scoop);
+    Machine m("\\\\?\\UNC\\server\\share\\scoop\\apps\\tarnwick\\current");
+    m.Env["SCOOP"] = "\\\\server\\share\\scoop";
+    EXPECT_EQ(ChannelOf(m), TInstallChannel::Scoop);
     // Letters beyond ASCII must match as written.
-    f = Machine("C:\\Users\\\xC3\x89mile\\scoop\\apps\\tarnwick\\current");
-    f.UserProfile = "C:\\Users\\\xC3\x89mile";
-    EXPECT_EQ(InstallChannelOf(f), TInstallChannel::Scoop);
-    f.UserProfile = "C:\\Users\\\xC3\xA9mile";
-    EXPECT_EQ(InstallChannelOf(f), TInstallChannel::ByHand);
+    m = Machine("C:\\Users\\\xC3\x89mile\\scoop\\apps\\tarnwick\\current");
+    m.Env["USERPROFILE"] = "C:\\Users\\\xC3\x89mile";
+    EXPECT_EQ(ChannelOf(m), TInstallChannel::Scoop);
+    m.Env["USERPROFILE"] = "C:\\Users\\\xC3\xA9mile";
+    EXPECT_EQ(ChannelOf(m), TInstallChannel::ByHand);
 }
 
 TEST(SettingsHomeTest, AFolderUnpackedByHandKeepsTodaysRule) {
-    TSettingsHomeFacts f = Machine("C:\\Users\\Ann\\Tools\\Tarnwick\\\\");
-    EXPECT_EQ(ChooseSettingsHome(f), TSettingsHome::BesideExe);
-    f = Machine("C:\\Program Files\\Tarnwick\\");
-    f.FolderWritable = false;
-    EXPECT_EQ(ChooseSettingsHome(f), TSettingsHome::AppData);
-    f.FileBesideExe = true; // an upgrade over a copy that kept its file there
-    EXPECT_EQ(ChooseSettingsHome(f), TSettingsHome::BesideExe);
+    Machine m("C:\\Users\\Ann\\Tools\\Tarnwick\\\\");
+    EXPECT_EQ(ChooseSettingsHome(m.Facts()), TSettingsHome::BesideExe);
+    m = Machine("C:\\Program Files\\Tarnwick\\");
+    m.FolderWritable = false;
+    EXPECT_EQ(ChooseSettingsHome(m.Facts()), TSettingsHome::AppData);
+    m.FileBesideExe = true; // an upgrade over a copy that kept its file there
+    EXPECT_EQ(ChooseSettingsHome(m.Facts()), TSettingsHome::BesideExe);
 }
 
 } // namespace
