@@ -4,9 +4,10 @@
 
 #include <cstdint>
 #include <functional>
-#include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "toolkit/Errors.h"
 
 struct TDBItem {
     std::string Name;
@@ -20,7 +21,7 @@ struct TDBItem {
 };
 
 // Raised by TEntries::At for an index outside 0 .. Count - 1.
-class DynArrayOutOfRange : public std::out_of_range {
+class DynArrayOutOfRange : public toolkit::Exception {
 public:
     DynArrayOutOfRange(std::int32_t index, std::int32_t count);
     std::int32_t Index;
