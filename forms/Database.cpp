@@ -183,6 +183,7 @@ bool TF_Database::HoldsChanges() const {
 void TF_Database::TakeUp(TEntries entries) {
     Entries = std::move(entries);
     Modified = false;
+    HotKeysChanged();
     if (Visible())
         ShowEntries(ListBox1.ItemIndex());
 }
@@ -251,12 +252,14 @@ void TF_Database::ListBox1Click() {
     const int k = ListBox1.ItemIndex();
     KeywordTip.Hide();
     TargetTip.Hide();
+    HotKeyTip.Hide();
     if (k < 0) {
         ClearBoxes();
         return;
     }
     ShowInBoxes(Entries.At(k));
     ShowTargetTip(k);
+    ShowHotKeyTip(k);
 }
 
 void TF_Database::Button1Click() {
@@ -302,6 +305,7 @@ void TF_Database::Button2Click() {
     ListBox1.Delete(k);
     Entries.Delete(k);
     Modified = true;
+    HotKeysChanged(); // its hot key is given back, the others follow their entries
     const int count = ListBox1.Count();
     if (count < k + 1)
         ListBox1.SetItemIndex(count - 1); // the new last item, or none when the list is empty
@@ -319,6 +323,7 @@ void TF_Database::Button3Click() {
     // The boxes hold the five texts; what has no box of its own stays as it was.
     TDBItem item = BoxesItem();
     item.RunAs = Entries.At(k).RunAs;
+    item.HotKey = Entries.At(k).HotKey;
     Entries.Replace(k, item);
     Modified = true;
     EntryConfirmed(k);
