@@ -8,7 +8,11 @@ constexpr int kProbeId = TEntryHotKeys::kFirstId - 1;
 } // namespace
 
 THotKey EntryHotKey(const TDBItem& entry) {
-    return DecodeHotKey(static_cast<std::uint16_t>(entry.HotKey & 0xFFFF));
+    THotKey hotKey = DecodeHotKey(static_cast<std::uint16_t>(entry.HotKey & 0xFFFF));
+    // A hand-edited key part beyond the virtual-key codes (1 to 254) names no key either.
+    if (hotKey.Key > 0xFE)
+        hotKey = EmptyHotKey();
+    return hotKey;
 }
 
 bool SameHotKey(const THotKey& a, const THotKey& b) {

@@ -14,8 +14,8 @@
 #include <cstdint>
 #include <vector>
 
-// The combination a stored entry value names; Key 0 when it names none (only its low 16 bits
-// count, as for "hKey").
+// The combination a stored entry value names; Key 0 when it names none, or no virtual-key code
+// (only its low 16 bits count, as for "hKey").
 THotKey EntryHotKey(const TDBItem& entry);
 // Whether two combinations are the same one (flags compared as set or not).
 bool SameHotKey(const THotKey& a, const THotKey& b);

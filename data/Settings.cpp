@@ -11,8 +11,10 @@ constexpr const char* Database = "DATABASE";
 constexpr const char* System = "SYSTEM";
 constexpr const char* History = "HISTORY";
 
+// Whether an entry's stored hot key names a key, one of the virtual-key codes 1 to 254.
 bool NamesHotKey(std::int32_t stored) {
-    return DecodeHotKey(static_cast<std::uint16_t>(stored & 0xFFFF)).Key != 0;
+    const std::uint16_t key = DecodeHotKey(static_cast<std::uint16_t>(stored & 0xFFFF)).Key;
+    return key != 0 && key <= 0xFE;
 }
 } // namespace
 

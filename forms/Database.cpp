@@ -2,6 +2,7 @@
 
 #include "app/Tarnwick.h"
 #include "data/Settings.h"
+#include "forms/HotKeyWindow.h"
 #include "gen/Gen_func.h"
 #include "toolkit/Application.h"
 
@@ -171,8 +172,8 @@ bool TF_Database::HoldsChanges() const {
         return true;
     if (!Visible())
         return false;
-    if (!Browsing())
-        return true; // an entry being added
+    if (!Browsing() || (F_HotKey != nullptr && F_HotKey->Visible()))
+        return true; // an entry being added, or one's hot key being set
     // Typed into a box, or chosen with a dialog, and not applied yet.
     for (const toolkit::Edit* box : {&Edit1, &Edit2, &Edit3, &Edit4, &Edit5})
         if (SendMessageW(box->Handle(), EM_GETMODIFY, 0, 0) != 0)

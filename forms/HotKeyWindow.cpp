@@ -91,15 +91,18 @@ void TF_HotKey::Button1Click() {
         const bool ours = (Tarnwick != nullptr && Tarnwick->HotKey().Key != 0 &&
                            SameHotKey(Tarnwick->HotKey(), wanted)) ||
                           EntryWithHotKey(F_Database->Entries, wanted, Entry) >= 0;
-        const bool unchanged = SameHotKey(EntryHotKey(F_Database->Entries.At(Entry)), wanted);
+        // Asked again only when new, or when it was taken at the last look.
+        const bool unchanged = SameHotKey(EntryHotKey(F_Database->Entries.At(Entry)), wanted) &&
+                               !F_Database->HotKeyRefused(Entry);
         if (ours || (Tarnwick != nullptr && !unchanged && !Tarnwick->EntryHotKeys.Free(wanted))) {
             hotkeybox::Refuse(Handle(), Edit1, wanted);
             return;
         }
     }
-    const int k = Entry;
+    // Stored before the editor comes back: coming back may take up hand edits of the file, which
+    // a change of the editor's own keeps out.
+    F_Database->SetEntryHotKey(Entry, wanted.Key == 0 ? 0 : stored);
     Leave();
-    F_Database->SetEntryHotKey(k, wanted.Key == 0 ? 0 : stored);
 }
 
 void TF_HotKey::Button2Click() {

@@ -59,19 +59,20 @@ const std::string kThree = "[DBSYSTEM]\r\nCount=3\r\n[DATABASE]\r\n"
 
 TEST_F(EntryHotKeyTest, StartRegistersEachEntrysHotKeyAndRefusesTakenOnesSilently) {
     SystemHotKeys::HeldElsewhere.insert({kCtrlAlt, '2'});
-    Settings("[DBSYSTEM]\r\nCount=6\r\n[DATABASE]\r\n"
-             "Name0=Mine\r\nHotKey0=3049\r\n" // Ctrl + Alt + 1
-             "Name1=Held\r\nHotKey1=3050\r\n" // another program's
-             "Name2=Bad\r\nHotKey2=3000\r\n"  // modifiers only
-             "Name3=Main\r\nHotKey3=3070\r\n" // the main hot key's
-             "Name4=Twin\r\nHotKey4=3049\r\n" // entry 0's
-             "Name5=Plain\r\n[SYSTEM]\r\nhKey=3070\r\n");
+    Settings("[DBSYSTEM]\r\nCount=7\r\n[DATABASE]\r\n"
+             "Name0=Mine\r\nHotKey0=3049\r\n"                  // Ctrl + Alt + 1
+             "Name1=Held\r\nHotKey1=3050\r\n"                  // another program's
+             "Name2=Bad\r\nHotKey2=3000\r\n"                   // modifiers only
+             "Name3=Main\r\nHotKey3=3070\r\n"                  // the main hot key's
+             "Name4=Twin\r\nHotKey4=3049\r\n"                  // entry 0's
+             "Name5=Plain\r\nName6=Beyond\r\nHotKey6=1999\r\n" // no key code
+             "[SYSTEM]\r\nhKey=3070\r\n");
     Start();
     EXPECT_EQ(SystemHotKeys::Registered.size(), 1u);
     EXPECT_TRUE(SystemHotKeys::Holds(kCtrlAlt, '1'));
     for (const int k : {1, 3, 4})
         EXPECT_TRUE(F_Database->HotKeyRefused(k)) << k;
-    for (const int k : {0, 2, 5})
+    for (const int k : {0, 2, 5, 6})
         EXPECT_FALSE(F_Database->HotKeyRefused(k)) << k;
     EXPECT_TRUE(recorder.Only("messagebox").empty()) << "a second copy relies on silence";
     EXPECT_NE(Tarnwick->HotKeyAtom, 0) << "the main hot key stays the main one";
@@ -129,6 +130,11 @@ TEST_F(EntryHotKeyTest, TheHotKeyWindowRefusesTakenCombinationsAndStoresAFreeOne
     EXPECT_TRUE(SystemHotKeys::Registered.empty());
     EXPECT_TRUE(e2e::HotKeyIsFree(kCtrlAlt, 'F'));
     EXPECT_FALSE(IsWindowEnabled(F_Database->Handle())) << "the editor waits for the window";
+    // A hand edit taken up meanwhile must not change the list under the window.
+    e2e::HandEdit(Ini(), "[DBSYSTEM]\r\nCount=1\r\n[DATABASE]\r\nName0=Z\r\n"
+                         "[SYSTEM]\r\nhKey=3070\r\nSound=0\r\n");
+    (void)Tarnwick->TakeUpHandEdits();
+    EXPECT_EQ(F_Database->Entries.Count(), 3);
 
     const HWND box = F_HotKey->Edit1.Handle();
     SystemHotKeys::HeldElsewhere.insert({kCtrlShift, 'K'});

@@ -249,16 +249,17 @@ TEST(WriteDatabase, EntryHotKeysFollowTheirEntriesAndLeaveOtherFilesAsTheyAre) {
 
 TEST(WriteDatabase, HandEditedHotKeysThatNameNoKeyAreKept) {
     ExeFolder exe;
-    // Modifiers only, a letter-less text, the clearing key: none names a key, none is lost.
-    const std::string file = "[DBSYSTEM]\r\nCount=3\r\n[DATABASE]\r\nName0=A\r\nHotKey0=3000\r\n"
-                             "Name1=B\r\nHotKey1=ctrl+q\r\nName2=C\r\nHotKey2=1008\r\n";
+    // Modifiers only, a text, the clearing key, no key code: none names a key, none is lost.
+    const std::string file = "[DBSYSTEM]\r\nCount=4\r\n[DATABASE]\r\nName0=A\r\nHotKey0=3000\r\n"
+                             "Name1=B\r\nHotKey1=ctrl+q\r\nName2=C\r\nHotKey2=1008\r\n"
+                             "Name3=D\r\nHotKey3=1999\r\n";
     WriteAll(exe.ini, file);
     TEntries entries;
     TSettings s;
     Load(exe.ini, entries, s);
     WriteDatabase(exe.ini, entries);
     const std::string after = ReadAll(exe.ini);
-    for (const char* kept : {"HotKey0=3000", "HotKey1=ctrl+q", "HotKey2=1008"})
+    for (const char* kept : {"HotKey0=3000", "HotKey1=ctrl+q", "HotKey2=1008", "HotKey3=1999"})
         EXPECT_NE(after.find(kept), std::string::npos) << kept << "\n" << after;
 }
 
