@@ -54,7 +54,7 @@ printf '%s\r\n' \
   'Name5=Old tool 1.2' 'Filename5=C:\Tools\OldTool-1.2\tool.exe' 'Directory5=C:\Tools\OldTool-1.2' \
   'Params5=' 'Keyword5=oldtool' \
   'Name6=Notes' 'Filename6=C:\windows\notepad.exe' 'Directory6=C:\windows\' 'Params6=notes.txt' \
-  'Keyword6=note' 'RunAs1=1' \
+  'Keyword6=note' 'RunAs1=1' 'HotKey0=3074' \
   '[SYSTEM]' 'hKey=3075' 'AlphaBlendValue=255' >"$run/Tarnwick.ini"
 
 # A screen large enough for the configuration window at 200 %.
