@@ -72,7 +72,10 @@ void TF_HotKey::ShowFor(int k) {
         Tarnwick->HoldBackEntryHotKeys(this);
         holding_ = true;
     }
-    // As a dialog box of the editor's: the list must not change under the entry being set.
+    // As a dialog box of the editor's: the list must not change under the entry being set, and a
+    // click on the editor brings this window forward.
+    (void)SetWindowLongPtrW(Handle(), GWLP_HWNDPARENT,
+                            reinterpret_cast<LONG_PTR>(F_Database->Handle()));
     (void)EnableWindow(F_Database->Handle(), FALSE);
     Show();
     (void)SetForegroundWindow(Handle());
