@@ -87,6 +87,9 @@ public:
     void SetEntryHotKey(int k, std::int32_t stored);
     // Whether entry k has a hot key that the system would not give.
     bool HotKeyRefused(int k) const;
+    // The entries' hot keys registered again after entries changed, the list and the selected
+    // entry's balloon brought up to date.
+    void HotKeysChanged();
 
     // The settings file OK writes: the command window's, or beside the executable when the
     // editor runs without one.
@@ -132,8 +135,6 @@ private:
     // Entry k's hot key text, with a mark when it is taken, at the right end of `room` (the
     // marks' height); where the name's room now ends.
     int DrawHotKey(HDC dc, int k, const RECT& room, int gap);
-    // The entries' hot keys registered again after entries changed, and the list redrawn.
-    void HotKeysChanged();
     // After entry k was applied or added: tells whether typing can reach its keyword, and looks
     // for the targets again.
     void EntryConfirmed(int k);

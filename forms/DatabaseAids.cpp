@@ -186,10 +186,6 @@ void TF_Database::SetEntryHotKey(int k, std::int32_t stored) {
     Entries.At(k).HotKey = stored;
     Modified = true;
     HotKeysChanged();
-    if (k == ListBox1.ItemIndex()) {
-        HotKeyTip.Hide();
-        ShowHotKeyTip(k);
-    }
 }
 
 bool TF_Database::HotKeyRefused(int k) const {
@@ -200,6 +196,10 @@ void TF_Database::HotKeysChanged() {
     if (Tarnwick != nullptr)
         Tarnwick->UpdateEntryHotKeys();
     (void)InvalidateRect(ListBox1.Handle(), nullptr, TRUE);
+    // The selected entry's balloon as it stands now (held back, the answers are the last ones).
+    HotKeyTip.Hide();
+    if (Visible() && Browsing())
+        ShowHotKeyTip(ListBox1.ItemIndex());
 }
 
 void TF_Database::ShowHotKeyTip(int k) {

@@ -123,6 +123,7 @@ void TF_HotKey::Leave() {
             (void)RegisterHotKey(Tarnwick->Handle(), Tarnwick->HotKeyAtom, HotKeyModifiers(main),
                                  main.Key);
         Tarnwick->ResumeEntryHotKeys(this);
+        F_Database->HotKeysChanged(); // the system's answers come in only now
     }
     if (F_Database->Visible())
         (void)SetForegroundWindow(F_Database->Handle());

@@ -76,6 +76,15 @@ TEST_F(EntryHotKeyTest, StartRegistersEachEntrysHotKeyAndRefusesTakenOnesSilentl
         EXPECT_FALSE(F_Database->HotKeyRefused(k)) << k;
     EXPECT_TRUE(recorder.Only("messagebox").empty()) << "a second copy relies on silence";
     EXPECT_NE(Tarnwick->HotKeyAtom, 0) << "the main hot key stays the main one";
+    // The editor's balloon on a refused entry names its combination.
+    F_Database->Show();
+    F_Database->ListBox1.SetItemIndex(1);
+    F_Database->ListBox1Click();
+    EXPECT_EQ(F_Database->HotKeyTip.Control(), F_Database->ListBox1.Handle());
+    EXPECT_EQ(F_Database->HotKeyTip.Text(), hotkeybox::RefusalText(DecodeHotKey(3050)));
+    F_Database->ListBox1.SetItemIndex(0);
+    F_Database->ListBox1Click();
+    EXPECT_EQ(F_Database->HotKeyTip.Control(), nullptr);
 
     // The other program lets go; a hand edit moves entry 0's combination: taken up, each
     // combination follows.
