@@ -1,6 +1,6 @@
 // What the database editor does to help beyond editing: the list's right-click menu, the marks
-// beside the names (run as administrator; file or folder missing) with the look for missing
-// targets behind them, the balloons, and adding an entry by dropping a file.
+// beside the names (run as administrator; file or folder missing; the entry's hot key) with the
+// look for missing targets behind them, the balloons, and adding an entry by dropping a file.
 #include "forms/Database.h"
 
 #include "app/EntryChecks.h"
@@ -8,6 +8,7 @@
 #include "app/Tarnwick.h"
 #include "forms/HotKeyBox.h"
 #include "forms/HotKeyWindow.h"
+#include "toolkit/Accessible.h"
 #include "toolkit/Application.h"
 #include "toolkit/DropFiles.h"
 
@@ -51,6 +52,7 @@ void TF_Database::CreateAids() {
     PopupMenu1->Add("Hotkey1", "Hot key...", [this](TComponent*) { Hotkey1Click(); });
 
     toolkit::AcceptDroppedFiles(Handle());
+    Events(ListBox1.Handle()).OnAccessibleQuery = [this] { DescribeMarks(); };
     // Typing into a box the balloon speaks of answers it.
     for (const toolkit::Edit* box : {&Edit2, &Edit3, &Edit5}) {
         const HWND handle = box->Handle();
@@ -166,6 +168,7 @@ void TF_Database::Runasadministrator1Click() {
     Entries.At(k).RunAs = !Entries.At(k).RunAs;
     Modified = true; // a change of the editor's own: a reload must not drop it
     (void)InvalidateRect(ListBox1.Handle(), nullptr, TRUE);
+    DescribeMarks();
 }
 
 void TF_Database::Hotkey1Click() {
@@ -196,6 +199,7 @@ void TF_Database::HotKeysChanged() {
     if (Tarnwick != nullptr)
         Tarnwick->UpdateEntryHotKeys();
     (void)InvalidateRect(ListBox1.Handle(), nullptr, TRUE);
+    DescribeMarks();
     // The selected entry's balloon as it stands now (held back, the answers are the last ones).
     HotKeyTip.Hide();
     if (Visible() && Browsing())
@@ -340,6 +344,7 @@ void TF_Database::CheckTargets() {
     absent_ = std::move(absent);
     toolkit::CheckPathsAsync(Handle(), kTargetsChecked, ++lookGeneration_, queries_, TargetProbe);
     (void)InvalidateRect(ListBox1.Handle(), nullptr, TRUE);
+    DescribeMarks();
 }
 
 void TF_Database::TargetChecked(WPARAM generation, LPARAM answer) {
@@ -352,6 +357,7 @@ void TF_Database::TargetChecked(WPARAM generation, LPARAM answer) {
     const bool selectedWasMissing = TargetMissing(selected);
     absent_[index] = toolkit::QueryAbsent(answer);
     (void)InvalidateRect(ListBox1.Handle(), nullptr, TRUE);
+    DescribeMarks();
     if (!selectedWasMissing && TargetMissing(selected) && Browsing())
         ShowTargetTip(selected);
 }
@@ -364,6 +370,47 @@ void TF_Database::ShowTargetTip(int k) {
     TargetTip.Show(target.Folder ? Edit3.Handle() : Edit2.Handle(),
                    target.Folder ? "Folder not found" : "File not found", target.Path, TTI_WARNING,
                    Scale(kTipWidth));
+}
+
+// ---- the marks for screen readers ---------------------------------------------------------------
+
+std::string TF_Database::MarksText(int k) const {
+    std::string text;
+    const int missing = MissingTarget(k);
+    if (missing >= 0)
+        text = queries_[static_cast<std::size_t>(missing)].Folder ? "Folder not found"
+                                                                  : "File not found";
+    if (k >= 0 && k < Entries.Count() && Entries.At(k).RunAs)
+        text += text.empty() ? "Runs as administrator" : ". Runs as administrator";
+    if (k >= 0 && k < Entries.Count()) {
+        const THotKey hotKey = EntryHotKey(Entries.At(k));
+        if (hotKey.Key != 0) {
+            const std::string mark =
+                "Hot key " + HotKeyText(hotKey) + (HotKeyRefused(k) ? ", taken" : "");
+            text += text.empty() ? mark : ". " + mark;
+        }
+    }
+    return text;
+}
+
+void TF_Database::DescribeMarks() {
+    // Annotations load OLE: not for users whom no screen reader asked on behalf of.
+    if (!toolkit::AccessibleClientSeen())
+        return;
+    // Items are numbered from 1 for the reader. Items that are gone lose theirs too, so that a
+    // later item at that place does not inherit a mark.
+    const auto count = static_cast<std::size_t>(std::max(ListBox1.Count(), 0));
+    if (described_.size() < count)
+        described_.resize(count);
+    for (std::size_t k = 0; k < described_.size(); ++k) {
+        const std::string text = k < count ? MarksText(static_cast<int>(k)) : std::string();
+        if (text == described_[k])
+            continue;
+        (void)toolkit::Annotate(ListBox1.Handle(), static_cast<long>(k + 1),
+                                toolkit::TAccText::Description, text);
+        described_[k] = text;
+    }
+    described_.resize(count);
 }
 
 // ---- confirmed entries -------------------------------------------------------------------------
