@@ -1,5 +1,6 @@
 #include "app/Tarnwick.h"
 
+#include "app/FollowMonitor.h"
 #include "app/KeyEntry.h"
 #include "data/Settings.h"
 #include "data/SettingsHome.h"
@@ -160,6 +161,7 @@ void TTarnwick::FormCreate() {
     // The window is exactly the input line, at every scale.
     SetDesignClientSize(129, 18);
 
+    EntryHotKeys.SetWindow(Handle());
     ExeFolder = ExtractFolder(toolkit::App->Sys().ModuleFileName()) + "\\";
     settingsPath_ = SettingsHome(ExeFolder, settingsFolder_);
 
@@ -177,6 +179,8 @@ void TTarnwick::FormCreate() {
 
 void TTarnwick::ApplySettings(const TSettings& settings) {
     nextPlace_.reset();
+    storedPlace_ = POINT{settings.Left, settings.Top};
+    FollowMonitor = settings.FollowMonitor;
     if (settings.Left != Left() || settings.Top != Top())
         nextPlace_ = POINT{settings.Left, settings.Top};
     MoveToNextPlace();
@@ -191,6 +195,8 @@ void TTarnwick::ApplySettings(const TSettings& settings) {
         if (HotKeyAtom != 0 && !heldBack)
             (void)UnregisterHotKey(Handle(), HotKeyAtom);
         hKey = settings.hKey;
+        // An entry holding the new combination gives it up first: the main hot key wins.
+        UpdateEntryHotKeys();
         ApplyHotKey(!heldBack);
     }
     History = settings.History;
@@ -253,6 +259,11 @@ void TTarnwick::Saved(const toolkit::TFileStamp& before, bool wholeDatabase) {
         databaseStamp_ = after;
 }
 
+SIZE TTarnwick::Size96() const {
+    const int dpi = PixelsPerInch();
+    return {MulDiv(Width(), 96, dpi), MulDiv(Height(), 96, dpi)};
+}
+
 THotKey TTarnwick::HotKey() const {
     return DecodeHotKey(static_cast<std::uint16_t>(hKey & 0xFFFF));
 }
@@ -271,6 +282,20 @@ bool TTarnwick::TakeHotKey(const THotKey& hotKey) {
     if (HotKeyAtom == 0)
         HotKeyAtom = GlobalAddAtomW(kHotKeyAtomName);
     return RegisterHotKey(Handle(), HotKeyAtom, HotKeyModifiers(hotKey), hotKey.Key) != FALSE;
+}
+
+void TTarnwick::UpdateEntryHotKeys() {
+    if (F_Database != nullptr)
+        EntryHotKeys.Update(F_Database->Entries, HotKey());
+}
+
+void TTarnwick::HoldBackEntryHotKeys(const void* holder) {
+    EntryHotKeys.HoldBack(holder);
+}
+
+void TTarnwick::ResumeEntryHotKeys(const void* holder) {
+    EntryHotKeys.Resume(holder);
+    UpdateEntryHotKeys();
 }
 
 void TTarnwick::ReleaseHotKeyAtom() {
@@ -300,8 +325,23 @@ void TTarnwick::Dispatch(toolkit::TMessage& message) {
     TForm::Dispatch(message);
 }
 
-void TTarnwick::WMHotKey(toolkit::TMessage&) {
+void TTarnwick::WMHotKey(toolkit::TMessage& message) {
+    if (TEntryHotKeys::IsEntryId(message.WParam)) {
+        PressEntryHotKey(message.WParam);
+        return;
+    }
     CallUp();
+}
+
+void TTarnwick::PressEntryHotKey(WPARAM id) {
+    // A hand edit may have given the combination to another entry, or taken it away.
+    (void)TakeUpHandEdits();
+    const int k = EntryHotKeys.EntryFor(id);
+    if (k < 0 || k >= F_Database->Entries.Count())
+        return;
+    TEntryHotKeys::Launch(F_Database->Entries.At(k),
+                          TCommandOptions{Web, NoEnter, Sound, ExeFolder}, toolkit::App->Sys(),
+                          Handle(), History ? &LineHistory : nullptr);
 }
 
 void TTarnwick::WMDropFiles(toolkit::TMessage& message) {
@@ -316,6 +356,11 @@ void TTarnwick::WMDropFiles(toolkit::TMessage& message) {
 void TTarnwick::CallUp() {
     (void)TakeUpHandEdits();
     MoveToNextPlace();
+    if (FollowMonitor && !Visible()) {
+        const POINT place = FollowedPlace(storedPlace_, Size96());
+        SetLeft(place.x);
+        SetTop(place.y);
+    }
     // Typing into a box nobody sees would go on blind. The stored place stays as it is: only a
     // drag changes it.
     KeepOnAMonitor();
@@ -449,7 +494,10 @@ void TTarnwick::Edit1MouseMove(toolkit::TShiftState Shift, int, int) {
 
 void TTarnwick::Edit1MouseUp(toolkit::TMouseButton, toolkit::TShiftState, int, int) {
     nextPlace_.reset(); // the place the user has just chosen wins over one from the file
-    Save([this](const std::string& path) { WritePosition(path, Left(), Top()); });
+    storedPlace_ = POINT{Left(), Top()};
+    if (FollowMonitor)
+        storedPlace_ = PlaceOnMainMonitor(storedPlace_, Size96());
+    Save([this](const std::string& path) { WritePosition(path, storedPlace_.x, storedPlace_.y); });
 }
 
 void TTarnwick::Execute1Click() {

@@ -15,6 +15,7 @@ void AssignFields(TDBItem& to, const TDBItem& from) {
     to.Params = from.Params;
     to.Keyword = from.Keyword;
     to.RunAs = from.RunAs;
+    to.HotKey = from.HotKey;
 }
 } // namespace
 

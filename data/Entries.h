@@ -18,6 +18,10 @@ struct TDBItem {
     // Launched as administrator (the verb "runas") whichever key launched it. Stored only when
     // set: older files and entries without it hold no such key.
     bool RunAs = false;
+    // A global hot key that launches the entry, as "hKey" stores the main one (only its low 16
+    // bits count; 0: none). Kept as read, so that a hand-edited value naming no key goes back
+    // into the file unchanged; such a value registers nothing.
+    std::int32_t HotKey = 0;
 };
 
 // Raised by TEntries::At for an index outside 0 .. Count - 1.

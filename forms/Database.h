@@ -42,11 +42,13 @@ public:
     toolkit::Edit Edit1, Edit2, Edit3, Edit4, Edit5;
     toolkit::SpeedButton SpeedButton1, SpeedButton2;
     TOpenDialog OpenDialog1;
-    // The list's right-click menu: Launch1, Openfilelocation1, Runasadministrator1.
+    // The list's right-click menu: Launch1, Openfilelocation1, Runasadministrator1, Hotkey1.
     toolkit::TPopupMenu* PopupMenu1 = nullptr;
     // Balloons on the keyword box (a keyword typing cannot reach) and on the Filename or "Start
     // in" box (a file or folder that is not there).
     toolkit::TBalloonTip KeywordTip, TargetTip;
+    // A balloon on the list for an entry whose hot key is taken.
+    toolkit::TBalloonTip HotKeyTip;
 
     // The launcher's launch entries; ListBox1 shows their names in the same order.
     TEntries Entries;
@@ -67,6 +69,7 @@ public:
     void Launch1Click();
     void Openfilelocation1Click();
     void Runasadministrator1Click();
+    void Hotkey1Click();
     void WMDropFiles(toolkit::TMessage& message);
 
     // A file, folder or shortcut dropped onto the launcher: the editor shown, adding an entry
@@ -80,6 +83,13 @@ public:
     toolkit::TPathProbe TargetProbe = &toolkit::PathAbsent;
     // Whether entry k's file or folder was found missing by the last look.
     bool TargetMissing(int k) const;
+    // Entry k gets the hot key `stored` (in the stored encoding; 0: none), registered at once.
+    void SetEntryHotKey(int k, std::int32_t stored);
+    // Whether entry k has a hot key that the system would not give.
+    bool HotKeyRefused(int k) const;
+    // The entries' hot keys registered again after entries changed, the list and the selected
+    // entry's balloon brought up to date.
+    void HotKeysChanged();
 
     // The settings file OK writes: the command window's, or beside the executable when the
     // editor runs without one.
@@ -121,6 +131,10 @@ private:
     void CheckTargets();
     void TargetChecked(WPARAM generation, LPARAM answer);
     void ShowTargetTip(int k);
+    void ShowHotKeyTip(int k);
+    // Entry k's hot key text, with a mark when it is taken, at the right end of `room` (the
+    // marks' height); where the name's room now ends.
+    int DrawHotKey(HDC dc, int k, const RECT& room, int gap);
     // After entry k was applied or added: tells whether typing can reach its keyword, and looks
     // for the targets again.
     void EntryConfirmed(int k);

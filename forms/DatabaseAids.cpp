@@ -1,9 +1,13 @@
 // What the database editor does to help beyond editing: the list's right-click menu, the marks
-// beside the names (run as administrator; file or folder missing) with the look for missing
-// targets behind them, the balloons, and adding an entry by dropping a file.
+// beside the names (run as administrator; file or folder missing; the entry's hot key) with the
+// look for missing targets behind them, the balloons, and adding an entry by dropping a file.
 #include "forms/Database.h"
 
 #include "app/EntryChecks.h"
+#include "app/EntryHotKeys.h"
+#include "app/Tarnwick.h"
+#include "forms/HotKeyBox.h"
+#include "forms/HotKeyWindow.h"
 #include "toolkit/Accessible.h"
 #include "toolkit/Application.h"
 #include "toolkit/DropFiles.h"
@@ -45,6 +49,7 @@ void TF_Database::CreateAids() {
                     [this](TComponent*) { Openfilelocation1Click(); });
     PopupMenu1->Add("Runasadministrator1", "Run as administrator",
                     [this](TComponent*) { Runasadministrator1Click(); });
+    PopupMenu1->Add("Hotkey1", "Hot key...", [this](TComponent*) { Hotkey1Click(); });
 
     toolkit::AcceptDroppedFiles(Handle());
     Events(ListBox1.Handle()).OnAccessibleQuery = [this] { DescribeMarks(); };
@@ -87,6 +92,7 @@ bool TF_Database::DispatchAids(toolkit::TMessage& m) {
             return false;
         KeywordTip.Hide();
         TargetTip.Hide();
+        HotKeyTip.Hide();
         return false;
     default:
         return false;
@@ -165,7 +171,75 @@ void TF_Database::Runasadministrator1Click() {
     DescribeMarks();
 }
 
+void TF_Database::Hotkey1Click() {
+    const int k = ListBox1.ItemIndex();
+    if (k < 0)
+        return;
+    if (F_HotKey == nullptr)
+        (void)toolkit::App->CreateForm<TF_HotKey>();
+    F_HotKey->ShowFor(k);
+}
+
+// ---- entry hot keys ----------------------------------------------------------------------------
+
+void TF_Database::SetEntryHotKey(int k, std::int32_t stored) {
+    if (Entries.At(k).HotKey == stored)
+        return;
+    // In Entries at once, as Apply would be; OK saves it.
+    Entries.At(k).HotKey = stored;
+    Modified = true;
+    HotKeysChanged();
+}
+
+bool TF_Database::HotKeyRefused(int k) const {
+    return Tarnwick != nullptr && Tarnwick->EntryHotKeys.Refused(k);
+}
+
+void TF_Database::HotKeysChanged() {
+    if (Tarnwick != nullptr)
+        Tarnwick->UpdateEntryHotKeys();
+    (void)InvalidateRect(ListBox1.Handle(), nullptr, TRUE);
+    DescribeMarks();
+    // The selected entry's balloon as it stands now (held back, the answers are the last ones).
+    HotKeyTip.Hide();
+    if (Visible() && Browsing())
+        ShowHotKeyTip(ListBox1.ItemIndex());
+}
+
+void TF_Database::ShowHotKeyTip(int k) {
+    if (!HotKeyRefused(k))
+        return;
+    HotKeyTip.Show(ListBox1.Handle(), "Hot key not available",
+                   hotkeybox::RefusalText(EntryHotKey(Entries.At(k))), TTI_WARNING,
+                   Scale(kTipWidth));
+}
+
 // ---- the list's items --------------------------------------------------------------------------
+
+int TF_Database::DrawHotKey(HDC dc, int k, const RECT& room, int gap) {
+    const THotKey hotKey = EntryHotKey(Entries.At(k));
+    if (hotKey.Key == 0)
+        return room.right;
+    int right = room.right;
+    const int mark = room.bottom - room.top;
+    if (HotKeyRefused(k)) {
+        right -= mark;
+        (void)DrawIconEx(dc, right, room.top,
+                         LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_WARNING)), mark, mark, 0,
+                         nullptr, DI_NORMAL);
+        right -= gap;
+    }
+    const std::wstring text = toolkit::Widen(HotKeyText(hotKey));
+    SIZE size{};
+    (void)GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    // The name keeps some room however long the combination.
+    const int width =
+        std::min<int>(size.cx, std::max(right - static_cast<int>(room.left) - Scale(40), 0));
+    RECT box{right - width, room.top, right, room.bottom};
+    (void)DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box,
+                    DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS | DT_RIGHT);
+    return box.left - 2 * gap;
+}
 
 void TF_Database::ListBox1DrawItem(const DRAWITEMSTRUCT& d) {
     HDC dc = d.hDC;
@@ -207,16 +281,19 @@ void TF_Database::ListBox1DrawItem(const DRAWITEMSTRUCT& d) {
     }
 
     const HWND list = ListBox1.Handle();
-    std::wstring text(static_cast<std::size_t>(
-                          std::max<LRESULT>(SendMessageW(list, LB_GETTEXTLEN, d.itemID, 0), 0)),
-                      L'\0');
-    (void)SendMessageW(list, LB_GETTEXT, d.itemID, reinterpret_cast<LPARAM>(text.data()));
-    RECT textBox{rc.left + gap, rc.top, right, rc.bottom};
     // The list's own font: not every system hands it over selected.
     const HGDIOBJ oldFont =
         SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
     (void)SetTextColor(dc, GetSysColor(ink));
     (void)SetBkMode(dc, TRANSPARENT);
+    if (k < Entries.Count())
+        right = DrawHotKey(dc, k, RECT{rc.left, top, right, top + mark}, gap);
+
+    std::wstring text(static_cast<std::size_t>(
+                          std::max<LRESULT>(SendMessageW(list, LB_GETTEXTLEN, d.itemID, 0), 0)),
+                      L'\0');
+    (void)SendMessageW(list, LB_GETTEXT, d.itemID, reinterpret_cast<LPARAM>(text.data()));
+    RECT textBox{rc.left + gap, rc.top, right, rc.bottom};
     (void)DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textBox,
                     DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
     (void)SelectObject(dc, oldFont);
@@ -305,6 +382,14 @@ std::string TF_Database::MarksText(int k) const {
                                                                   : "File not found";
     if (k >= 0 && k < Entries.Count() && Entries.At(k).RunAs)
         text += text.empty() ? "Runs as administrator" : ". Runs as administrator";
+    if (k >= 0 && k < Entries.Count()) {
+        const THotKey hotKey = EntryHotKey(Entries.At(k));
+        if (hotKey.Key != 0) {
+            const std::string mark =
+                "Hot key " + HotKeyText(hotKey) + (HotKeyRefused(k) ? ", taken" : "");
+            text += text.empty() ? mark : ". " + mark;
+        }
+    }
     return text;
 }
 

@@ -6,6 +6,7 @@
 #include "app/Tarnwick.h"
 #include "forms/Config.h"
 #include "support/E2e.h"
+#include "support/HotKeyInput.h"
 #include "support/Recorder.h"
 #include "toolkit/Application.h"
 
@@ -23,6 +24,10 @@
 #include <vector>
 
 namespace {
+
+using testing_support::KeyDown;
+using testing_support::KeyUp;
+using testing_support::PressInBox;
 
 const char* const kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char* const kValue = "Orvalen Tarnwick";
@@ -109,29 +114,6 @@ void ReleaseAllAtoms() {
         if (atom == 0)
             return;
         (void)GlobalDeleteAtom(atom);
-    }
-}
-
-// Key messages as the keyboard would send them to the focused box; Alt's come as system keys.
-void KeyDown(HWND box, WORD vk, bool alt = false) {
-    (void)SendMessageA(box, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, alt ? (1 << 29) | 1 : 1);
-}
-void KeyUp(HWND box, WORD vk, bool alt = false) {
-    (void)SendMessageA(box, alt ? WM_SYSKEYUP : WM_KEYUP, vk,
-                       (alt ? (1 << 29) : 0) | (1u << 30) | (1u << 31) | 1);
-}
-
-// A combination pressed in the box and let go, as the keyboard would send it: the keys down in
-// order, then up in reverse; Alt's and every key's while Alt is held come as system keys.
-void PressInBox(HWND box, std::initializer_list<WORD> keys) {
-    bool alt = false;
-    for (const WORD vk : keys) {
-        alt = alt || vk == VK_MENU;
-        KeyDown(box, vk, alt);
-    }
-    for (auto vk = std::rbegin(keys); vk != std::rend(keys); ++vk) {
-        KeyUp(box, *vk, alt);
-        alt = alt && *vk != VK_MENU;
     }
 }
 

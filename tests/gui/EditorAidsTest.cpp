@@ -269,9 +269,9 @@ TEST_F(EditorAidsTest, RightClickSelectsTheEntryAndOffersLaunchFileLocationAndRu
     (void)SendMessageW(list, WM_RBUTTONUP, 0, at);
     EXPECT_EQ(form->ListBox1.ItemIndex(), 1);
     EXPECT_EQ(form->Edit1.Text(), "Tool");
-    EXPECT_EQ(shown.Items,
-              (std::vector<std::string>{"Launch", "Open file location", "Run as administrator"}));
-    EXPECT_EQ(shown.States, (std::vector<UINT>{0, 0, 0}));
+    EXPECT_EQ(shown.Items, (std::vector<std::string>{"Launch", "Open file location",
+                                                     "Run as administrator", "Hot key..."}));
+    EXPECT_EQ(shown.States, (std::vector<UINT>{0, 0, 0, 0}));
 
     choice = 3; // Run as administrator: marked at once, checked next time, shield drawn
     EXPECT_EQ(Painted(1).Mark, 0);
