@@ -14,6 +14,7 @@
 #include "toolkit/PopupMenu.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -70,8 +71,14 @@ public:
     void WMDropFiles(toolkit::TMessage& message);
 
     // A file, folder or shortcut dropped onto the launcher: the editor shown, adding an entry
-    // made from it, with the keyword box focused for the keyword still to come.
+    // made from it, with the keyword box focused for the keyword still to come. Where Windows
+    // refuses to bring it to the front, it flashes instead.
     void AddDroppedFile(const std::string& path);
+    // SetForegroundWindow and FlashWindowEx. During a drag the input belongs to the program the
+    // file came from, and Windows may refuse the activation where Wine grants it: tests replace
+    // these to play that answer.
+    std::function<BOOL(HWND)> ForegroundCall = &SetForegroundWindow;
+    std::function<BOOL(FLASHWINFO*)> FlashCall = &FlashWindowEx;
 
     // The command window's options, for what the editor does as the command window would:
     // launching, the keywords typing reaches, paths from the exe's folder. Unset: the defaults.
@@ -119,7 +126,8 @@ private:
     // Looks for every entry's file and folder anew, off this thread; the answers come back as
     // messages, and those of an earlier look are dropped.
     void CheckTargets();
-    void TargetChecked(WPARAM generation, LPARAM answer);
+    // Takes the answers waiting for the current look; those of an earlier look are dropped.
+    void TargetChecked(WPARAM generation);
     void ShowTargetTip(int k);
     // After entry k was applied or added: tells whether typing can reach its keyword, and looks
     // for the targets again.
@@ -132,6 +140,8 @@ private:
     // The file or folder of entry k found missing: its query's index, or -1.
     int MissingTarget(int k) const;
     WPARAM lookGeneration_ = 0;
+    std::shared_ptr<toolkit::TPathAnswers> answers_; // the current look's
+
     toolkit::TIcon shield_; // at the size the list's items last asked for
     int shieldSize_ = 0;
 

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,19 +22,47 @@ struct TPathQuery {
 using TPathProbe = bool (*)(const std::wstring& path, bool folder);
 bool PathAbsent(const std::wstring& path, bool folder);
 
-// Posts `message` to `window` once per query as its answer comes: wParam `generation`, lParam the
-// query's index and whether it is absent (QueryIndex, QueryAbsent). Queries on one drive are
-// asked in turn on a thread of their own, so a drive that hangs holds back only its own answers.
-// The threads are never waited for: each owns a copy of its queries, and an answer for a window
-// that has gone is dropped by the system. Nothing is posted for a thread that cannot be started.
-void CheckPathsAsync(HWND window, UINT message, WPARAM generation,
-                     const std::vector<TPathQuery>& queries, TPathProbe probe = &PathAbsent);
+// Answers of one look, filled by the workers and taken by the window. Windows keeps at most
+// 10,000 posted messages in a thread's queue and drops the rest, so a message per path would lose
+// answers of a large list: the workers post only when the box goes from empty to holding some,
+// and the window takes everything gathered by then.
+class TPathAnswers {
+public:
+    struct Answer {
+        std::size_t Index; // the query's place in the list asked about
+        bool Absent;
+    };
+    TPathAnswers() { InitializeCriticalSection(&lock_); }
+    ~TPathAnswers() { DeleteCriticalSection(&lock_); }
+    TPathAnswers(const TPathAnswers&) = delete;
+    TPathAnswers& operator=(const TPathAnswers&) = delete;
 
-constexpr std::size_t QueryIndex(LPARAM answer) {
-    return static_cast<std::size_t>(answer) >> 1;
-}
-constexpr bool QueryAbsent(LPARAM answer) {
-    return (answer & 1) != 0;
-}
+    // Everything answered since the last take; the next answer posts a message again.
+    std::vector<Answer> Take();
+    // Adds a worker's answers; true when the window must be told (nothing was waiting).
+    bool Add(const std::vector<Answer>& answers);
+
+private:
+    CRITICAL_SECTION lock_;
+    std::vector<Answer> waiting_;
+    bool told_ = false;
+};
+
+// Asks about each query off this thread; the answers gather in the returned box, and `message`
+// is posted to `window` (wParam `generation`) whenever answers wait there that the window was not
+// told of. Queries on one drive are asked in turn on a thread of their own, so a drive that hangs
+// holds back only its own answers. The threads are never waited for: each owns a copy of its
+// queries and shares the box, and a message for a window that has gone is dropped by the system.
+// Nothing is asked on a thread that cannot be started.
+std::shared_ptr<TPathAnswers> CheckPathsAsync(HWND window, UINT message, WPARAM generation,
+                                              const std::vector<TPathQuery>& queries,
+                                              TPathProbe probe = &PathAbsent);
+
+// One hash of a query, for finding the same target among thousands.
+struct TPathQueryHash {
+    std::size_t operator()(const TPathQuery& query) const noexcept {
+        return std::hash<std::string>()(query.Path) ^ (query.Folder ? 0x9E3779B9u : 0u);
+    }
+};
 
 } // namespace toolkit
