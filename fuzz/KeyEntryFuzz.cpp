@@ -213,15 +213,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // the search never finds one in the exe's folder or through a relative PATH folder.
         if (typedTries == 1) {
             const std::string& file = tries.back().Args[1];
-            const bool planted = file.rfind("C:\\Stick\\Tools\\", 0) == 0 || file == "x.EXE" ||
+            const bool searched =
+                SplitCommand(lineBefore).Program.find_first_of("\\/:") == std::string::npos;
+            const bool planted = file == "C:\\Stick\\Tools\\cmd.BAT" || file == "x.EXE" ||
                                  file == "Stick\\x.EXE" || file == ".\\x.EXE";
-            if (IsBareName(file) ||
-                (planted &&
-                 UpperCaseText(lineBefore).find(UpperCaseText(file)) == std::string::npos))
+            if (IsBareName(file) || (searched && planted))
                 std::abort();
         }
-        if (executes.size() - executesBefore + tries.size() - triesBefore - typedTries !=
-            startable + (address ? 1 : 0))
+        if (!escape && executes.size() - executesBefore + tries.size() - triesBefore - typedTries !=
+                           startable + (address ? 1 : 0))
             std::abort();
         if ((hide && !escape) != (launchedLine != unset) ||
             (hide && !escape && launchedLine != candidate))
@@ -261,9 +261,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 StartsWith(candidate, "WWW.") ? "http://" + candidate : candidate;
             if (address && executes.back().Args[1] != opened)
                 std::abort();
-            for (std::size_t k = 0; k < expected.size(); ++k) {
-                const TDBItem& entry = entries.At(expected[k]);
-                const std::string& file = executes[executesBefore + k].Args[1];
+            // The launches of this key in order: the entries that may start first, in list order.
+            std::vector<std::string> files;
+            for (std::size_t c = before; c < system.Calls.size(); ++c)
+                if (system.Calls[c].What == "execute" || system.Calls[c].What == "tryexecute")
+                    files.push_back(system.Calls[c].Args[1]);
+            std::size_t at = 0;
+            for (const int e : expected) {
+                const TDBItem& entry = entries.At(e);
+                if (quotedClip && TakesClipboard(entry))
+                    break; // which of them started is counted above
+                const std::string& file = files.at(at++);
                 if (HoldsTyped(entry) && IsWeb(entry.Filename) && Printable(entry.Filename) &&
                     !Printable(file))
                     std::abort();
