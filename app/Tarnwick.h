@@ -13,7 +13,6 @@
 #include "tray/Trayicon.h"
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -105,7 +104,7 @@ public:
     THistory LineHistory;
 
     // The scale the notification area is drawn at now; tests play a change of display scale.
-    std::function<int()> TrayPixelsPerInch = &toolkit::NotificationAreaPixelsPerInch;
+    int (*TrayPixelsPerInch)() = &toolkit::NotificationAreaPixelsPerInch;
     // Makes the tray icon's picture at the size the notification area draws it now, when that
     // is not its size already: on a change of display scale, and when Explorer comes back.
     void FitTrayIcon();

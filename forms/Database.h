@@ -14,7 +14,6 @@
 #include "toolkit/PopupMenu.h"
 
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -77,8 +76,8 @@ public:
     // SetForegroundWindow and FlashWindowEx. During a drag the input belongs to the program the
     // file came from, and Windows may refuse the activation where Wine grants it: tests replace
     // these to play that answer.
-    std::function<BOOL(HWND)> ForegroundCall = &SetForegroundWindow;
-    std::function<BOOL(FLASHWINFO*)> FlashCall = &FlashWindowEx;
+    BOOL(WINAPI* ForegroundCall)(HWND) = &SetForegroundWindow;
+    BOOL(WINAPI* FlashCall)(PFLASHWINFO) = &FlashWindowEx;
 
     // The command window's options, for what the editor does as the command window would:
     // launching, the keywords typing reaches, paths from the exe's folder. Unset: the defaults.
@@ -146,7 +145,7 @@ private:
     // The file or folder of entry k found missing: its query's index, or -1.
     int MissingTarget(int k) const;
     WPARAM lookGeneration_ = 0;
-    std::shared_ptr<toolkit::TPathAnswers> answers_; // the current look's
+    toolkit::TPathAnswersHold answers_; // the current look's
 
     toolkit::TIcon shield_; // at the size the list's items last asked for
     int shieldSize_ = 0;

@@ -250,10 +250,15 @@ void TF_Database::CheckTargets() {
     std::vector<toolkit::TPathQuery> queries;
     std::vector<bool> absent;
     // Thousands of entries share a few folders: each target is looked for once, found by hash.
-    std::unordered_map<toolkit::TPathQuery, std::size_t, toolkit::TPathQueryHash> asked, before;
+    // The key is the path with one more character for its kind, so a path cannot pass for
+    // another's folder.
+    const auto keyOf = [](const toolkit::TPathQuery& query) {
+        return query.Path + (query.Folder ? '\1' : '\0');
+    };
+    std::unordered_map<std::string, std::size_t> asked, before;
     before.reserve(queries_.size());
     for (std::size_t i = 0; i < queries_.size(); ++i)
-        before.emplace(queries_[i], i);
+        before.emplace(keyOf(queries_[i]), i);
     targets_.clear();
     for (std::int32_t k = 0; k < Entries.Count(); ++k) {
         const TEntryTargets t = EntryTargets(Entries.At(k), options, toolkit::App->Sys());
@@ -263,10 +268,11 @@ void TF_Database::CheckTargets() {
                 targets_.push_back(-1);
                 continue;
             }
-            const auto [found, added] = asked.try_emplace(query, queries.size());
+            std::string key = keyOf(query);
+            const auto old = before.find(key);
+            const auto [found, added] = asked.try_emplace(std::move(key), queries.size());
             if (added) {
                 // The last answer stands until the new one comes.
-                const auto old = before.find(query);
                 absent.push_back(old != before.end() && absent_[old->second]);
                 queries.push_back(std::move(query));
             }

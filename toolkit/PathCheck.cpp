@@ -54,11 +54,11 @@ std::vector<TPathAnswers::Answer> TPathAnswers::Take() {
     return taken;
 }
 
-bool TPathAnswers::Add(const std::vector<Answer>& answers) {
+bool TPathAnswers::Add(Answer answer) {
     bool tell = false;
     EnterCriticalSection(&lock_);
     try {
-        waiting_.insert(waiting_.end(), answers.begin(), answers.end());
+        waiting_.push_back(answer);
         tell = !told_;
         told_ = true;
     } catch (...) {
@@ -75,7 +75,7 @@ struct TWork {
     UINT Message;
     WPARAM Generation;
     TPathProbe Probe;
-    std::shared_ptr<TPathAnswers> Answers;
+    TPathAnswersHold Answers;
     struct Query {
         std::size_t Index;
         std::wstring Path;
@@ -92,7 +92,7 @@ DWORD WINAPI Work(void* param) {
         // Each answer goes into the box as it comes; a message goes only when the window has
         // taken everything before. Answers that come while it is busy wait for one take.
         for (const TWork::Query& q : work->Queries)
-            if (work->Answers->Add({{q.Index, work->Probe(q.Path, q.Folder)}}))
+            if (work->Answers->Add({q.Index, work->Probe(q.Path, q.Folder)}))
                 (void)PostMessageW(work->Window, work->Message, work->Generation, 0);
     } catch (...) {
         // Out of memory: the answers not given stay unknown.
@@ -102,10 +102,9 @@ DWORD WINAPI Work(void* param) {
 
 } // namespace
 
-std::shared_ptr<TPathAnswers> CheckPathsAsync(HWND window, UINT message, WPARAM generation,
-                                              const std::vector<TPathQuery>& queries,
-                                              TPathProbe probe) {
-    auto answers = std::make_shared<TPathAnswers>();
+TPathAnswersHold CheckPathsAsync(HWND window, UINT message, WPARAM generation,
+                                 const std::vector<TPathQuery>& queries, TPathProbe probe) {
+    TPathAnswersHold answers(new TPathAnswers);
     // One thread per drive letter; whatever has none shares one more.
     std::unique_ptr<TWork> byDrive[27];
     for (std::size_t i = 0; i < queries.size(); ++i) {
@@ -113,7 +112,8 @@ std::shared_ptr<TPathAnswers> CheckPathsAsync(HWND window, UINT message, WPARAM 
         const wchar_t letter = path.size() >= 2 && path[1] == L':' ? (path[0] | 0x20) : L'\0';
         auto& work = byDrive[letter >= L'a' && letter <= L'z' ? letter - L'a' : 26];
         if (!work)
-            work.reset(new TWork{window, message, generation, probe, answers, {}});
+            work.reset(new TWork{
+                window, message, generation, probe, TPathAnswersHold(answers.operator->()), {}});
         work->Queries.push_back({i, std::move(path), queries[i].Folder});
     }
     for (auto& work : byDrive) {

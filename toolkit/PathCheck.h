@@ -5,8 +5,8 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace toolkit {
@@ -39,13 +39,47 @@ public:
 
     // Everything answered since the last take; the next answer posts a message again.
     std::vector<Answer> Take();
-    // Adds a worker's answers; true when the window must be told (nothing was waiting).
-    bool Add(const std::vector<Answer>& answers);
+    // Adds one answer; true when the window must be told (nothing was waiting).
+    bool Add(Answer answer);
+
+    // Shared by the window and each worker: the last to let go deletes it.
+    void Hold() { (void)InterlockedIncrement(&holders_); }
+    void Release() {
+        if (InterlockedDecrement(&holders_) == 0)
+            delete this;
+    }
 
 private:
     CRITICAL_SECTION lock_;
     std::vector<Answer> waiting_;
     bool told_ = false;
+    LONG holders_ = 0;
+};
+
+// A hold on a box of answers, as the window keeps the current look's.
+class TPathAnswersHold {
+public:
+    TPathAnswersHold() = default;
+    explicit TPathAnswersHold(TPathAnswers* answers) : answers_(answers) {
+        if (answers_)
+            answers_->Hold();
+    }
+    ~TPathAnswersHold() {
+        if (answers_)
+            answers_->Release();
+    }
+    TPathAnswersHold(TPathAnswersHold&& other) noexcept : answers_(other.answers_) {
+        other.answers_ = nullptr;
+    }
+    TPathAnswersHold& operator=(TPathAnswersHold&& other) noexcept {
+        std::swap(answers_, other.answers_);
+        return *this;
+    }
+    TPathAnswers* operator->() const { return answers_; }
+    explicit operator bool() const { return answers_ != nullptr; }
+
+private:
+    TPathAnswers* answers_ = nullptr;
 };
 
 // Asks about each query off this thread; the answers gather in the returned box, and `message`
@@ -54,15 +88,8 @@ private:
 // holds back only its own answers. The threads are never waited for: each owns a copy of its
 // queries and shares the box, and a message for a window that has gone is dropped by the system.
 // Nothing is asked on a thread that cannot be started.
-std::shared_ptr<TPathAnswers> CheckPathsAsync(HWND window, UINT message, WPARAM generation,
-                                              const std::vector<TPathQuery>& queries,
-                                              TPathProbe probe = &PathAbsent);
-
-// One hash of a query, for finding the same target among thousands.
-struct TPathQueryHash {
-    std::size_t operator()(const TPathQuery& query) const noexcept {
-        return std::hash<std::string>()(query.Path) ^ (query.Folder ? 0x9E3779B9u : 0u);
-    }
-};
+TPathAnswersHold CheckPathsAsync(HWND window, UINT message, WPARAM generation,
+                                 const std::vector<TPathQuery>& queries,
+                                 TPathProbe probe = &PathAbsent);
 
 } // namespace toolkit

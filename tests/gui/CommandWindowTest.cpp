@@ -544,10 +544,13 @@ TEST_F(CommandWindowTest, CtrlShiftEnterAndAMarkedEntryLaunchAsAdministrator) {
 // Wine draws every monitor at one scale and never changes it, so the change is played: the
 // notification area's scale through the replaceable query, the window's through the messages
 // Windows sends when it crosses to a monitor of another scale.
+int gTrayDpi = 96;
+
 TEST_F(CommandWindowTest, TheTrayIconAndADragFollowAChangeOfDisplayScale) {
     Start();
-    int trayDpi = 144;
-    Tarnwick->TrayPixelsPerInch = [&] { return trayDpi; };
+    int& trayDpi = gTrayDpi;
+    trayDpi = 144;
+    Tarnwick->TrayPixelsPerInch = [] { return gTrayDpi; };
     ASSERT_GT(toolkit::SmallIconSize(144).cx, toolkit::SmallIconSize(96).cx);
     CallUpByHotKey();
     SendMessageA(edit, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 4));

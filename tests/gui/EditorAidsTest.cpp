@@ -322,17 +322,25 @@ TEST_F(EditorAidsTest, AFileDroppedOntoTheEditorStartsANewEntryFromIt) {
     EXPECT_NE(GetWindowLongPtrW(form->Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES, 0);
 }
 
+// What the replaced activation calls saw, and whether Windows refuses the front.
+std::vector<HWND> gFlashed;
+std::vector<DWORD> gFlashFlags;
+bool gRefuseFront = false;
+
 TEST_F(EditorAidsTest, ADroppedFileFlashesTheEditorWhereWindowsRefusesItTheFront) {
     Open();
-    std::vector<HWND> flashed;
-    std::vector<DWORD> flags;
-    form->FlashCall = [&](FLASHWINFO* info) {
-        flashed.push_back(info->hwnd);
-        flags.push_back(info->dwFlags);
+    gFlashed.clear();
+    gFlashFlags.clear();
+    gRefuseFront = false;
+    form->FlashCall = [](FLASHWINFO* info) -> BOOL {
+        gFlashed.push_back(info->hwnd);
+        gFlashFlags.push_back(info->dwFlags);
         return TRUE;
     };
-    bool refuse = false;
-    form->ForegroundCall = [&](HWND) { return refuse ? FALSE : TRUE; };
+    form->ForegroundCall = [](HWND) -> BOOL { return gRefuseFront ? FALSE : TRUE; };
+    std::vector<HWND>& flashed = gFlashed;
+    std::vector<DWORD>& flags = gFlashFlags;
+    bool& refuse = gRefuseFront;
     form->AddDroppedFile("C:\\a.exe");
     EXPECT_TRUE(flashed.empty()) << "brought to the front: nothing to show";
     form->Button2.Click();
