@@ -2,6 +2,7 @@
 
 #include "app/KeyEntry.h"
 #include "data/Settings.h"
+#include "data/SettingsHome.h"
 #include "forms/Config.h"
 #include "forms/Database.h"
 #include "gen/Gen_func.h"
@@ -34,12 +35,21 @@ std::string RoamingAppDataFolder() {
     return toolkit::Narrow(path);
 }
 
+TSettingsHomeFacts SettingsHomeFacts(const std::string& exeFolder, const std::string& beside) {
+    TSettingsHomeFacts facts;
+    facts.ExeFolder = exeFolder;
+    facts.FileBesideExe = toolkit::FileStampOf(beside).Exists;
+    // A file already there decides alone: no probe file in a folder that needs none.
+    facts.FolderWritable = !facts.FileBesideExe && TTarnwick::CanWriteFolder(exeFolder);
+    facts.Environment = toolkit::App->Sys().ExpandEnvironment(kSettingsHomeVariables);
+    return facts;
+}
+
 // The settings file for an exe in exeFolder; `folder` is set to the folder a save must make first
 // where that folder may be missing.
 std::string SettingsHome(const std::string& exeFolder, std::string& folder) {
     const std::string beside = exeFolder + kSettingsName;
-    // A file beside the exe always wins, so that a portable copy keeps its own, writable or not.
-    if (toolkit::FileStampOf(beside).Exists || TTarnwick::CanWriteFolder(exeFolder))
+    if (ChooseSettingsHome(SettingsHomeFacts(exeFolder, beside)) == TSettingsHome::BesideExe)
         return beside;
     const std::string appData = RoamingAppDataFolder();
     if (appData.empty())
