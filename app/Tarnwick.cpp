@@ -154,7 +154,10 @@ void TTarnwick::CreateComponents() {
     TrayIcon1->SetRestoreOn(imNone);
     TrayIcon1->SetPopupMenuOn(imRightClickUp);
     TrayIcon1->SetIcons(ImageList1);
+    TrayIcon1->OnTaskbarCreated = [this](TComponent*) { FitTrayIcon(); };
     TrayIcon1->Loaded();
+    // The scale may have changed since sign-in, which is the one the metrics above keep.
+    FitTrayIcon();
 }
 
 void TTarnwick::FormCreate() {
@@ -312,6 +315,13 @@ void TTarnwick::Dispatch(toolkit::TMessage& message) {
     }
     if (message.Msg == WM_DROPFILES) {
         WMDropFiles(message);
+        return;
+    }
+    if (message.Msg == WM_DPICHANGED) {
+        const int before = PixelsPerInch();
+        TForm::Dispatch(message);
+        KeepGrabPointAtScale(before, PixelsPerInch());
+        FitTrayIcon();
         return;
     }
     // The session ends (wParam TRUE; FALSE: another program refused). No error report then: it

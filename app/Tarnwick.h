@@ -113,7 +113,15 @@ public:
     bool FollowMonitor = false;   // come up on the monitor that holds the mouse pointer
     THistory LineHistory;
 
+    // The scale the notification area is drawn at now; tests play a change of display scale.
+    int (*TrayPixelsPerInch)() = &toolkit::NotificationAreaPixelsPerInch;
+    // Makes the tray icon's picture at the size the notification area draws it now, when that
+    // is not its size already: on a change of display scale, and when Explorer comes back.
+    void FitTrayIcon();
+
 private:
+    // A drag crossing to a monitor of another scale: GrabX and GrabY in the new scale's pixels.
+    void KeepGrabPointAtScale(int oldDpi, int newDpi);
     static toolkit::TFormLayout Layout();
     void CreateComponents();
     void CallUp();

@@ -4,6 +4,7 @@
 #include "data/Settings.h"
 #include "forms/HotKeyBox.h"
 #include "toolkit/Application.h"
+#include "toolkit/Errors.h"
 #include "toolkit/Registry.h"
 
 #include <commctrl.h>
@@ -212,8 +213,15 @@ void TF_Config::FormShow() {
                 CheckBox4.SetChecked(false);
             } else {
                 System& sys = App->Sys();
-                CheckBox4.SetChecked(
-                    NamesExe(reg.ReadString(kRunValueName), sys.ModuleFileName(), sys));
+                // A value that is no text (another tool wrote a number there) is reported, and
+                // the window still opens: OK is what replaces or removes it.
+                bool startsUs = false;
+                try {
+                    startsUs = NamesExe(reg.ReadString(kRunValueName), sys.ModuleFileName(), sys);
+                } catch (const ERegistryException&) {
+                    ReportCurrentException();
+                }
+                CheckBox4.SetChecked(startsUs);
             }
         }
     }

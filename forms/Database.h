@@ -73,8 +73,14 @@ public:
     void WMDropFiles(toolkit::TMessage& message);
 
     // A file, folder or shortcut dropped onto the launcher: the editor shown, adding an entry
-    // made from it, with the keyword box focused for the keyword still to come.
+    // made from it, with the keyword box focused for the keyword still to come. Where Windows
+    // refuses to bring it to the front, it flashes instead.
     void AddDroppedFile(const std::string& path);
+    // SetForegroundWindow and FlashWindowEx. During a drag the input belongs to the program the
+    // file came from, and Windows may refuse the activation where Wine grants it: tests replace
+    // these to play that answer.
+    BOOL(WINAPI* ForegroundCall)(HWND) = &SetForegroundWindow;
+    BOOL(WINAPI* FlashCall)(PFLASHWINFO) = &FlashWindowEx;
 
     // The command window's options, for what the editor does as the command window would:
     // launching, the keywords typing reaches, paths from the exe's folder. Unset: the defaults.
@@ -129,7 +135,8 @@ private:
     // Looks for every entry's file and folder anew, off this thread; the answers come back as
     // messages, and those of an earlier look are dropped.
     void CheckTargets();
-    void TargetChecked(WPARAM generation, LPARAM answer);
+    // Takes the answers waiting for the current look; those of an earlier look are dropped.
+    void TargetChecked(WPARAM generation);
     void ShowTargetTip(int k);
     void ShowHotKeyTip(int k);
     // Entry k's hot key text, with a mark when it is taken, at the right end of `room` (the
@@ -152,6 +159,8 @@ private:
     // The file or folder of entry k found missing: its query's index, or -1.
     int MissingTarget(int k) const;
     WPARAM lookGeneration_ = 0;
+    toolkit::TPathAnswersHold answers_; // the current look's
+
     toolkit::TIcon shield_; // at the size the list's items last asked for
     int shieldSize_ = 0;
 

@@ -15,6 +15,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace {
 
@@ -81,7 +82,7 @@ bool TF_Database::DispatchAids(toolkit::TMessage& m) {
         WMDropFiles(m);
         return true;
     case kTargetsChecked:
-        TargetChecked(m.WParam, m.LParam);
+        TargetChecked(m.WParam);
         return true;
     case WM_SHOWWINDOW:
     case WM_MOVE:
@@ -155,9 +156,13 @@ void TF_Database::Openfilelocation1Click() {
     if (k < 0)
         return;
     const std::string path = EntryFileLocation(Entries.At(k), Options(), toolkit::App->Sys());
-    if (!path.empty())
-        toolkit::App->Sys().Execute(Handle(), "open", "explorer.exe", "/select,\"" + path + "\"",
-                                    "", SW_SHOWNORMAL);
+    if (path.empty())
+        return;
+    // By its full path: a bare "explorer.exe" would be looked for in the current folder first.
+    toolkit::System& sys = toolkit::App->Sys();
+    const std::string windows = sys.WindowsFolder();
+    sys.Execute(Handle(), "open", windows.empty() ? "explorer.exe" : windows + "\\explorer.exe",
+                "/select,\"" + path + "\"", "", SW_SHOWNORMAL);
 }
 
 void TF_Database::Runasadministrator1Click() {
@@ -321,41 +326,58 @@ void TF_Database::CheckTargets() {
     const TCommandOptions options = Options();
     std::vector<toolkit::TPathQuery> queries;
     std::vector<bool> absent;
+    // Thousands of entries share a few folders: each target is looked for once, found by hash.
+    // The key is the path with one more character for its kind, so a path cannot pass for
+    // another's folder.
+    const auto keyOf = [](const toolkit::TPathQuery& query) {
+        return query.Path + (query.Folder ? '\1' : '\0');
+    };
+    std::unordered_map<std::string, std::size_t> asked, before;
+    before.reserve(queries_.size());
+    for (std::size_t i = 0; i < queries_.size(); ++i)
+        before.emplace(keyOf(queries_[i]), i);
     targets_.clear();
     for (std::int32_t k = 0; k < Entries.Count(); ++k) {
         const TEntryTargets t = EntryTargets(Entries.At(k), options, toolkit::App->Sys());
-        for (const toolkit::TPathQuery& query :
+        for (toolkit::TPathQuery query :
              {toolkit::TPathQuery{t.File, false}, toolkit::TPathQuery{t.Folder, true}}) {
             if (query.Path.empty()) {
                 targets_.push_back(-1);
                 continue;
             }
-            auto found = std::find(queries.begin(), queries.end(), query);
-            if (found == queries.end()) {
+            std::string key = keyOf(query);
+            const auto old = before.find(key);
+            const auto [found, added] = asked.try_emplace(std::move(key), queries.size());
+            if (added) {
                 // The last answer stands until the new one comes.
-                const auto old = std::find(queries_.begin(), queries_.end(), query);
-                absent.push_back(old != queries_.end() && absent_[old - queries_.begin()]);
-                found = queries.insert(queries.end(), query);
+                absent.push_back(old != before.end() && absent_[old->second]);
+                queries.push_back(std::move(query));
             }
-            targets_.push_back(static_cast<int>(found - queries.begin()));
+            targets_.push_back(static_cast<int>(found->second));
         }
     }
     queries_ = std::move(queries);
     absent_ = std::move(absent);
-    toolkit::CheckPathsAsync(Handle(), kTargetsChecked, ++lookGeneration_, queries_, TargetProbe);
+    answers_ = toolkit::CheckPathsAsync(Handle(), kTargetsChecked, ++lookGeneration_, queries_,
+                                        TargetProbe);
     (void)InvalidateRect(ListBox1.Handle(), nullptr, TRUE);
     DescribeMarks();
 }
 
-void TF_Database::TargetChecked(WPARAM generation, LPARAM answer) {
-    const std::size_t index = toolkit::QueryIndex(answer);
-    if (generation != lookGeneration_ || index >= queries_.size())
+void TF_Database::TargetChecked(WPARAM generation) {
+    if (generation != lookGeneration_ || !answers_)
         return; // an answer to an earlier look
-    if (absent_[index] == toolkit::QueryAbsent(answer))
-        return;
     const int selected = ListBox1.ItemIndex();
     const bool selectedWasMissing = TargetMissing(selected);
-    absent_[index] = toolkit::QueryAbsent(answer);
+    bool changed = false;
+    for (const toolkit::TPathAnswers::Answer& answer : answers_->Take()) {
+        if (answer.Index >= queries_.size() || absent_[answer.Index] == answer.Absent)
+            continue;
+        absent_[answer.Index] = answer.Absent;
+        changed = true;
+    }
+    if (!changed)
+        return;
     (void)InvalidateRect(ListBox1.Handle(), nullptr, TRUE);
     DescribeMarks();
     if (!selectedWasMissing && TargetMissing(selected) && Browsing())
@@ -446,6 +468,14 @@ void TF_Database::AddDroppedFile(const std::string& path) {
     if (Browsing())
         Button1Click(); // New
     ShowInBoxes(item);
-    (void)SetForegroundWindow(Handle());
+    if (!ForegroundCall(Handle())) {
+        // Without the front, the keyword the user types next would go elsewhere: the caption
+        // and the taskbar flash until the editor is clicked, so that the user sees where.
+        FLASHWINFO flash{};
+        flash.cbSize = sizeof(flash);
+        flash.hwnd = Handle();
+        flash.dwFlags = FLASHW_ALL | FLASHW_TIMERNOFG;
+        (void)FlashCall(&flash);
+    }
     Edit5.SetFocus();
 }
