@@ -1,5 +1,6 @@
 #include "app/SettingsKeeper.h"
 
+#include "data/SettingsHome.h"
 #include "toolkit/Application.h"
 #include "toolkit/FileReplace.h"
 #include "toolkit/Text.h"
@@ -144,7 +145,13 @@ LRESULT CALLBACK TSettingsKeeper::WindowProc(HWND hwnd, UINT msg, WPARAM wParam,
 
 std::string TSettingsKeeper::Home(const std::string& exeFolder, std::string& folder) {
     const std::string beside = exeFolder + kSettingsName;
-    if (toolkit::FileStampOf(beside).Exists || CanWriteFolder(exeFolder))
+    TSettingsHomeFacts facts;
+    facts.ExeFolder = exeFolder;
+    facts.FileBesideExe = toolkit::FileStampOf(beside).Exists;
+    // A file already there decides alone: no probe file in a folder that needs none.
+    facts.FolderWritable = !facts.FileBesideExe && CanWriteFolder(exeFolder);
+    facts.Environment = toolkit::App->Sys().ExpandEnvironment(kSettingsHomeVariables);
+    if (ChooseSettingsHome(facts) == TSettingsHome::BesideExe)
         return beside;
     const std::string appData = RoamingAppDataFolder();
     if (appData.empty())

@@ -1,9 +1,10 @@
 // The keeper of the settings file, Tarnwick.ini, for the whole program. Every window goes through
 // it; none holds the file's state or asks another window to save.
 //
-// Where the file lives: chosen once, when the keeper is made at start (Home). Tarnwick.ini beside
-// the exe when that file exists or the exe's folder takes new files; otherwise Tarnwick.ini in a
-// Tarnwick folder of the user's roaming application data, which the first save makes.
+// Where the file lives: chosen once, when the keeper is made at start (Home), by the rule of
+// data/SettingsHome.h: Tarnwick.ini beside the exe (a file there, or a folder of the user's own
+// that takes new files), or in a Tarnwick folder of the user's roaming application data (a
+// package manager's folder, Program Files, a read-only share), which the first save makes.
 //
 // When it is read: in full at start (ReadNow), on this thread. Afterwards the file is looked at
 // again when the command window is called up, when the editor is activated and before a tray
@@ -52,8 +53,7 @@ public:
     const std::string& Path() const { return path_; }
 
     // The settings file for an exe in exeFolder; `folder` is set to the folder a save must make
-    // first where that folder may be missing. A file beside the exe always wins, so that a
-    // portable copy keeps its own, writable or not.
+    // first where that folder may be missing. Gathers the facts ChooseSettingsHome decides on.
     static std::string Home(const std::string& exeFolder, std::string& folder);
 
     // Replaceable calls for tests: whether the exe's folder takes new files (a read-only folder),

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Screenshots of the command window, the database editor (as opened, with a balloon after an
-# Apply, and with the list's right-click menu) and the configuration window at the given display
-# scales (pixels per inch; default 96 144 192), for looking at by eye:
+# Apply, and with the list's right-click menu), an entry's hot key window and the configuration
+# window at the given display scales (pixels per inch; default 96 144 192), for looking at by eye:
 #   scripts/screenshots.sh [DPI...]
 # Builds Tarnwick (windows preset), runs it in a Wine prefix of its own on an Xvfb of its own with
 # Wine's LogPixels set to each DPI, calls each window up in turn and writes
@@ -54,7 +54,7 @@ printf '%s\r\n' \
   'Name5=Old tool 1.2' 'Filename5=C:\Tools\OldTool-1.2\tool.exe' 'Directory5=C:\Tools\OldTool-1.2' \
   'Params5=' 'Keyword5=oldtool' \
   'Name6=Notes' 'Filename6=C:\windows\notepad.exe' 'Directory6=C:\windows\' 'Params6=notes.txt' \
-  'Keyword6=note' 'RunAs1=1' \
+  'Keyword6=note' 'RunAs1=1' 'HotKey0=3074' \
   '[SYSTEM]' 'hKey=3075' 'AlphaBlendValue=255' >"$run/Tarnwick.ini"
 
 # A screen large enough for the configuration window at 200 %.
@@ -107,7 +107,7 @@ for dpi in "${dpis[@]}"; do
   "$WINESERVER" -k >/dev/null 2>&1 || true
   "$WINESERVER" -w 2>/dev/null || true
   (cd "$run" && setsid "$WINE" Tarnwick.exe </dev/null >/dev/null 2>&1 &)
-  for shot in command database database-tips database-menu config; do
+  for shot in command database database-tips database-menu hotkey config; do
     window=${shot%-*}
     text=()
     # Text that is no keyword of the sample's, so that typing it launches nothing.
@@ -115,10 +115,11 @@ for dpi in "${dpis[@]}"; do
     [ "$shot" = database ] && text=(4)
     [ "$shot" = database-tips ] && text=(6 apply)
     [ "$shot" = database-menu ] && text=(1 menu)
+    [ "$shot" = hotkey ] && text=(0)
     geometry=$(callup "$window" "${text[@]}")
     shoot "$shot-$dpi" "$geometry"
     callup hide >/dev/null
   done
   callup exit >/dev/null
-  echo "screenshots: $dpi dpi: $out/{command,database,database-tips,database-menu,config}-$dpi.png"
+  echo "screenshots: $dpi dpi: $out/{command,database,database-tips,database-menu,hotkey,config}-$dpi.png"
 done
