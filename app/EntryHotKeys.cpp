@@ -131,7 +131,9 @@ void TEntryHotKeys::Resume(const void* holder) {
 void TEntryHotKeys::Launch(const TDBItem& entry, const TCommandOptions& options,
                            toolkit::System& system, HWND window, THistory* history) {
     const TDBItem copy = entry; // the shell may pump messages meanwhile
-    LaunchEntry(copy, "", options, system, window);
+    // A launch that did not start is no launch, as on Enter: nothing enters the history.
+    if (!LaunchEntry(copy, "", options, system, window))
+        return;
     // The line that Enter would have launched it from; an entry without a keyword has none.
     if (history != nullptr && !copy.Keyword.empty())
         history->Add(system.UpperCase(copy.Keyword));

@@ -106,7 +106,8 @@ TEST_F(EntryHotKeyTest, PressingLaunchesTheEntryAsEnterOnItsKeywordWithoutShowin
     Start();
     recorder.Clipboard = "  copied text\r\nsecond line";
     Press(MOD_CONTROL, VK_F1);
-    const auto launches = recorder.Only("execute");
+    // Marked to run as administrator: the checked launch.
+    const auto launches = recorder.Only("tryexecute");
     ASSERT_EQ(launches.size(), 1u) << "only the entry of the hot key";
     EXPECT_EQ(
         launches[0].Args,
@@ -115,14 +116,21 @@ TEST_F(EntryHotKeyTest, PressingLaunchesTheEntryAsEnterOnItsKeywordWithoutShowin
     EXPECT_FALSE(Tarnwick->Visible());
     EXPECT_EQ(Tarnwick->LineHistory.Lines(), (std::vector<std::string>{"TL"}));
 
+    // A launch that did not start is no launch: nothing enters the history.
+    Tarnwick->LineHistory.Load({});
+    recorder.TryExecuteAnswers.push_back(toolkit::ExecuteOutcome::Failed);
+    Press(MOD_CONTROL, VK_F1);
+    EXPECT_TRUE(Tarnwick->LineHistory.Lines().empty());
+    Tarnwick->LineHistory.Load({"TL"});
+
     // Sound off: no beep. A combination no entry holds launches nothing; other ids call the
     // line up as ever.
     Tarnwick->Sound = false;
     Press(MOD_CONTROL, VK_F1);
-    EXPECT_EQ(recorder.Only("beep").size(), 1u);
-    EXPECT_EQ(recorder.Only("execute").size(), 2u);
+    EXPECT_EQ(recorder.Only("beep").size(), 2u) << "the error sound of the launch that failed";
+    EXPECT_EQ(recorder.Only("tryexecute").size(), 3u);
     Press(MOD_CONTROL, VK_F2);
-    EXPECT_EQ(recorder.Only("execute").size(), 2u);
+    EXPECT_EQ(recorder.Only("tryexecute").size(), 3u);
     EXPECT_FALSE(Tarnwick->Visible());
     (void)PostMessageW(Tarnwick->Handle(), WM_HOTKEY, 1, 0);
     Pump();
