@@ -2,8 +2,8 @@
 
 #include "app/FollowMonitor.h"
 #include "app/KeyEntry.h"
+#include "app/SettingsKeeper.h"
 #include "data/Settings.h"
-#include "data/SettingsHome.h"
 #include "forms/Config.h"
 #include "forms/Database.h"
 #include "gen/Gen_func.h"
@@ -12,8 +12,7 @@
 #include "toolkit/DropFiles.h"
 #include "toolkit/Text.h"
 
-#include <shlobj.h>
-
+#include <memory>
 #include <utility>
 
 TTarnwick* Tarnwick = nullptr;
@@ -25,40 +24,6 @@ constexpr const char* kLineName = "Tarnwick";
 constexpr const char* kLineDescription =
     "Type a keyword to start what it stands for. Escape closes the line.";
 constexpr const wchar_t* kHotKeyAtomName = L"TARNWICK";
-constexpr const char* kSettingsName = "Tarnwick.ini";
-
-// The current user's roaming application data folder (%APPDATA%), without a trailing backslash;
-// empty when the system names none.
-std::string RoamingAppDataFolder() {
-    wchar_t path[MAX_PATH] = L"";
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)))
-        return std::string();
-    return toolkit::Narrow(path);
-}
-
-TSettingsHomeFacts SettingsHomeFacts(const std::string& exeFolder, const std::string& beside) {
-    TSettingsHomeFacts facts;
-    facts.ExeFolder = exeFolder;
-    facts.FileBesideExe = toolkit::FileStampOf(beside).Exists;
-    // A file already there decides alone: no probe file in a folder that needs none.
-    facts.FolderWritable = !facts.FileBesideExe && TTarnwick::CanWriteFolder(exeFolder);
-    facts.Environment = toolkit::App->Sys().ExpandEnvironment(kSettingsHomeVariables);
-    return facts;
-}
-
-// The settings file for an exe in exeFolder; `folder` is set to the folder a save must make first
-// where that folder may be missing.
-std::string SettingsHome(const std::string& exeFolder, std::string& folder) {
-    const std::string beside = exeFolder + kSettingsName;
-    if (ChooseSettingsHome(SettingsHomeFacts(exeFolder, beside)) == TSettingsHome::BesideExe)
-        return beside;
-    const std::string appData = RoamingAppDataFolder();
-    if (appData.empty())
-        return beside; // nowhere better: a save reports that it cannot write
-    folder = appData + "\\" + "Tarnwick";
-    return folder + "\\" + kSettingsName;
-}
-
 } // namespace
 
 toolkit::TFormLayout TTarnwick::Layout() {
@@ -110,6 +75,8 @@ TTarnwick::TTarnwick() : TForm(nullptr, Layout()) {
 TTarnwick::~TTarnwick() {
     if (Tarnwick == this)
         Tarnwick = nullptr;
+    if (SettingsKeeper != nullptr)
+        SettingsKeeper->OnOptions = nullptr;
 }
 
 void TTarnwick::CreateComponents() {
@@ -166,17 +133,18 @@ void TTarnwick::FormCreate() {
 
     EntryHotKeys.SetWindow(Handle());
     ExeFolder = ExtractFolder(toolkit::App->Sys().ModuleFileName()) + "\\";
-    settingsPath_ = SettingsHome(ExeFolder, settingsFolder_);
+    // The keeper outlives every window: the application destroys what it owns last made first.
+    TSettingsKeeper* keeper = toolkit::App->Own(std::make_unique<TSettingsKeeper>(ExeFolder));
+    keeper->OnOptions = [this](const TSettings& settings) { ApplySettings(settings); };
 
     toolkit::App->CreateForm<TF_Database>();
     F_Database->CommandOptions = [this] { return TCommandOptions{Web, NoEnter, Sound, ExeFolder}; };
     toolkit::AcceptDroppedFiles(Handle());
 
     SetAlphaBlend(true);
-    // Read as a later look reads a changed file, the stamps standing for no file yet. A file
-    // that is missing or cannot be read gives the defaults; one that cannot be read keeps no
-    // stamp, so that it is tried again at each look.
-    if (!TakeUpHandEdits(true))
+    // Read as a later look reads a changed file. A file that is missing or cannot be read gives
+    // the defaults; one that cannot be read is tried again at each look.
+    if (!keeper->ReadNow(true))
         ApplySettings(TSettings());
 }
 
@@ -221,45 +189,6 @@ void TTarnwick::MoveToNextPlace() {
     SetLeft(nextPlace_->x);
     SetTop(nextPlace_->y);
     nextPlace_.reset();
-}
-
-bool TTarnwick::TakeUpHandEdits(bool dropEditorChanges) {
-    // Taken before the read, so that a change landing during it is seen at the next look.
-    const toolkit::TFileStamp now = toolkit::FileStampOf(settingsPath_);
-    if (!now.Exists)
-        return false;
-    const bool options = now != optionsStamp_;
-    const bool database =
-        dropEditorChanges || (now != databaseStamp_ && !F_Database->HoldsChanges());
-    if (!options && !database)
-        return true;
-    TEntries entries;
-    TSettings settings;
-    if (!ReadSettings(settingsPath_, entries, settings))
-        return false;
-    if (database) {
-        F_Database->TakeUp(std::move(entries));
-        databaseStamp_ = now;
-    }
-    if (options) {
-        ApplySettings(settings);
-        optionsStamp_ = now;
-    }
-    return true;
-}
-
-toolkit::TFileStamp TTarnwick::SaveBegins() const {
-    if (!settingsFolder_.empty())
-        (void)CreateDirectoryW(toolkit::Widen(settingsFolder_).c_str(), nullptr);
-    return toolkit::FileStampOf(settingsPath_);
-}
-
-void TTarnwick::Saved(const toolkit::TFileStamp& before, bool wholeDatabase) {
-    const toolkit::TFileStamp after = toolkit::FileStampOf(settingsPath_);
-    if (optionsStamp_ == before)
-        optionsStamp_ = after;
-    if (wholeDatabase || databaseStamp_ == before)
-        databaseStamp_ = after;
 }
 
 SIZE TTarnwick::Size96() const {
@@ -345,7 +274,8 @@ void TTarnwick::WMHotKey(toolkit::TMessage& message) {
 
 void TTarnwick::PressEntryHotKey(WPARAM id) {
     // A hand edit may have given the combination to another entry, or taken it away.
-    (void)TakeUpHandEdits();
+    if (SettingsKeeper != nullptr)
+        (void)SettingsKeeper->ReadNow();
     const int k = EntryHotKeys.EntryFor(id);
     if (k < 0 || k >= F_Database->Entries.Count())
         return;
@@ -364,7 +294,6 @@ void TTarnwick::WMDropFiles(toolkit::TMessage& message) {
 }
 
 void TTarnwick::CallUp() {
-    (void)TakeUpHandEdits();
     MoveToNextPlace();
     if (FollowMonitor && !Visible()) {
         const POINT place = FollowedPlace(storedPlace_, Size96());
@@ -378,6 +307,9 @@ void TTarnwick::CallUp() {
     Show();
     (void)SetForegroundWindow(Handle());
     (void)SetActiveWindow(Handle());
+    // Only now, and off this thread: the file's drive may take seconds to answer. A change is
+    // taken up when the answer comes; a place in it is kept for the next showing.
+    LookAtSettings();
 }
 
 void TTarnwick::NoteWindowInFront() {
@@ -477,14 +409,16 @@ void TTarnwick::Recall(bool older) {
 }
 
 void TTarnwick::SaveHistory() {
+    if (SettingsKeeper == nullptr)
+        return;
     if (!History) {
-        Save([](const std::string& path) { WriteHistory(path, {}); });
+        (void)SettingsKeeper->SaveHistory({});
         return;
     }
     if (!LineHistory.Changed())
         return;
-    Save([this](const std::string& path) { WriteHistory(path, LineHistory.Lines()); });
-    LineHistory.MarkSaved();
+    if (SettingsKeeper->SaveHistory(LineHistory.Lines()))
+        LineHistory.MarkSaved();
 }
 
 void TTarnwick::Edit1MouseDown(toolkit::TMouseButton, toolkit::TShiftState, int X, int Y) {
@@ -507,7 +441,8 @@ void TTarnwick::Edit1MouseUp(toolkit::TMouseButton, toolkit::TShiftState, int, i
     storedPlace_ = POINT{Left(), Top()};
     if (FollowMonitor)
         storedPlace_ = PlaceOnMainMonitor(storedPlace_, Size96());
-    Save([this](const std::string& path) { WritePosition(path, storedPlace_.x, storedPlace_.y); });
+    SettingsKeeper->Save(
+        [this](const std::string& path) { WritePosition(path, storedPlace_.x, storedPlace_.y); });
 }
 
 void TTarnwick::Execute1Click() {
@@ -515,13 +450,18 @@ void TTarnwick::Execute1Click() {
 }
 
 void TTarnwick::Database1Click() {
-    (void)TakeUpHandEdits();
     F_Database->Show();
+    LookAtSettings();
 }
 
 void TTarnwick::Cofiguration1Click() {
-    (void)TakeUpHandEdits();
     F_Config->Show();
+    LookAtSettings();
+}
+
+void TTarnwick::LookAtSettings() {
+    if (SettingsKeeper != nullptr)
+        SettingsKeeper->Look();
 }
 
 void TTarnwick::Exit1Click() {

@@ -1,13 +1,13 @@
 // The command window Tarnwick: a borderless, always-on-top strip that is nothing but the input
-// line. Start-up (FormCreate), call-up by hot key or the tray menu, dragging by the input line,
-// and the tray menu's commands.
+// line. Start-up (FormCreate, which makes the settings keeper), call-up by hot key or the tray
+// menu, dragging by the input line, and the tray menu's commands. It holds the options the
+// settings file gives it; the file itself is the keeper's (app/SettingsKeeper.h).
 #pragma once
 
 #include "data/Settings.h"
 #include "app/EntryHotKeys.h"
 #include "app/History.h"
 #include "gen/Gen_func.h"
-#include "toolkit/FileSystem.h"
 #include "toolkit/Form.h"
 #include "toolkit/ImageList.h"
 #include "toolkit/PopupMenu.h"
@@ -69,34 +69,9 @@ public:
     void HoldBackEntryHotKeys(const void* holder);
     void ResumeEntryHotKeys(const void* holder);
 
-    // The settings file every reader and writer uses, chosen once at start: ExeFolder +
-    // "Tarnwick.ini" when that file exists or a file can be made there, otherwise Tarnwick.ini in
-    // a Tarnwick folder of the user's roaming application data.
-    const std::string& SettingsPath() const { return settingsPath_; }
-    // Start-up's test whether the exe's folder takes new files; tests play a read-only folder.
-    static inline bool (*CanWriteFolder)(const std::string& folder) = &toolkit::CanCreateFileIn;
-
-    // Takes up what was changed in the settings file outside this run since it last read or
-    // saved it, as start-up reads it: the options, opacity, place and hot key, and the database
-    // unless the editor holds changes of its own (or `dropEditorChanges`). One attribute query
-    // when nothing changed; a file that is gone or cannot be read leaves everything as it is.
-    // False when the database could not be taken up for that reason.
-    bool TakeUpHandEdits(bool dropEditorChanges = false);
-    // Whether the file's database is no longer the one last read or saved.
-    bool DatabaseChangedOutside() const {
-        const toolkit::TFileStamp now = toolkit::FileStampOf(settingsPath_);
-        return now.Exists && now != databaseStamp_;
-    }
-    // One of our own saves: `write` gets the path. Makes the settings folder first where it may
-    // be missing; afterwards our save does not count as a change outside, but a change outside
-    // from before it still does. `wholeDatabase`: the file's database is ours now.
-    template <class Write> void Save(Write&& write, bool wholeDatabase = false) {
-        const toolkit::TFileStamp before = SaveBegins();
-        write(settingsPath_);
-        Saved(before, wholeDatabase);
-    }
-    // Writes the history to the settings file if it changed (clears it there while History is
-    // off). The program's end calls it: Exit, and the end of the session.
+    // Has the settings keeper write the history if it changed (clear it there while History is
+    // off). The program's end calls it: Exit, and the end of the session. A failure says nothing:
+    // the lines stay unsaved.
     void SaveHistory();
 
     // State, in this order; all zero, false or empty until FormCreate.
@@ -129,13 +104,9 @@ private:
     void PressEntryHotKey(WPARAM id);
     void ApplySettings(const TSettings& settings);
     void MoveToNextPlace();
-    toolkit::TFileStamp SaveBegins() const;
-    void Saved(const toolkit::TFileStamp& before, bool wholeDatabase);
+    // Has the settings keeper look for changes made outside, without waiting for the answer.
+    void LookAtSettings();
 
-    std::string settingsPath_;
-    std::string settingsFolder_; // made before each save: set only where it may be missing
-    // How the file stood when this run last took up its options, and its database.
-    toolkit::TFileStamp optionsStamp_, databaseStamp_;
     // A place taken up while the window was shown, for its next showing.
     std::optional<POINT> nextPlace_;
     // The stored place, for the main monitor: FollowMonitor puts the window where it stands for

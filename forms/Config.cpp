@@ -1,5 +1,6 @@
 #include "forms/Config.h"
 
+#include "app/SettingsKeeper.h"
 #include "app/Tarnwick.h"
 #include "data/Settings.h"
 #include "forms/HotKeyBox.h"
@@ -161,11 +162,15 @@ TF_Config::TF_Config() : TForm(nullptr, Layout()) {
     Bind(idButton2, BN_CLICKED, [this] { Button2Click(); });
     OnShow = [this] { FormShow(); };
     FinishCreate();
+    if (SettingsKeeper != nullptr)
+        SettingsKeeper->AfterOptions = [this] { OptionsTakenUp(); };
 }
 
 TF_Config::~TF_Config() {
     if (F_Config == this)
         F_Config = nullptr;
+    if (SettingsKeeper != nullptr)
+        SettingsKeeper->AfterOptions = nullptr;
 }
 
 void TF_Config::SetUpSlider() const {
@@ -225,19 +230,30 @@ void TF_Config::FormShow() {
             }
         }
     }
-    CheckBox1.SetChecked(Tarnwick->NoEnter);
-    CheckBox2.SetChecked(Tarnwick->Web);
-    CheckBox3.SetChecked(Tarnwick->Sound);
-    // The slider keeps to 1..255, so a stored opacity of 0 shows (and is later stored) as 1.
-    TrackBar1.SetPosition(Tarnwick->AlphaBlendValue());
+    ShowOptions();
     TrackBar1.SetEnabled(LayeredWindowsAvailable(RunningVersion()));
-    Edit1.SetText(HotKeyText(Tarnwick->HotKey()));
     // Until OK or Cancel the combination reaches the hot key box instead of calling the command
     // window up.
     if (Tarnwick->HotKeyAtom != 0)
         (void)UnregisterHotKey(Tarnwick->Handle(), Tarnwick->HotKeyAtom);
     Tarnwick->HoldBackEntryHotKeys(this);
+}
+
+void TF_Config::ShowOptions() {
+    CheckBox1.SetChecked(Tarnwick->NoEnter);
+    CheckBox2.SetChecked(Tarnwick->Web);
+    CheckBox3.SetChecked(Tarnwick->Sound);
+    // The slider keeps to 1..255, so a stored opacity of 0 shows (and is later stored) as 1.
+    TrackBar1.SetPosition(Tarnwick->AlphaBlendValue());
+    Edit1.SetText(HotKeyText(Tarnwick->HotKey()));
     Capture = Tarnwick->HotKey();
+}
+
+void TF_Config::OptionsTakenUp() {
+    // The window opens at once and the file is looked at meanwhile: what it shows follows the
+    // file, so that OK does not write the options from before a hand edit back over it.
+    if (Visible() && Tarnwick != nullptr)
+        ShowOptions();
 }
 
 void TF_Config::Edit1KeyDown(WORD& Key, TShiftState) {
@@ -277,7 +293,7 @@ void TF_Config::Button1Click() {
             if (CheckBox4.Checked())
                 reg.WriteString(kRunValueName, RunCommand(App->Sys().ModuleFileName()));
         }
-        Tarnwick->Save([&](const std::string& path) {
+        SettingsKeeper->Save([&](const std::string& path) {
             WriteOptions(path, TrackBar1.Position(), CheckBox2.Checked(), CheckBox3.Checked(),
                          CheckBox1.Checked(), hotKey);
         });

@@ -66,6 +66,10 @@ private:
     void SetUpSlider() const;
     // Registers the stored, unchanged hot key again after FormShow suspended it.
     void ResumeHotKey() const;
+    // The command window's options into the boxes, the hot key as captured.
+    void ShowOptions();
+    // The settings keeper took up options from the file: a shown window shows them.
+    void OptionsTakenUp();
     // Tells that the system refused `hotKey` and puts the focus in the hot key box for another.
     void RefuseHotKey(const THotKey& hotKey);
 

@@ -1,6 +1,6 @@
 #include "forms/Database.h"
 
-#include "app/Tarnwick.h"
+#include "app/SettingsKeeper.h"
 #include "data/Settings.h"
 #include "forms/HotKeyWindow.h"
 #include "gen/Gen_func.h"
@@ -154,16 +154,24 @@ TF_Database::TF_Database() : TForm(nullptr, Layout()) {
     OnShow = [this] { FormShow(); };
     CreateAids();
     FinishCreate();
+    if (SettingsKeeper != nullptr) {
+        SettingsKeeper->OnDatabase = [this](TEntries entries) { TakeUp(std::move(entries)); };
+        SettingsKeeper->DatabaseHeld = [this] { return HoldsChanges(); };
+    }
 }
 
 TF_Database::~TF_Database() {
     if (F_Database == this)
         F_Database = nullptr;
+    if (SettingsKeeper != nullptr) {
+        SettingsKeeper->OnDatabase = nullptr;
+        SettingsKeeper->DatabaseHeld = nullptr;
+    }
 }
 
 std::string TF_Database::SettingsPath() const {
-    if (Tarnwick != nullptr)
-        return Tarnwick->SettingsPath();
+    if (SettingsKeeper != nullptr)
+        return SettingsKeeper->Path();
     return ExtractFolder(toolkit::App->Sys().ModuleFileName()) + "\\" + "Tarnwick.ini";
 }
 
@@ -194,8 +202,8 @@ void TF_Database::Dispatch(toolkit::TMessage& m) {
         return;
     switch (m.Msg) {
     case WM_ACTIVATE:
-        if (LOWORD(m.WParam) != WA_INACTIVE && Tarnwick != nullptr)
-            (void)Tarnwick->TakeUpHandEdits();
+        if (LOWORD(m.WParam) != WA_INACTIVE && SettingsKeeper != nullptr)
+            SettingsKeeper->Look();
         break;
     case WM_CLOSE:
         // The editor is the application's main window, yet closing it must not end the
@@ -331,19 +339,20 @@ void TF_Database::Button3Click() {
 }
 
 void TF_Database::Button4Click() {
-    if (Tarnwick == nullptr) {
+    TSettingsKeeper* keeper = SettingsKeeper;
+    if (keeper == nullptr) {
         WriteDatabase(SettingsPath(), Entries);
         Hide();
         return;
     }
-    if (Tarnwick->DatabaseChangedOutside()) {
+    if (keeper->DatabaseChangedOutside()) {
         // Without changes of the editor's own the file's list is taken up without asking. Yes and
         // No each drop somebody's lines, so a stray Enter gives neither.
         const int answer = !Modified ? IDNO
                                      : toolkit::App->Sys().ShowMessageBox(
                                            Handle(), kChangedOutside, toolkit::App->Title(),
                                            MB_YESNOCANCEL | MB_ICONWARNING | MB_DEFBUTTON3);
-        if (answer == IDNO && Tarnwick->TakeUpHandEdits(true)) {
+        if (answer == IDNO && keeper->ReadNow(true)) {
             Hide();
             return;
         }
@@ -352,7 +361,7 @@ void TF_Database::Button4Click() {
         if (answer != IDYES && Modified)
             return;
     }
-    Tarnwick->Save([this](const std::string& path) { WriteDatabase(path, Entries); }, true);
+    keeper->Save([this](const std::string& path) { WriteDatabase(path, Entries); }, true);
     Modified = false;
     Hide();
 }

@@ -97,7 +97,7 @@ public:
     // entry's balloon brought up to date.
     void HotKeysChanged();
 
-    // The settings file OK writes: the command window's, or beside the executable when the
+    // The settings file OK writes: the settings keeper's, or beside the executable when the
     // editor runs without one.
     std::string SettingsPath() const;
 

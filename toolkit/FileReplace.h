@@ -21,13 +21,26 @@ std::FILE* CreateNewFile(const std::string& path, bool& exists);
 // Hands the bytes written to f to the disk before the file is put in place.
 bool CommitFile(std::FILE* f);
 
-// Puts the file from in the place of to in one step, replacing a file already there
-// (MoveFileExW with MOVEFILE_REPLACE_EXISTING on Windows, rename on POSIX). On failure neither
-// file is changed. On Windows a file that is open anywhere (a synchronising client, a virus
-// scanner, a second copy of the launcher reading it), with delete sharing or without, cannot be
-// replaced until it is closed: access denied and sharing violations are tried again for about
-// half a second.
+// Puts the file from in the place of to in one step, replacing a file already there. The file
+// replaced hands on what the user or the system gave it: on Windows ReplaceFileW keeps its
+// attributes, access rights and other streams (MoveFileExW only where nothing is there yet); on
+// POSIX it keeps its access bits. A file with more than one hard link (a package manager's
+// persisted copy) is not replaced but written over in place once the new contents stand whole
+// in `from`, so that every name of it sees them; that write is the one step that is not atomic.
+// On failure neither file is changed. On Windows a file that is open anywhere (a synchronising
+// client, a virus scanner, a second copy of the launcher reading it), with delete sharing or
+// without, cannot be replaced until it is closed: access denied and sharing violations are tried
+// again for about half a second.
 bool MoveIntoPlace(const std::string& from, const std::string& to);
+
+// Whether path is a file its owner marked read-only: the read-only attribute on Windows, no
+// write bit on POSIX. A save refuses such a file itself, since not every platform does (Wine lets
+// the replacement through, and so does POSIX for an administrator).
+bool IsReadOnlyFile(const std::string& path);
+
+// The file a save of path must replace: where a symbolic link leads (through every link on the
+// way), so that the link stays a link; path itself when it is no link or cannot be resolved.
+std::string SaveTarget(const std::string& path);
 
 // Deletes the file; false when it cannot.
 bool RemoveFile(const std::string& path);

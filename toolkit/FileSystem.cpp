@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace toolkit {
 
 namespace {
@@ -19,6 +21,23 @@ TFileStamp FileStampOf(const std::string& path) {
     TFileStamp stamp;
     if (GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data) == FALSE)
         return stamp;
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        // The query answers for a symbolic link itself; the file it leads to is what changes.
+        HANDLE h = CreateFileW(Widen(path).c_str(), FILE_READ_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (h == INVALID_HANDLE_VALUE)
+            return stamp;
+        BY_HANDLE_FILE_INFORMATION info{};
+        const bool known = GetFileInformationByHandle(h, &info) != FALSE;
+        (void)CloseHandle(h);
+        if (!known)
+            return stamp;
+        data.ftLastWriteTime = info.ftLastWriteTime;
+        data.ftCreationTime = info.ftCreationTime;
+        data.nFileSizeHigh = info.nFileSizeHigh;
+        data.nFileSizeLow = info.nFileSizeLow;
+    }
     stamp.Exists = true;
     stamp.Written = Join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
     stamp.Created = Join(data.ftCreationTime.dwHighDateTime, data.ftCreationTime.dwLowDateTime);
@@ -27,11 +46,26 @@ TFileStamp FileStampOf(const std::string& path) {
 }
 
 bool CanCreateFileIn(const std::string& folder) {
-    // The system makes the file under a name of its own, so that no file of anybody's is touched.
-    // Only its removal proves it was made: Wine names a file it could not make as if it had.
-    wchar_t name[MAX_PATH] = L"";
-    return GetTempFileNameW(Widen(folder).c_str(), L"Tar", 0, name) != 0 &&
-           DeleteFileW(name) != FALSE;
+    // A name of our own that nobody else uses, made only if it is free (CREATE_NEW), so that no
+    // file of anybody's is touched. The system removes it when the handle closes, also when a
+    // scanner holds it or the folder refuses deletes: nothing stays behind, and a delete refused
+    // says nothing about whether files can be made.
+    const std::wstring base = Widen(folder) + L"Tar" + std::to_wstring(GetCurrentProcessId()) +
+                              L"-" + std::to_wstring(GetTickCount());
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const std::wstring name = base + L"-" + std::to_wstring(attempt) + L".tmp";
+        if (name.size() >= MAX_PATH)
+            return false;
+        HANDLE h = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            (void)CloseHandle(h);
+            return true;
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)
+            return false;
+    }
+    return false;
 }
 
 } // namespace toolkit

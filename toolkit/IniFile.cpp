@@ -430,12 +430,17 @@ void TIniFile::UpdateFile() {
     const EIniFileException failure("Unable to write to " + fileName_);
     if (!saveable_)
         throw failure;
+    // A link is written through to its file, and the new file is made beside that one, on its
+    // volume. The read-only mark is the user's protection: never replaced.
+    const std::string target = SaveTarget(fileName_);
+    if (IsReadOnlyFile(target))
+        throw failure;
     const std::string content = Content();
 
     std::string temp;
     std::FILE* f = nullptr;
     for (int attempt = 0; attempt < 16 && f == nullptr; ++attempt) {
-        temp = TempNameBeside(fileName_);
+        temp = TempNameBeside(target);
         bool exists = false;
         f = CreateNewFile(temp, exists);
         if (f == nullptr && !exists)
@@ -446,7 +451,7 @@ void TIniFile::UpdateFile() {
     bool written = std::fwrite(content.data(), 1, content.size(), f) == content.size();
     written = CommitFile(f) && written;
     written = std::fclose(f) == 0 && written;
-    if (!written || !replacer(temp, fileName_)) {
+    if (!written || !replacer(temp, target)) {
         (void)RemoveFile(temp);
         throw failure;
     }

@@ -63,8 +63,9 @@ public:
     void EraseSection(std::string_view section);
 
     // Saves the whole file when anything was written since the last save: to a new file beside
-    // it, which then replaces it in one step. Raises EIniFileException "Unable to write to
-    // <path>" when that cannot be done; the file on disk is then as it was.
+    // it, which then replaces it in one step (MoveIntoPlace). A symbolic link is written through
+    // to its file. Raises EIniFileException "Unable to write to <path>" when that cannot be done,
+    // and for a file marked read-only; the file on disk is then as it was.
     void UpdateFile();
     // UpdateFile once more, then lets go of the contents.
     void Close();

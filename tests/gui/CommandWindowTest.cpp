@@ -1,11 +1,13 @@
 // The command window in-process under Wine: start-up on prepared settings files, the call-up
 // rules, the tray menu's commands, Escape through the message loop, dragging and the error report
 // when the settings file cannot be written. Launches, beeps and message boxes go to the recorder.
+#include "app/SettingsKeeper.h"
 #include "app/Tarnwick.h"
 #include "forms/Config.h"
 #include "forms/Database.h"
 #include "support/E2e.h"
 #include "support/Recorder.h"
+#include "support/SettingsLook.h"
 #include "toolkit/Application.h"
 
 #include <gtest/gtest.h>
@@ -71,7 +73,7 @@ protected:
         EXPECT_EQ(F_Config, nullptr);
         ReleaseHotKeyAtom();
         RemoveTree(folder + "\\");
-        TTarnwick::CanWriteFolder = &toolkit::CanCreateFileIn;
+        TSettingsKeeper::CanWriteFolder = &toolkit::CanCreateFileIn;
     }
 
     // The entry sequence's steps 3 to 5, in a fresh application when `again`.
@@ -140,7 +142,7 @@ protected:
 TEST_F(CommandWindowTest, FirstStartWithoutSettingsUsesTheDefaultsAndShowsAndWritesNothing) {
     Start();
     EXPECT_EQ(Tarnwick->ExeFolder, folder + "\\\\"); // the folder's backslash and one more
-    EXPECT_EQ(Tarnwick->SettingsPath(), folder + "\\\\Tarnwick.ini");
+    EXPECT_EQ(SettingsKeeper->Path(), folder + "\\\\Tarnwick.ini");
     // The database editor finished its creation first: it is the main form.
     EXPECT_EQ(app->MainForm(), F_Database);
     EXPECT_EQ(F_Database->Entries.Count(), 0);
@@ -450,7 +452,7 @@ TEST_F(CommandWindowTest, AnUnwritableSettingsFileIsReportedOnEveryReleaseAndThe
 
     auto boxes = recorder.Only("messagebox");
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].Args[0], "Unable to write to " + Tarnwick->SettingsPath() + ".");
+    EXPECT_EQ(boxes[0].Args[0], "Unable to write to " + SettingsKeeper->Path() + ".");
     EXPECT_EQ(boxes[0].Args[1], "Tarnwick");
     EXPECT_EQ(boxes[0].Number, MB_OK | MB_ICONERROR);
     // The window stays where it was dragged.
@@ -473,9 +475,9 @@ TEST_F(CommandWindowTest, AnExeFolderThatTakesNoNewFileKeepsTheSettingsInTheRoam
     ASSERT_GT(GetEnvironmentVariableA("APPDATA", appData, MAX_PATH), 0u);
     const std::string home = std::string(appData) + "\\Tarnwick\\";
     RemoveTree(home);
-    TTarnwick::CanWriteFolder = [](const std::string&) { return false; };
+    TSettingsKeeper::CanWriteFolder = [](const std::string&) { return false; };
     Start();
-    EXPECT_EQ(Tarnwick->SettingsPath(), home + "Tarnwick.ini");
+    EXPECT_EQ(SettingsKeeper->Path(), home + "Tarnwick.ini");
     EXPECT_EQ(Tarnwick->ExeFolder, folder + "\\\\"); // .\ paths and the Run value keep to it
     Tarnwick->SetLeft(123);
     SendMessageA(edit, WM_LBUTTONUP, 0, MAKELPARAM(5, 3)); // the first save makes the folder
@@ -485,7 +487,7 @@ TEST_F(CommandWindowTest, AnExeFolderThatTakesNoNewFileKeepsTheSettingsInTheRoam
 
     Settings("[SYSTEM]\r\nLeft=210\r\n"); // one beside the exe wins
     Start(true);
-    EXPECT_EQ(Tarnwick->SettingsPath(), folder + "\\\\Tarnwick.ini");
+    EXPECT_EQ(SettingsKeeper->Path(), folder + "\\\\Tarnwick.ini");
     EXPECT_EQ(Tarnwick->Left(), 210);
     RemoveTree(home);
 }
@@ -499,9 +501,9 @@ TEST_F(CommandWindowTest, APackageManagersWritableFolderKeepsTheSettingsInTheRoa
     const std::string tools = folder + "\\lib\\someones.package\\tools";
     recorder.ModulePath = tools + "\\Tarnwick.exe";
     recorder.Environment["CHOCOLATEYINSTALL"] = folder;
-    TTarnwick::CanWriteFolder = [](const std::string&) { return true; };
+    TSettingsKeeper::CanWriteFolder = [](const std::string&) { return true; };
     Start();
-    EXPECT_EQ(Tarnwick->SettingsPath(), home + "Tarnwick.ini");
+    EXPECT_EQ(SettingsKeeper->Path(), home + "Tarnwick.ini");
     EXPECT_EQ(Tarnwick->ExeFolder, tools + "\\\\");
 
     // A file there already (Scoop's persisted one) wins as ever.
@@ -511,7 +513,7 @@ TEST_F(CommandWindowTest, APackageManagersWritableFolderKeepsTheSettingsInTheRoa
     CloseHandle(CreateFileA((tools + "\\Tarnwick.ini").c_str(), GENERIC_WRITE, 0, nullptr,
                             CREATE_ALWAYS, 0, nullptr));
     Start(true);
-    EXPECT_EQ(Tarnwick->SettingsPath(), tools + "\\\\Tarnwick.ini");
+    EXPECT_EQ(SettingsKeeper->Path(), tools + "\\\\Tarnwick.ini");
     RemoveTree(home);
 }
 
@@ -614,6 +616,69 @@ TEST_F(CommandWindowTest, TheHistoryIsWrittenWhenTheSessionEndsAndClearedOnceTur
     Tarnwick->History = false;
     SendMessageA(Tarnwick->Handle(), WM_ENDSESSION, TRUE, 0);
     EXPECT_EQ(e2e::ReadFile(Ini()), file);
+}
+
+TEST_F(CommandWindowTest, TheStripShowsAndTypingLaunchesWhileTheSettingsDriveDoesNotAnswer) {
+    const std::string file = "[DBSYSTEM]\r\nCount=1\r\n[DATABASE]\r\nFilename0=ed.exe\r\n"
+                             "Keyword0=ed\r\n[SYSTEM]\r\nSound=0\r\n";
+    Settings(file);
+    Start();
+    e2e::HandEdit(Ini(), file + "Left=300\r\nTop=200\r\nWeb=0\r\n");
+    {
+        testing_support::HangingDrive drive(true);
+        CallUpByHotKey();
+        EXPECT_TRUE(Tarnwick->Visible());
+        EXPECT_EQ(GetFocus(), edit);
+        Type("ed");
+        EXPECT_FALSE(Tarnwick->Visible());
+        EXPECT_EQ(Verbs(recorder), (std::vector<std::string>{"open ed.exe"}));
+        EXPECT_FALSE(drive.Returned()) << "the window waited for the drive";
+        EXPECT_TRUE(SettingsKeeper->Looking());
+        CallUpByHotKey(); // a second call-up meanwhile starts no second look
+        Type("\x1b");
+        drive.Release();
+        ASSERT_TRUE(testing_support::AwaitSettingsLook());
+    }
+    // The answer came while the window was shown: the options at once, the place at the next
+    // call-up.
+    EXPECT_FALSE(Tarnwick->Web);
+    CallUpByHotKey();
+    EXPECT_EQ(Tarnwick->Left(), 300);
+    EXPECT_EQ(Tarnwick->Top(), 200);
+}
+
+TEST_F(CommandWindowTest, TheConfigurationWindowOpensAtOnceAndFollowsTheFileWhenItIsRead) {
+    Settings("[SYSTEM]\r\nWeb=1\r\nSound=1\r\n");
+    Start();
+    e2e::HandEdit(Ini(), "[SYSTEM]\r\nWeb=0\r\nSound=0\r\n");
+    {
+        testing_support::HangingDrive drive;
+        Tarnwick->Cofiguration1Click();
+        EXPECT_TRUE(F_Config->Visible());
+        EXPECT_TRUE(F_Config->CheckBox2.Checked()); // as known when it opened
+        drive.Release();
+        ASSERT_TRUE(testing_support::AwaitSettingsLook());
+    }
+    // OK must not write the options from before the hand edit back over it.
+    EXPECT_FALSE(F_Config->CheckBox2.Checked());
+    EXPECT_FALSE(F_Config->CheckBox3.Checked());
+    F_Config->Button2Click();
+}
+
+TEST_F(CommandWindowTest, AHistoryThatCannotBeWrittenAtTheEndSaysNothing) {
+    const std::string file = "[DBSYSTEM]\r\nCount=1\r\n[DATABASE]\r\nFilename0=ed.exe\r\n"
+                             "Keyword0=ed\r\n[SYSTEM]\r\nSound=0\r\n";
+    Settings(file);
+    SetFileAttributesA(Ini().c_str(), FILE_ATTRIBUTE_READONLY);
+    Start();
+    CallUpByHotKey();
+    Type("ed");
+    EXPECT_NO_THROW(Tarnwick->SaveHistory());
+    SendMessageA(Tarnwick->Handle(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_TRUE(recorder.Only("messagebox").empty());
+    EXPECT_EQ(e2e::ReadFile(Ini()), file);
+    EXPECT_NE(GetFileAttributesA(Ini().c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    SetFileAttributesA(Ini().c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 } // namespace

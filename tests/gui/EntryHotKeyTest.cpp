@@ -2,6 +2,7 @@
 // change, refused silently at start and with a message in the hot key window, held back while a
 // hot key box captures, and pressed. The system's registration of them is played by a stand-in
 // that can refuse a combination as if another program held it.
+#include "app/SettingsKeeper.h"
 #include "app/EntryHotKeys.h"
 #include "forms/HotKeyBox.h"
 #include "forms/HotKeyWindow.h"
@@ -91,7 +92,7 @@ TEST_F(EntryHotKeyTest, StartRegistersEachEntrysHotKeyAndRefusesTakenOnesSilentl
     SystemHotKeys::HeldElsewhere.clear();
     e2e::HandEdit(Ini(), "[DBSYSTEM]\r\nCount=2\r\n[DATABASE]\r\nName0=Mine\r\nHotKey0=3051\r\n"
                          "Name1=Held\r\nHotKey1=3050\r\n[SYSTEM]\r\nhKey=3070\r\n");
-    ASSERT_TRUE(Tarnwick->TakeUpHandEdits());
+    ASSERT_TRUE(SettingsKeeper->ReadNow());
     EXPECT_FALSE(SystemHotKeys::Holds(kCtrlAlt, '1'));
     EXPECT_TRUE(SystemHotKeys::Holds(kCtrlAlt, '3'));
     EXPECT_TRUE(SystemHotKeys::Holds(kCtrlAlt, '2'));
@@ -150,7 +151,7 @@ TEST_F(EntryHotKeyTest, TheHotKeyWindowRefusesTakenCombinationsAndStoresAFreeOne
     // A hand edit taken up meanwhile must not change the list under the window.
     e2e::HandEdit(Ini(), "[DBSYSTEM]\r\nCount=1\r\n[DATABASE]\r\nName0=Z\r\n"
                          "[SYSTEM]\r\nhKey=3070\r\nSound=0\r\n");
-    (void)Tarnwick->TakeUpHandEdits();
+    (void)SettingsKeeper->ReadNow();
     EXPECT_EQ(F_Database->Entries.Count(), 3);
 
     const HWND box = F_HotKey->Edit1.Handle();

@@ -369,6 +369,44 @@ TEST(WriteSettings, FailedSaveLeavesTheOldFileByteForByte) {
     EXPECT_EQ(exe.Files(), 1u);
 }
 
+TEST(WriteSettings, AReadOnlyFileIsLeftAloneAndEveryNameOfTheFileSeesASave) {
+    ExeFolder exe;
+    WriteOptions(exe.ini, 200, true, false, true, 116);
+    const std::string before = ReadAll(exe.ini);
+    // No write bit (the read-only attribute on Windows): refused also where the platform, or an
+    // administrator's rights, would let the replacement through.
+    const auto writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    fs::permissions(exe.ini, writable, fs::perm_options::remove);
+    ExpectUnableToWrite([](const std::string& p) { WritePosition(p, 1, 2); }, exe.ini);
+    EXPECT_EQ(ReadAll(exe.ini), before);
+    EXPECT_EQ(fs::status(exe.ini).permissions() & fs::perms::owner_write, fs::perms::none);
+    EXPECT_EQ(exe.Files(), 1u);
+    fs::permissions(exe.ini, fs::perms::owner_write, fs::perm_options::add);
+
+    // A second hard link, as a package manager keeps its persisted copy: it sees the save.
+    const std::string persisted = exe.ini + ".persisted";
+    fs::create_hard_link(exe.ini, persisted);
+    WritePosition(exe.ini, 40, 41);
+    EXPECT_NE(ReadAll(persisted).find("Left=40\r\n"), std::string::npos) << ReadAll(persisted);
+    EXPECT_EQ(ReadAll(persisted), ReadAll(exe.ini));
+    WriteAll(persisted, "[SYSTEM]\r\nTop=9\r\n");
+    EXPECT_EQ(ReadAll(exe.ini), "[SYSTEM]\r\nTop=9\r\n") << "still one file under two names";
+    EXPECT_EQ(exe.Files(), 2u) << "no temporary file stays behind";
+}
+
+#ifdef TARNWICK_NATIVE
+TEST(WriteSettings, ASymbolicLinkIsWrittenThroughToItsFileAndStaysALink) {
+    ExeFolder exe;
+    const fs::path target = fs::path(exe.ini).parent_path() / "synced.ini";
+    WriteAll(target.string(), "[SYSTEM]\r\nTop=9\r\n");
+    fs::create_symlink(target, exe.ini);
+    WritePosition(exe.ini, 40, 41);
+    EXPECT_TRUE(fs::is_symlink(exe.ini));
+    EXPECT_EQ(ReadAll(target.string()), "[SYSTEM]\r\nTop=41\r\nLeft=40\r\n");
+    EXPECT_EQ(exe.Files(), 2u);
+}
+#endif
+
 TEST(ReadSettings, AFileInTheAnsiPageReadsAsBeforeAndSurvivesASaveAsUtf8) {
     ExeFolder exe;
     WriteAll(exe.ini,
