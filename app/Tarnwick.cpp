@@ -273,15 +273,16 @@ void TTarnwick::WMHotKey(toolkit::TMessage& message) {
 }
 
 void TTarnwick::PressEntryHotKey(WPARAM id) {
-    // A hand edit may have given the combination to another entry, or taken it away.
-    if (SettingsKeeper != nullptr)
-        (void)SettingsKeeper->ReadNow();
+    // Launched from the entries as they stand, as a call-up shows the line before the file is
+    // looked at: a hot key never waits on the file's drive. A hand edit that gave the combination
+    // to another entry is taken up when the look answers, and registers the keys anew.
     const int k = EntryHotKeys.EntryFor(id);
-    if (k < 0 || k >= F_Database->Entries.Count())
-        return;
-    TEntryHotKeys::Launch(F_Database->Entries.At(k),
-                          TCommandOptions{Web, NoEnter, Sound, ExeFolder}, toolkit::App->Sys(),
-                          Handle(), History ? &LineHistory : nullptr);
+    if (k >= 0 && k < F_Database->Entries.Count())
+        TEntryHotKeys::Launch(F_Database->Entries.At(k),
+                              TCommandOptions{Web, NoEnter, Sound, ExeFolder}, toolkit::App->Sys(),
+                              Handle(), History ? &LineHistory : nullptr);
+    if (SettingsKeeper != nullptr)
+        SettingsKeeper->Look();
 }
 
 void TTarnwick::WMDropFiles(toolkit::TMessage& message) {
