@@ -48,4 +48,37 @@ inline void FillWithStaticBrush(HWND control, HDC dc, const RECT& rc) {
     (void)FillRect(dc, &rc, brush);
 }
 
+// A shown top-level window as the screen shows it, frame, children and all, row by row (Wine's
+// PrintWindow leaves the children out).
+inline std::vector<COLORREF> CaptureWindow(HWND window) {
+    (void)RedrawWindow(window, nullptr, nullptr,
+                       RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    GdiFlush();
+    RECT rc{};
+    (void)GetWindowRect(window, &rc);
+    const int width = rc.right - rc.left, height = rc.bottom - rc.top;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    const HGDIOBJ old = SelectObject(dc, bitmap);
+    (void)BitBlt(dc, 0, 0, width, height, screen, rc.left, rc.top, SRCCOPY);
+    (void)SelectObject(dc, old);
+    (void)ReleaseDC(nullptr, screen);
+    std::vector<COLORREF> pixels = PixelsOf(bitmap, width, height);
+    (void)DeleteObject(bitmap);
+    (void)DeleteDC(dc);
+    return pixels;
+}
+
+// A 64-bit FNV-1a digest of pixels: a look kept as one number.
+inline unsigned long long DigestOf(const std::vector<COLORREF>& pixels) {
+    unsigned long long hash = 14695981039346656037ull;
+    for (COLORREF p : pixels)
+        for (int shift = 0; shift < 24; shift += 8) {
+            hash ^= (p >> shift) & 0xFF;
+            hash *= 1099511628211ull;
+        }
+    return hash;
+}
+
 } // namespace testing_support
