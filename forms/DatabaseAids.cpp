@@ -175,7 +175,7 @@ void TF_Database::ListBox1DrawItem(const DRAWITEMSTRUCT& d) {
     const int k = static_cast<int>(d.itemID);
     const bool selected = (d.itemState & ODS_SELECTED) != 0;
     const bool missing = TargetMissing(k);
-    (void)FillRect(dc, &rc, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    (void)FillRect(dc, &rc, toolkit::ThemeBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
     const int ink = (d.itemState & ODS_DISABLED) ? COLOR_GRAYTEXT
                     : selected                   ? COLOR_HIGHLIGHTTEXT
                     : missing                    ? COLOR_GRAYTEXT
@@ -199,7 +199,7 @@ void TF_Database::ListBox1DrawItem(const DRAWITEMSTRUCT& d) {
     }
     if (missing) {
         right -= mark;
-        DrawMissingMark(dc, right, top, mark, GetSysColor(ink), Scale(1));
+        DrawMissingMark(dc, right, top, mark, toolkit::ThemeColor(ink), Scale(1));
         right -= gap;
     }
 
@@ -212,7 +212,7 @@ void TF_Database::ListBox1DrawItem(const DRAWITEMSTRUCT& d) {
     // The list's own font: not every system hands it over selected.
     const HGDIOBJ oldFont =
         SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
-    (void)SetTextColor(dc, GetSysColor(ink));
+    (void)SetTextColor(dc, toolkit::ThemeColor(ink));
     (void)SetBkMode(dc, TRANSPARENT);
     (void)DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textBox,
                     DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
