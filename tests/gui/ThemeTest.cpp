@@ -121,11 +121,13 @@ COLORREF GroundOf(const std::vector<COLORREF>& pixels) {
 }
 
 // The pixels of a control as the screen shows them, cut from its window's capture.
-std::vector<COLORREF> PixelsOfControl(const std::vector<COLORREF>& shot, HWND window,
-                                      HWND control) {
+// `inset` pixels in from each edge (a field's border stays out).
+std::vector<COLORREF> PixelsOfControl(const std::vector<COLORREF>& shot, HWND window, HWND control,
+                                      int inset = 0) {
     RECT outer{}, box{};
     (void)GetWindowRect(window, &outer);
     (void)GetWindowRect(control, &box);
+    (void)InflateRect(&box, -inset, -inset);
     const int width = outer.right - outer.left;
     std::vector<COLORREF> pixels;
     for (int y = box.top; y < box.bottom; ++y)
@@ -230,7 +232,7 @@ protected:
             form->Show();
             for (const auto& s : form->DesignLayout().Controls)
                 if (s.Kind == toolkit::TControlKind::Edit)
-                    toolkit::TWinControl(form->Control(s.Name)).SetText("Text 123");
+                    toolkit::TWinControl(form->Control(s.Name)).SetText("TEXT 123");
             const std::vector<COLORREF> shot = CaptureStable(form->Handle());
             RECT client{};
             (void)GetClientRect(form->Handle(), &client);
@@ -248,7 +250,9 @@ protected:
                     s.Kind != toolkit::TControlKind::ListBox)
                     continue;
                 SCOPED_TRACE(s.Name);
-                const auto pixels = PixelsOfControl(shot, form->Handle(), form->Control(s.Name));
+                const bool field = s.Kind == toolkit::TControlKind::Edit && !s.Flat;
+                const auto pixels =
+                    PixelsOfControl(shot, form->Handle(), form->Control(s.Name), field ? 3 : 0);
                 EXPECT_GE(TextContrast(pixels), 4.5);
                 if (s.Kind != toolkit::TControlKind::Label)
                     EXPECT_LT(Lightness(GroundOf(pixels)), 60) << "a dark field";
