@@ -83,7 +83,7 @@ void TBalloonTip::FollowLook() {
     if (dark == dark_)
         return;
     dark_ = dark;
-    SetDarkControlTheme(tip_, dark, false);
+    SetDarkControlTheme(tip_, dark, TThemedControl::Other);
     (void)SendMessageW(tip_, TTM_SETTIPBKCOLOR, ThemeColor(COLOR_INFOBK), 0);
     (void)SendMessageW(tip_, TTM_SETTIPTEXTCOLOR, ThemeColor(COLOR_INFOTEXT), 0);
 }

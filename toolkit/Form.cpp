@@ -576,7 +576,7 @@ LRESULT TForm::ControlColor(HDC dc, HWND control, LRESULT systemBrush) {
 }
 
 LRESULT TForm::LookedControlColor(HDC dc, HWND control, bool field) {
-    const ControlLook& look = looks_[control];
+    const ControlLook& look = looks_.find(control)->second; // the caller found it
     const HWND parent = GetParent(control);
     wchar_t cls[32] = L"";
     (void)GetClassNameW(parent, cls, static_cast<int>(std::size(cls)));
@@ -596,15 +596,12 @@ LRESULT TForm::LookedControlColor(HDC dc, HWND control, bool field) {
             ground = look.Back;
         back = LookColor(ground, false);
         // Under high contrast, the text of the system's pair; in the dark look a colour of the
-        // layout's own only where it stays legible.
-        const int pair = onPanel ? COLOR_WINDOWTEXT : COLOR_BTNTEXT;
+        // layout's own stays (the header's are light enough).
         const TColor wanted = look.TextColor;
         if (look_ == TLook::HighContrast || wanted == kColorDefault || (wanted & 0x80000000u))
-            text = ThemeColor(pair);
+            text = ThemeColor(onPanel ? COLOR_WINDOWTEXT : COLOR_BTNTEXT);
         else
             text = LookColor(wanted, true);
-        if (ContrastRatio(text, back) < 4.5)
-            text = ThemeColor(pair);
     }
     (void)SetTextColor(dc, text);
     (void)SetBkColor(dc, back);
@@ -638,13 +635,14 @@ void TForm::ApplyLook() {
             const HWND control = Control(s.Name);
             switch (s.Kind) {
             case TControlKind::Edit:
-            case TControlKind::ListBox:
-            case TControlKind::Button:
-                SetDarkControlTheme(control, dark, s.Kind == TControlKind::Edit);
+                SetDarkControlTheme(control, dark, TThemedControl::Field);
                 break;
             case TControlKind::CheckBox:
-                SetDarkControlTheme(control, dark, false);
-                PaintCheckBoxInLook(control);
+                SetDarkControlTheme(control, dark, TThemedControl::CheckBox);
+                break;
+            case TControlKind::ListBox:
+            case TControlKind::Button:
+                SetDarkControlTheme(control, dark, TThemedControl::Other);
                 break;
             default:
                 break;

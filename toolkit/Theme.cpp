@@ -5,9 +5,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cwchar>
-#include <vector>
+#include <iterator>
 
 namespace toolkit {
 
@@ -95,18 +94,8 @@ bool Decide() {
     return true;
 }
 
-double Linear(int channel) {
-    const double c = channel / 255.0;
-    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-}
-
-double Luminance(COLORREF c) {
-    return 0.2126 * Linear(GetRValue(c)) + 0.7152 * Linear(GetGValue(c)) +
-           0.0722 * Linear(GetBValue(c));
-}
-
 BYTE Clamp(double v) {
-    return static_cast<BYTE>(std::clamp(std::lround(v), 0L, 255L));
+    return static_cast<BYTE>(v <= 0 ? 0 : v >= 255 ? 255 : static_cast<int>(v + 0.5));
 }
 
 // Swaps red and blue: a DIB's pixels are blue, green, red.
@@ -114,105 +103,6 @@ COLORREF DarkCounterpartOfPixel(DWORD bgr) {
     const COLORREF rgb = RGB((bgr >> 16) & 0xFF, (bgr >> 8) & 0xFF, bgr & 0xFF);
     const COLORREF dark = DarkCounterpart(rgb);
     return RGB(GetBValue(dark), GetGValue(dark), GetRValue(dark));
-}
-
-constexpr UINT_PTR kCheckBoxSubclassId = 0x54434B42; // any fixed value of ours
-
-void PaintCheckBox(HWND box, HDC dc) {
-    RECT rc{};
-    (void)GetClientRect(box, &rc);
-    const auto ground = reinterpret_cast<HBRUSH>(SendMessageW(GetParent(box), WM_CTLCOLORSTATIC,
-                                                              reinterpret_cast<WPARAM>(dc),
-                                                              reinterpret_cast<LPARAM>(box)));
-    (void)FillRect(dc, &rc, ground ? ground : ThemeBrush(COLOR_BTNFACE));
-
-    const auto font = reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0));
-    const HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
-    TEXTMETRICW metrics{};
-    (void)GetTextMetricsW(dc, &metrics);
-    const int size = std::max<int>(13, metrics.tmHeight);
-    RECT mark{0, (rc.bottom - size) / 2, size, (rc.bottom - size) / 2 + size};
-    const bool checked = SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
-    const bool enabled = IsWindowEnabled(box) != FALSE;
-
-    using OpenFn = HANDLE WINAPI(HWND, LPCWSTR);
-    using DrawFn = HRESULT WINAPI(HANDLE, HDC, int, int, const RECT*, const RECT*);
-    using CloseFn = HRESULT WINAPI(HANDLE);
-    static const auto open = OptionalSystemFunction<OpenFn>("uxtheme.dll", "OpenThemeData");
-    static const auto draw = OptionalSystemFunction<DrawFn>("uxtheme.dll", "DrawThemeBackground");
-    static const auto close = OptionalSystemFunction<CloseFn>("uxtheme.dll", "CloseThemeData");
-    HANDLE theme = open && draw && close ? open(box, L"Button") : nullptr;
-    if (theme) {
-        // BP_CHECKBOX; CBS_UNCHECKEDNORMAL, CBS_UNCHECKEDDISABLED, CBS_CHECKEDNORMAL,
-        // CBS_CHECKEDDISABLED: the dark theme's box, as the control itself would draw it.
-        const int state = checked ? (enabled ? 5 : 8) : (enabled ? 1 : 4);
-        (void)draw(theme, dc, 3, state, &mark, nullptr);
-        (void)close(theme);
-    } else {
-        (void)DrawFrameControl(dc, &mark, DFC_BUTTON,
-                               DFCS_BUTTONCHECK | (checked ? DFCS_CHECKED : 0) |
-                                   (enabled ? 0 : DFCS_INACTIVE));
-    }
-
-    wchar_t text[256] = L"";
-    (void)GetWindowTextW(box, text, static_cast<int>(std::size(text)));
-    RECT at{mark.right + size / 3, rc.top, rc.right, rc.bottom};
-    (void)SetBkMode(dc, TRANSPARENT);
-    (void)SetTextColor(dc, ThemeColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
-    (void)DrawTextW(dc, text, -1, &at, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
-    if (GetFocus() == box) {
-        RECT used = at;
-        (void)DrawTextW(dc, text, -1, &used, DT_LEFT | DT_SINGLELINE | DT_CALCRECT);
-        const int height = used.bottom - used.top;
-        used.top = (rc.bottom - height) / 2 - 1;
-        used.bottom = used.top + height + 2;
-        used.left -= 1;
-        used.right += 1;
-        (void)DrawFocusRect(dc, &used);
-    }
-    if (oldFont)
-        (void)SelectObject(dc, oldFont);
-}
-
-LRESULT CALLBACK CheckBoxSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
-                                      DWORD_PTR) {
-    if (msg == WM_NCDESTROY) {
-        (void)RemoveWindowSubclass(hwnd, CheckBoxSubclassProc, id);
-        return DefSubclassProc(hwnd, msg, wp, lp);
-    }
-    if (CurrentLook() != TLook::Dark)
-        return DefSubclassProc(hwnd, msg, wp, lp);
-    switch (msg) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        PaintCheckBox(hwnd, dc);
-        (void)EndPaint(hwnd, &ps);
-        return 0;
-    }
-    case WM_PRINTCLIENT:
-        PaintCheckBox(hwnd, reinterpret_cast<HDC>(wp));
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
-    case BM_SETCHECK:
-    case BM_SETSTATE:
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-    case WM_ENABLE:
-    case WM_SETTEXT:
-    case WM_UPDATEUISTATE:
-    case WM_LBUTTONUP:
-    case WM_KEYUP: {
-        // The control draws a change of state at once, in its own colours: ours again.
-        const LRESULT result = DefSubclassProc(hwnd, msg, wp, lp);
-        (void)InvalidateRect(hwnd, nullptr, FALSE);
-        return result;
-    }
-    default:
-        break;
-    }
-    return DefSubclassProc(hwnd, msg, wp, lp);
 }
 
 } // namespace
@@ -257,18 +147,13 @@ COLORREF ThemeColor(int index) {
 HBRUSH ThemeBrush(int index) {
     if (CurrentLook() != TLook::Dark)
         return GetSysColorBrush(index);
-    static std::vector<std::pair<int, HBRUSH>> brushes;
-    for (const auto& [i, brush] : brushes)
-        if (i == index)
-            return brush;
-    HBRUSH brush = CreateSolidBrush(DarkSystemColor(index));
-    brushes.emplace_back(index, brush);
-    return brush;
-}
-
-double ContrastRatio(COLORREF a, COLORREF b) {
-    const double la = Luminance(a), lb = Luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+    // Kept for the run, as the system keeps its own.
+    static HBRUSH brushes[COLOR_MENUBAR + 1] = {};
+    if (index < 0 || index > COLOR_MENUBAR)
+        return GetSysColorBrush(index);
+    if (!brushes[index])
+        brushes[index] = CreateSolidBrush(DarkSystemColor(index));
+    return brushes[index];
 }
 
 COLORREF DarkCounterpart(COLORREF c) {
@@ -295,15 +180,19 @@ void MakeDarkCounterpart(HBITMAP picture) {
     format.bmiHeader.biPlanes = 1;
     format.bmiHeader.biBitCount = 32;
     format.bmiHeader.biCompression = BI_RGB;
-    std::vector<DWORD> pixels(static_cast<std::size_t>(info.bmWidth) * info.bmHeight);
+    const std::size_t count = static_cast<std::size_t>(info.bmWidth) * info.bmHeight;
+    auto* pixels = static_cast<DWORD*>(HeapAlloc(GetProcessHeap(), 0, count * sizeof(DWORD)));
+    if (!pixels)
+        return; // the light picture stays
     HDC dc = GetDC(nullptr);
-    if (GetDIBits(dc, picture, 0, info.bmHeight, pixels.data(), &format, DIB_RGB_COLORS) ==
+    if (GetDIBits(dc, picture, 0, info.bmHeight, pixels, &format, DIB_RGB_COLORS) ==
         info.bmHeight) {
-        for (DWORD& p : pixels)
-            p = DarkCounterpartOfPixel(p);
-        (void)SetDIBits(dc, picture, 0, info.bmHeight, pixels.data(), &format, DIB_RGB_COLORS);
+        for (std::size_t i = 0; i < count; ++i)
+            pixels[i] = DarkCounterpartOfPixel(pixels[i]);
+        (void)SetDIBits(dc, picture, 0, info.bmHeight, pixels, &format, DIB_RGB_COLORS);
     }
     (void)ReleaseDC(nullptr, dc);
+    (void)HeapFree(GetProcessHeap(), 0, pixels);
 }
 
 bool WindowsAppsUseDarkMode() {
@@ -357,19 +246,19 @@ void SetDarkTitleBar(HWND window, bool dark) {
         (void)set(window, 19, &value, sizeof value);
 }
 
-void SetDarkControlTheme(HWND control, bool dark, bool field) {
+void SetDarkControlTheme(HWND control, bool dark, TThemedControl kind) {
     const auto set = ThemeCalls().SetWindowTheme;
     if (!set)
         return;
-    if (dark)
-        (void)set(control, field ? L"DarkMode_CFD" : L"DarkMode_Explorer", nullptr);
-    else
+    if (!dark)
         (void)set(control, nullptr, nullptr);
-}
-
-void PaintCheckBoxInLook(HWND checkBox) {
-    // A second call with the same procedure and id only replaces the reference data.
-    (void)SetWindowSubclass(checkBox, CheckBoxSubclassProc, kCheckBoxSubclassId, 0);
+    else if (kind == TThemedControl::CheckBox)
+        // A themed check box draws its text black whatever colour its parent answers with; one
+        // without the system's theme takes that colour (and draws the classic box).
+        (void)set(control, L"", L"");
+    else
+        (void)set(control, kind == TThemedControl::Field ? L"DarkMode_CFD" : L"DarkMode_Explorer",
+                  nullptr);
 }
 
 bool IsColourSetChange(UINT msg, LPARAM lParam) {

@@ -32,9 +32,6 @@ COLORREF ThemeColor(int index);
 // A brush of ThemeColor(index), kept for the run (the system's own where the look is not dark).
 HBRUSH ThemeBrush(int index);
 
-// The contrast ratio of two colours, 1 to 21, as the accessibility guidelines compute it.
-double ContrastRatio(COLORREF a, COLORREF b);
-
 // A colour of a light design made for the dark look: its lightness turned over, its hue kept, so
 // that the white ground becomes the dark window colour and dark ink becomes light.
 COLORREF DarkCounterpart(COLORREF color);
@@ -64,11 +61,9 @@ bool SystemHighContrastOn();
 
 // A top-level window's title bar dark or light again.
 void SetDarkTitleBar(HWND window, bool dark);
-// A control's system theme dark (`dark`) or back to its own; `field` for edit boxes.
-void SetDarkControlTheme(HWND control, bool dark, bool field);
-// A check box draws its own text in the dark look, since a themed one ignores the text colour
-// its parent answers with. Idempotent.
-void PaintCheckBoxInLook(HWND checkBox);
+// A control's system theme dark (`dark`) or back to its own.
+enum class TThemedControl { Field, CheckBox, Other };
+void SetDarkControlTheme(HWND control, bool dark, TThemedControl kind);
 
 // True for the WM_SETTINGCHANGE that tells of a change of Windows' colour mode.
 bool IsColourSetChange(UINT msg, LPARAM lParam);

@@ -143,7 +143,7 @@ double TextContrast(const std::vector<COLORREF>& pixels) {
     const COLORREF ground = GroundOf(pixels);
     double best = 1;
     for (COLORREF p : pixels)
-        best = std::max(best, toolkit::ContrastRatio(p, ground));
+        best = std::max(best, testing_support::ContrastRatio(p, ground));
     return best;
 }
 

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace testing_support {
@@ -68,6 +70,20 @@ inline std::vector<COLORREF> CaptureWindow(HWND window) {
     (void)DeleteObject(bitmap);
     (void)DeleteDC(dc);
     return pixels;
+}
+
+// The contrast ratio of two colours, 1 to 21, as the accessibility guidelines compute it.
+inline double ContrastRatio(COLORREF a, COLORREF b) {
+    const auto luminance = [](COLORREF c) {
+        const auto linear = [](int channel) {
+            const double v = channel / 255.0;
+            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(GetRValue(c)) + 0.7152 * linear(GetGValue(c)) +
+               0.0722 * linear(GetBValue(c));
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 // A 64-bit FNV-1a digest of pixels: a look kept as one number.
