@@ -2,9 +2,11 @@
 
 #include "app/KeyEntry.h"
 #include "data/Settings.h"
+#include "data/SettingsHome.h"
 #include "forms/Config.h"
 #include "forms/Database.h"
 #include "gen/Gen_func.h"
+#include "toolkit/Accessible.h"
 #include "toolkit/Application.h"
 #include "toolkit/DropFiles.h"
 #include "toolkit/Text.h"
@@ -18,6 +20,10 @@ TTarnwick* Tarnwick = nullptr;
 
 namespace {
 constexpr int kEdit1 = 100;
+constexpr int kLabel1 = 101;
+constexpr const char* kLineName = "Tarnwick";
+constexpr const char* kLineDescription =
+    "Type a keyword to start what it stands for. Escape closes the line.";
 constexpr const wchar_t* kHotKeyAtomName = L"TARNWICK";
 constexpr const char* kSettingsName = "Tarnwick.ini";
 
@@ -30,12 +36,21 @@ std::string RoamingAppDataFolder() {
     return toolkit::Narrow(path);
 }
 
+TSettingsHomeFacts SettingsHomeFacts(const std::string& exeFolder, const std::string& beside) {
+    TSettingsHomeFacts facts;
+    facts.ExeFolder = exeFolder;
+    facts.FileBesideExe = toolkit::FileStampOf(beside).Exists;
+    // A file already there decides alone: no probe file in a folder that needs none.
+    facts.FolderWritable = !facts.FileBesideExe && TTarnwick::CanWriteFolder(exeFolder);
+    facts.Environment = toolkit::App->Sys().ExpandEnvironment(kSettingsHomeVariables);
+    return facts;
+}
+
 // The settings file for an exe in exeFolder; `folder` is set to the folder a save must make first
 // where that folder may be missing.
 std::string SettingsHome(const std::string& exeFolder, std::string& folder) {
     const std::string beside = exeFolder + kSettingsName;
-    // A file beside the exe always wins, so that a portable copy keeps its own, writable or not.
-    if (toolkit::FileStampOf(beside).Exists || TTarnwick::CanWriteFolder(exeFolder))
+    if (ChooseSettingsHome(SettingsHomeFacts(exeFolder, beside)) == TSettingsHome::BesideExe)
         return beside;
     const std::string appData = RoamingAppDataFolder();
     if (appData.empty())
@@ -59,6 +74,11 @@ toolkit::TFormLayout TTarnwick::Layout() {
     layout.ClientWidth = 213;
     layout.ClientHeight = 49;
 
+    // Never shown: it gives the line its name for screen readers, which read a box with the
+    // label before it.
+    TControlLayout name = ControlAt(TControlKind::Label, "Label1", kLabel1, 0, 0, 0, 0, kLineName);
+    name.Visible = false;
+    layout.Controls.push_back(name);
     TControlLayout edit = ControlAt(TControlKind::Edit, "Edit1", kEdit1, 0, 0, 129, 18, "TEXT", 0);
     edit.Font = TFont{.Bold = true};
     edit.UpperCase = true;
@@ -80,6 +100,7 @@ TTarnwick::TTarnwick() : TForm(nullptr, Layout()) {
     events.OnMouseUp = [this](toolkit::TMouseButton b, toolkit::TShiftState s, int x, int y) {
         Edit1MouseUp(b, s, x, y);
     };
+    events.OnAccessibleQuery = [this] { DescribeLine(); };
     OnCreate = [this] { FormCreate(); };
     OnShow = [this] { FormShow(); };
     CreateComponents();
@@ -305,9 +326,39 @@ void TTarnwick::CallUp() {
     // Typing into a box nobody sees would go on blind. The stored place stays as it is: only a
     // drag changes it.
     KeepOnAMonitor();
+    NoteWindowInFront();
     Show();
     (void)SetForegroundWindow(Handle());
     (void)SetActiveWindow(Handle());
+}
+
+void TTarnwick::NoteWindowInFront() {
+    const HWND front = GetForegroundWindow();
+    if (front == Handle())
+        return; // called up again while up: the window before it still stands
+    // A hidden window of ours (the tray's, when the menu called the line up) cannot take the
+    // focus back; neither can the desktop's taskbar usefully.
+    inFront_ = front && IsWindowVisible(front) ? front : nullptr;
+    inFrontThread_ = inFront_ ? GetWindowThreadProcessId(inFront_, nullptr) : 0;
+}
+
+void TTarnwick::GiveFocusBack() {
+    const HWND front = inFront_;
+    inFront_ = nullptr;
+    // Gone, or its handle taken by another thread's window since: nobody to give it back to.
+    if (!front || !IsWindow(front) || !IsWindowVisible(front) ||
+        GetWindowThreadProcessId(front, nullptr) != inFrontThread_)
+        return;
+    // The window brings back the focus it had in itself, as after any switch back to it.
+    (void)SetForegroundWindow(front);
+}
+
+void TTarnwick::DescribeLine() {
+    if (lineDescribed_)
+        return;
+    lineDescribed_ = true;
+    (void)toolkit::Annotate(Edit1.Handle(), 0, toolkit::TAccText::Name, kLineName);
+    (void)toolkit::Annotate(Edit1.Handle(), 0, toolkit::TAccText::Description, kLineDescription);
 }
 
 void TTarnwick::FormShow() {
@@ -352,11 +403,17 @@ void TTarnwick::DecideKey(std::string& key, bool elevate) {
     options.RunTyped = RunTyped;
     options.Elevate = elevate;
     std::string launched;
+    const bool escape = key.size() == 1 && key[0] == kKeyEscape;
     if (CommandKeyPress(key, line, options, F_Database->Entries, toolkit::App->Sys(), Handle(),
                         &launched)) {
         if (History && !launched.empty())
             LineHistory.Add(launched);
         Hide();
+        // What a launch started takes the foreground by itself; after Escape nothing will.
+        if (escape)
+            GiveFocusBack();
+        else
+            inFront_ = nullptr;
     }
 }
 

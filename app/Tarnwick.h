@@ -125,6 +125,14 @@ private:
     bool recalled_ = false;
     // Ctrl+Shift+Enter was handled on its key-down: the character it may bring is not Enter.
     bool enterHandled_ = false;
+    // The window in front before the call-up, and its thread: Escape gives it the focus back.
+    void NoteWindowInFront();
+    void GiveFocusBack();
+    HWND inFront_ = nullptr;
+    DWORD inFrontThread_ = 0;
+    // The line's name and purpose for screen readers, given when one first asks.
+    void DescribeLine();
+    bool lineDescribed_ = false;
 };
 
 extern TTarnwick* Tarnwick;

@@ -24,7 +24,20 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/app/Main.cpp)
   # The resource compiler's inputs are not scanned: a new icon or picture must still rebuild.
   file(GLOB RC_INPUTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.ico
        ${CMAKE_SOURCE_DIR}/resources/*.jpg ${CMAKE_SOURCE_DIR}/resources/*.manifest)
-  set_source_files_properties(${RC_SOURCES} PROPERTIES OBJECT_DEPENDS "${RC_INPUTS}")
+  # The version record takes the project's version from a header written here.
+  set(_minor 0)
+  set(_patch 0)
+  if(NOT PROJECT_VERSION_MINOR STREQUAL "")
+    set(_minor ${PROJECT_VERSION_MINOR})
+  endif()
+  if(NOT PROJECT_VERSION_PATCH STREQUAL "")
+    set(_patch ${PROJECT_VERSION_PATCH})
+  endif()
+  configure_file(${CMAKE_SOURCE_DIR}/packaging/TarnwickVersion.h.in
+                 ${CMAKE_BINARY_DIR}/generated/TarnwickVersion.h @ONLY)
+  list(APPEND RC_INPUTS ${CMAKE_BINARY_DIR}/generated/TarnwickVersion.h)
+  set_source_files_properties(${RC_SOURCES} PROPERTIES OBJECT_DEPENDS "${RC_INPUTS}"
+                              INCLUDE_DIRECTORIES ${CMAKE_BINARY_DIR}/generated)
   add_executable(Tarnwick WIN32 app/Main.cpp ${RC_SOURCES})
   target_link_libraries(Tarnwick PRIVATE tarnwick_win)
   include(cmake/Package.cmake)

@@ -125,6 +125,12 @@ private:
     // for the targets again.
     void EntryConfirmed(int k);
 
+    // What the marks of item k say, for its accessible description: empty without marks.
+    std::string MarksText(int k) const;
+    // The items' descriptions brought in line with their marks, once a screen reader has asked.
+    void DescribeMarks();
+    std::vector<std::string> described_; // what each item's description says now
+
     // Entry k's file at 2k and its folder at 2k + 1, as indexes into queries_; -1: not looked for.
     std::vector<int> targets_;
     std::vector<toolkit::TPathQuery> queries_; // what the last look asks about, each once

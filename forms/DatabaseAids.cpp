@@ -4,6 +4,7 @@
 #include "forms/Database.h"
 
 #include "app/EntryChecks.h"
+#include "toolkit/Accessible.h"
 #include "toolkit/Application.h"
 #include "toolkit/DropFiles.h"
 
@@ -46,6 +47,7 @@ void TF_Database::CreateAids() {
                     [this](TComponent*) { Runasadministrator1Click(); });
 
     toolkit::AcceptDroppedFiles(Handle());
+    Events(ListBox1.Handle()).OnAccessibleQuery = [this] { DescribeMarks(); };
     // Typing into a box the balloon speaks of answers it.
     for (const toolkit::Edit* box : {&Edit2, &Edit3, &Edit5}) {
         const HWND handle = box->Handle();
@@ -160,6 +162,7 @@ void TF_Database::Runasadministrator1Click() {
     Entries.At(k).RunAs = !Entries.At(k).RunAs;
     Modified = true; // a change of the editor's own: a reload must not drop it
     (void)InvalidateRect(ListBox1.Handle(), nullptr, TRUE);
+    DescribeMarks();
 }
 
 // ---- the list's items --------------------------------------------------------------------------
@@ -264,6 +267,7 @@ void TF_Database::CheckTargets() {
     absent_ = std::move(absent);
     toolkit::CheckPathsAsync(Handle(), kTargetsChecked, ++lookGeneration_, queries_, TargetProbe);
     (void)InvalidateRect(ListBox1.Handle(), nullptr, TRUE);
+    DescribeMarks();
 }
 
 void TF_Database::TargetChecked(WPARAM generation, LPARAM answer) {
@@ -276,6 +280,7 @@ void TF_Database::TargetChecked(WPARAM generation, LPARAM answer) {
     const bool selectedWasMissing = TargetMissing(selected);
     absent_[index] = toolkit::QueryAbsent(answer);
     (void)InvalidateRect(ListBox1.Handle(), nullptr, TRUE);
+    DescribeMarks();
     if (!selectedWasMissing && TargetMissing(selected) && Browsing())
         ShowTargetTip(selected);
 }
@@ -288,6 +293,39 @@ void TF_Database::ShowTargetTip(int k) {
     TargetTip.Show(target.Folder ? Edit3.Handle() : Edit2.Handle(),
                    target.Folder ? "Folder not found" : "File not found", target.Path, TTI_WARNING,
                    Scale(kTipWidth));
+}
+
+// ---- the marks for screen readers ---------------------------------------------------------------
+
+std::string TF_Database::MarksText(int k) const {
+    std::string text;
+    const int missing = MissingTarget(k);
+    if (missing >= 0)
+        text = queries_[static_cast<std::size_t>(missing)].Folder ? "Folder not found"
+                                                                  : "File not found";
+    if (k >= 0 && k < Entries.Count() && Entries.At(k).RunAs)
+        text += text.empty() ? "Runs as administrator" : ". Runs as administrator";
+    return text;
+}
+
+void TF_Database::DescribeMarks() {
+    // Annotations load OLE: not for users whom no screen reader asked on behalf of.
+    if (!toolkit::AccessibleClientSeen())
+        return;
+    // Items are numbered from 1 for the reader. Items that are gone lose theirs too, so that a
+    // later item at that place does not inherit a mark.
+    const auto count = static_cast<std::size_t>(std::max(ListBox1.Count(), 0));
+    if (described_.size() < count)
+        described_.resize(count);
+    for (std::size_t k = 0; k < described_.size(); ++k) {
+        const std::string text = k < count ? MarksText(static_cast<int>(k)) : std::string();
+        if (text == described_[k])
+            continue;
+        (void)toolkit::Annotate(ListBox1.Handle(), static_cast<long>(k + 1),
+                                toolkit::TAccText::Description, text);
+        described_[k] = text;
+    }
+    described_.resize(count);
 }
 
 // ---- confirmed entries -------------------------------------------------------------------------

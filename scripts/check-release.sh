@@ -2,7 +2,8 @@
 # Builds the download as the README says (the release workflow: configure, build, zip) and checks
 # what a user gets: the zip holds Tarnwick.exe, ReadMe.txt and LICENSE.txt, the exe is at most
 # 350 KB and imports DLLs that every Windows has, nothing of the compiler's, none that only a
-# dialog or a picture needs, and no ANSI function that carries a path or user text.
+# dialog or a picture needs, and no ANSI function that carries a path or user text; then the
+# channels' manifests beside the zip (scripts/check-manifests.py).
 #   scripts/check-release.sh
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -61,4 +62,8 @@ done
 listing=$(cmake -E tar tf "$zip" | sort | paste -sd' ')
 echo "$zip: $listing"
 [ "$listing" = "LICENSE.txt ReadMe.txt Tarnwick.exe" ] || { echo "unexpected contents"; fail=1; }
+# Debian's Python, which has the schema validator (a python3 earlier on PATH may lack it).
+/usr/bin/python3 scripts/check-manifests.py build/release "$zip" || fail=1
+# ...and that check itself fails on damaged copies.
+tests/release/check-manifests-test.sh build/release || fail=1
 exit $fail

@@ -20,6 +20,9 @@ have /usr/lib/wine/wine64 || need+=(wine64 wine)
 have Xvfb || need+=(xvfb)
 have xdotool || need+=(xdotool)
 [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
+# The release check validates the channels' manifests with Debian's own Python.
+/usr/bin/python3 -c 'import jsonschema, yaml' 2>/dev/null ||
+  need+=(python3-jsonschema python3-yaml)
 if [ ${#need[@]} -gt 0 ]; then
   sudo=""
   [ "$(id -u)" -eq 0 ] || sudo=sudo

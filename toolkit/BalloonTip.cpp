@@ -1,5 +1,6 @@
 #include "toolkit/BalloonTip.h"
 
+#include "toolkit/Accessible.h"
 #include "toolkit/Text.h"
 #include "toolkit/Theme.h"
 
@@ -69,10 +70,15 @@ void TBalloonTip::Show(HWND control, const std::string& title, const std::string
     const int x = box.left + (box.bottom - box.top);
     (void)SendMessageW(tip_, TTM_TRACKPOSITION, 0,
                        MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(box.bottom)));
+    // A tooltip's own accessible name is its text alone; the reader should hear the title too.
+    if (AccessibleClientSeen())
+        (void)Annotate(tip_, 0, TAccText::Name, title.empty() ? text : title + ": " + text);
     info = ToolInfo(tip_);
     (void)SendMessageW(tip_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&info));
     (void)SetTimer(tip_, kHideTimer, timeoutMs, &TBalloonTip::TimerProc);
     control_ = control;
+    // Nothing takes the focus to it, so the reader is told that it came.
+    Announce(tip_);
 }
 
 void TBalloonTip::FollowLook() {

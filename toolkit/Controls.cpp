@@ -1,5 +1,6 @@
 #include "toolkit/Controls.h"
 
+#include "toolkit/Accessible.h"
 #include "toolkit/Application.h"
 #include "toolkit/Ole.h"
 #include "toolkit/SystemDll.h"
@@ -79,6 +80,11 @@ LRESULT HandleEvents(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, TControlEvents& 
             code |= DLGC_WANTALLKEYS;
         return code;
     }
+    case WM_GETOBJECT:
+        NoteAccessibleClient();
+        if (ev.OnAccessibleQuery)
+            ev.OnAccessibleQuery(); // before the system's object for the control reads them
+        break;
     case WM_CHAR:
         if (ev.OnKeyPress) {
             // Our controls are Unicode windows: the character comes as UTF-16, a character

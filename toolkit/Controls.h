@@ -65,6 +65,9 @@ struct TControlEvents {
     std::function<void(TMouseButton button, TShiftState shift, int x, int y)> OnMouseDown;
     std::function<void(TShiftState shift, int x, int y)> OnMouseMove;
     std::function<void(TMouseButton button, TShiftState shift, int x, int y)> OnMouseUp;
+    // A screen reader or another accessibility client asks for the control's object: the moment
+    // to give it names and descriptions of ours.
+    std::function<void()> OnAccessibleQuery;
 
     bool HasKeyHandler() const { return OnKeyPress || OnKeyDown || OnKeyUp; }
 

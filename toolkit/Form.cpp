@@ -1,5 +1,6 @@
 #include "toolkit/Form.h"
 
+#include "toolkit/Accessible.h"
 #include "toolkit/Application.h"
 #include "toolkit/Errors.h"
 #include "toolkit/SystemDll.h"
@@ -108,7 +109,7 @@ std::wstring ControlClass(TControlKind kind) {
 }
 
 DWORD ControlStyle(const TControlLayout& s) {
-    DWORD style = WS_CHILD | WS_VISIBLE;
+    DWORD style = WS_CHILD | (s.Visible ? WS_VISIBLE : 0);
     if (s.TabOrder >= 0 && s.TabStop)
         style |= WS_TABSTOP;
     switch (s.Kind) {
@@ -412,11 +413,30 @@ void TForm::CreateControls() {
     std::stable_sort(tabbed.begin(), tabbed.end(),
                      [](const auto* a, const auto* b) { return a->TabOrder < b->TabOrder; });
     HWND previous = HWND_TOP;
-    for (const TControlLayout* s : tabbed) {
-        HWND control = controls_[s->Name];
+    const auto placeNext = [&previous](HWND control) {
         (void)SetWindowPos(control, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         previous = control;
+    };
+    for (const TControlLayout* s : tabbed) {
+        // Screen readers name a box, a list or a slider after the label just before it in the
+        // z-order, so its label travels with it.
+        if (const TControlLayout* label = LabelOf(*s))
+            placeNext(controls_[label->Name]);
+        placeNext(controls_[s->Name]);
     }
+}
+
+const TControlLayout* TForm::LabelOf(const TControlLayout& s) const {
+    if (s.Kind != TControlKind::Edit && s.Kind != TControlKind::ListBox &&
+        s.Kind != TControlKind::TrackBar)
+        return nullptr; // buttons and check boxes carry their own text
+    const auto at = static_cast<std::size_t>(&s - layout_.Controls.data());
+    if (at == 0 || at >= layout_.Controls.size())
+        return nullptr;
+    const TControlLayout& before = layout_.Controls[at - 1];
+    if (before.Kind != TControlKind::Label || before.Parent != s.Parent || before.TabOrder >= 0)
+        return nullptr;
+    return &before;
 }
 
 HWND TForm::CreateControl(const TControlLayout& s, HWND parent) {
@@ -691,6 +711,8 @@ LRESULT CALLBACK TForm::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         form->handle_ = nullptr;
         return DefWindowProcW(hwnd, msg, wp, lp);
     }
+    if (msg == WM_GETOBJECT)
+        NoteAccessibleClient();
     TMessage message{msg, wp, lp, 0};
     try {
         form->Dispatch(message);

@@ -92,6 +92,8 @@ struct TControlLayout {
     // so that it follows the layout's scale (made at the control's 96-DPI size, it shows as it
     // is at 96 pixels per inch).
     std::string Picture;
+    // False: made hidden. A hidden label still names the box after it for screen readers.
+    bool Visible = true;
 };
 
 // A layout row with the place, size, caption and tab order every control has; the rest keep
@@ -226,6 +228,9 @@ private:
     void RegisterWindowClass() const;
     void CreateControls();
     HWND CreateControl(const TControlLayout& layout, HWND parent);
+    // The label a box, list or slider is read with: the table's row just before it, when that
+    // is a label of the same parent.
+    const TControlLayout* LabelOf(const TControlLayout& control) const;
     // The control's size at the form's scale; a label without one fits `caption` in `font`.
     SIZE ControlSize(const TControlLayout& layout, HFONT font, const std::string& caption) const;
     // What else of a control follows the scale: the line of text centred, the items' height.

@@ -181,6 +181,41 @@ INSTANTIATE_TEST_SUITE_P(Corpus, MalformedSettingsTest, ::testing::ValuesIn(Corp
                              return std::string(info.param.Name);
                          });
 
+// An empty file, as a package manager makes one for the settings to be kept in, is a first run;
+// the first save fills that file, where it is, and is what the next start reads.
+TEST(MalformedSettings, AnEmptyFileIsAFirstRunAndTheFirstSaveFillsIt) {
+    char appData[MAX_PATH] = "";
+    ASSERT_GT(GetEnvironmentVariableA("APPDATA", appData, MAX_PATH), 0u);
+    const std::string elsewhere = std::string(appData) + "\\Tarnwick\\";
+    e2e::RemoveTree(elsewhere);
+    Folder folder("empty-then-saved");
+    ASSERT_TRUE(folder.Ready());
+    e2e::WriteFile(folder.Settings(), "");
+    for (int run = 0; run < 2; ++run) {
+        Launcher tarnwick(folder);
+        ASSERT_TRUE(tarnwick.Start());
+        EXPECT_TRUE(tarnwick.VisibleWindows().empty());
+        tarnwick.HotKey();
+        ASSERT_TRUE(e2e::WaitFor([&] { return tarnwick.CommandVisible(); }));
+        if (run == 0) {
+            EXPECT_TRUE(IsAt(tarnwick.CommandRect(), 100, 70, 129, 18));
+            tarnwick.Drag(5, 3, 400, 300);
+            EXPECT_TRUE(e2e::WaitFor([&] { return tarnwick.CommandRect().left == 395; }, 3000));
+            tarnwick.Release();
+            tarnwick.Settle();
+            EXPECT_EQ(tarnwick.MessageBoxWindow(), nullptr);
+        } else {
+            EXPECT_TRUE(IsAt(tarnwick.CommandRect(), 395, 297, 129, 18));
+        }
+        tarnwick.Type("\x1b");
+        ASSERT_TRUE(tarnwick.ChooseFromTrayMenu(kExit));
+        EXPECT_EQ(tarnwick.WaitForExit(10000), 0u);
+    }
+    EXPECT_EQ(e2e::IniInt(folder.Settings(), "SYSTEM", "Left", -1), 395);
+    EXPECT_EQ(e2e::IniInt(folder.Settings(), "SYSTEM", "Top", -1), 297);
+    EXPECT_FALSE(e2e::FileExists(elsewhere));
+}
+
 // Damaged options fall back to their defaults, not to "off": a keyword completes without Enter
 // (NoEnter), and a damaged hot key registers nothing. The entries themselves are intact.
 TEST(MalformedSettings, DamagedOptionsTakeTheirDefaults) {

@@ -490,6 +490,31 @@ TEST_F(CommandWindowTest, AnExeFolderThatTakesNoNewFileKeepsTheSettingsInTheRoam
     RemoveTree(home);
 }
 
+TEST_F(CommandWindowTest, APackageManagersWritableFolderKeepsTheSettingsInTheRoamingAppData) {
+    char appData[MAX_PATH] = "";
+    ASSERT_GT(GetEnvironmentVariableA("APPDATA", appData, MAX_PATH), 0u);
+    const std::string home = std::string(appData) + "\\Tarnwick\\";
+    RemoveTree(home);
+    // Chocolatey's folder, found through the variable its installer sets.
+    const std::string tools = folder + "\\lib\\someones.package\\tools";
+    recorder.ModulePath = tools + "\\Tarnwick.exe";
+    recorder.Environment["CHOCOLATEYINSTALL"] = folder;
+    TTarnwick::CanWriteFolder = [](const std::string&) { return true; };
+    Start();
+    EXPECT_EQ(Tarnwick->SettingsPath(), home + "Tarnwick.ini");
+    EXPECT_EQ(Tarnwick->ExeFolder, tools + "\\\\");
+
+    // A file there already (Scoop's persisted one) wins as ever.
+    CreateDirectoryA((folder + "\\lib").c_str(), nullptr);
+    CreateDirectoryA((folder + "\\lib\\someones.package").c_str(), nullptr);
+    CreateDirectoryA(tools.c_str(), nullptr);
+    CloseHandle(CreateFileA((tools + "\\Tarnwick.ini").c_str(), GENERIC_WRITE, 0, nullptr,
+                            CREATE_ALWAYS, 0, nullptr));
+    Start(true);
+    EXPECT_EQ(Tarnwick->SettingsPath(), tools + "\\\\Tarnwick.ini");
+    RemoveTree(home);
+}
+
 // What each launch asked of the shell: its verb and file.
 std::vector<std::string> Verbs(const testing_support::Recorder& recorder) {
     std::vector<std::string> out;

@@ -25,19 +25,7 @@ using toolkit::ScaleToDpi;
 using toolkit::TControlKind;
 using toolkit::TForm;
 
-constexpr UINT kGetDpiScaledSize = 0x02E4; // WM_GETDPISCALEDSIZE
-
-// What Windows does when the window crosses to a monitor at `dpi`: the size at that scale asked
-// for, then the change told with a rectangle of that size where the window is.
-RECT MoveToScale(const TForm& form, int dpi) {
-    SIZE size{};
-    EXPECT_TRUE(
-        SendMessageW(form.Handle(), kGetDpiScaledSize, dpi, reinterpret_cast<LPARAM>(&size)));
-    RECT suggested{form.Left(), form.Top(), form.Left() + size.cx, form.Top() + size.cy};
-    (void)SendMessageW(form.Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
-                       reinterpret_cast<LPARAM>(&suggested));
-    return suggested;
-}
+using testing_support::MoveToScale;
 
 int FontHeightOf(HWND control) {
     const auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));

@@ -16,6 +16,18 @@
 
 namespace testing_support {
 
+// What Windows does when the window crosses to a monitor at `dpi`: the size at that scale asked
+// for, then the change told with a rectangle of that size where the window is.
+inline RECT MoveToScale(const toolkit::TForm& form, int dpi) {
+    SIZE size{};
+    EXPECT_TRUE(SendMessageW(form.Handle(), 0x02E4 /* WM_GETDPISCALEDSIZE */, dpi,
+                             reinterpret_cast<LPARAM>(&size)));
+    RECT suggested{form.Left(), form.Top(), form.Left() + size.cx, form.Top() + size.cy};
+    (void)SendMessageW(form.Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                       reinterpret_cast<LPARAM>(&suggested));
+    return suggested;
+}
+
 // What a control paints of its client area (WM_PRINTCLIENT), row by row; `background` is given
 // first, as its parent would have painted it.
 inline std::vector<COLORREF> PaintedBy(HWND control, COLORREF background) {
