@@ -254,8 +254,9 @@ protected:
                 const auto pixels =
                     PixelsOfControl(shot, form->Handle(), form->Control(s.Name), field ? 3 : 0);
                 EXPECT_GE(TextContrast(pixels), 4.5);
-                if (s.Kind != toolkit::TControlKind::Label)
+                if (s.Kind != toolkit::TControlKind::Label) {
                     EXPECT_LT(Lightness(GroundOf(pixels)), 60) << "a dark field";
+                }
             }
             form->Hide();
             Pump();
