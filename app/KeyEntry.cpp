@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -28,6 +30,60 @@ void Launch(toolkit::System& system, toolkit::WindowHandle window, const TComman
     if (options.Sound)
         system.Beep(kBeepDefault);
     system.Execute(window, verb, file, params, dir, kShowNormal);
+}
+
+// A launch whose outcome counts. "runas" is registered for programs only: where the file's type
+// has no such verb (a document, a folder) it opens as the user instead of failing.
+toolkit::ExecuteOutcome TryLaunch(toolkit::System& system, toolkit::WindowHandle window,
+                                  bool elevate, const std::string& file, const std::string& params,
+                                  const std::string& dir) {
+    toolkit::ExecuteOutcome outcome =
+        system.TryExecute(window, elevate ? "runas" : "open", file, params, dir, kShowNormal);
+    if (elevate && outcome == toolkit::ExecuteOutcome::NoVerb)
+        outcome = system.TryExecute(window, "open", file, params, dir, kShowNormal);
+    return outcome;
+}
+
+// The confirmation follows the start here: before it, it is not known whether one came. A refused
+// consent prompt is the user's own answer and needs no sound.
+void SoundFor(toolkit::ExecuteOutcome outcome, const TCommandOptions& options,
+              toolkit::System& system) {
+    if (outcome == toolkit::ExecuteOutcome::Started) {
+        if (options.Sound)
+            system.Beep(kBeepDefault);
+    } else if (outcome != toolkit::ExecuteOutcome::Declined) {
+        system.Beep(kBeepError);
+    }
+}
+
+// Whether `file` begins with a scheme ("http:", "mailto:", "shell:"): letters and digits before a
+// colon, two at least, so that a drive letter is none.
+bool HasScheme(const std::string& file) {
+    const std::size_t colon = file.find(':');
+    if (colon == kNone || colon < 2)
+        return false;
+    for (std::size_t i = 0; i < colon; ++i) {
+        const char c = file[i];
+        const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        if (!letter && (i == 0 || !((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.')))
+            return false;
+    }
+    return true;
+}
+
+// A launch as administrator where that is asked and possible, else as the user. Addresses have no
+// "runas" (the shell would show its own error box and start nothing), so they open as the user.
+// Returns whether something started: a launch as administrator that did not start counts as none.
+bool LaunchAsAsked(toolkit::System& system, toolkit::WindowHandle window,
+                   const TCommandOptions& options, bool elevate, const std::string& file,
+                   const std::string& params, const std::string& dir) {
+    if (!elevate || HasScheme(file)) {
+        Launch(system, window, options, "open", file, params, dir);
+        return true;
+    }
+    const toolkit::ExecuteOutcome outcome = TryLaunch(system, window, true, file, params, dir);
+    SoundFor(outcome, options, system);
+    return outcome == toolkit::ExecuteOutcome::Started;
 }
 
 // Whether `upper` is `keyword` (both upper-cased), one blank and at least one more character.
@@ -208,8 +264,9 @@ struct TLaunchFields {
 
 // The order matters: the stored fields are expanded before the typed text goes in, so that what
 // the user types ("%PATH%", ".\X") reaches the program as typed.
-TLaunchFields Prepare(const TDBItem& entry, bool takesText, const std::string& text,
-                      const TCommandOptions& options, toolkit::System& system) {
+// Empty when the clipboard's text would break out of the entry's quotes (ClipboardFits).
+std::optional<TLaunchFields> Prepare(const TDBItem& entry, bool takesText, const std::string& text,
+                                     const TCommandOptions& options, toolkit::System& system) {
     TLaunchFields fields{LaunchPath(entry.Filename, options, system),
                          Expanded(system, entry.Params),
                          LaunchPath(entry.Directory, options, system)};
@@ -217,6 +274,8 @@ TLaunchFields Prepare(const TDBItem& entry, bool takesText, const std::string& t
     if (!takesText && !clipped)
         return fields;
     const std::string clip = clipped ? ClipboardLine(system.ClipboardText()) : std::string();
+    if (clipped && !ClipboardFits(clip, fields.File, fields.Params))
+        return std::nullopt;
     const std::string* typed = takesText ? &text : nullptr;
     const std::string* clipText = clipped ? &clip : nullptr;
     if (IsWebAddress(fields.File)) {
@@ -235,6 +294,86 @@ bool IsControlOrBlank(char c) {
 }
 
 } // namespace
+
+bool ClipboardFits(const std::string& clipLine, const std::string& file,
+                   const std::string& params) {
+    if (clipLine.find('"') == kNone)
+        return true;
+    return !HoldsPlaceholder(params, 'C') && (!HoldsPlaceholder(file, 'C') || IsWebAddress(file));
+}
+
+bool IsAbsolutePath(const std::string& path) {
+    if (path.size() >= 3 && path[1] == ':' && IsSlash(path[2]))
+        return (path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z');
+    return path.size() >= 2 && IsSlash(path[0]) && IsSlash(path[1]);
+}
+
+bool IsBareName(const std::string& name) {
+    return !name.empty() && name.find_first_of("\\/:") == kNone &&
+           name.find_first_not_of('.') != kNone;
+}
+
+namespace {
+
+// An environment variable's value, empty when it is not set (the expansion then keeps the name).
+std::string Variable(toolkit::System& system, const std::string& name) {
+    const std::string reference = '%' + name + '%';
+    const std::string value = system.ExpandEnvironment(reference);
+    return value == reference ? std::string() : value;
+}
+
+// The parts of a list such as PATH between semicolons, without blanks or quotes around them.
+std::vector<std::string> ListParts(const std::string& list) {
+    std::vector<std::string> parts;
+    std::size_t pos = 0;
+    while (pos <= list.size()) {
+        std::size_t end = list.find(';', pos);
+        if (end == kNone)
+            end = list.size();
+        std::string part = Trimmed(list.substr(pos, end - pos));
+        if (part.size() >= 2 && part.front() == '"' && part.back() == '"')
+            part = part.substr(1, part.size() - 2);
+        if (!part.empty())
+            parts.push_back(part);
+        pos = end + 1;
+    }
+    return parts;
+}
+
+} // namespace
+
+std::string FindProgram(const std::string& name, toolkit::System& system) {
+    if (!IsBareName(name))
+        return std::string();
+    const std::string registered = system.RegisteredProgram(name);
+    if (IsAbsolutePath(registered) && system.PathExists(registered))
+        return registered;
+    std::vector<std::string> folders{system.SystemFolder(), system.WindowsFolder()};
+    for (std::string& folder : ListParts(Variable(system, "PATH")))
+        folders.push_back(std::move(folder));
+    std::vector<std::string> extensions;
+    for (std::string& extension : ListParts(Variable(system, "PATHEXT")))
+        if (extension.size() > 1 && extension[0] == '.')
+            extensions.push_back(std::move(extension));
+    if (extensions.empty())
+        extensions = {".COM", ".EXE", ".BAT", ".CMD"};
+    const bool hasExtension = name.find('.') != kNone;
+    for (std::string folder : folders) {
+        // A relative folder in PATH (".", or one a program added carelessly) would bring the
+        // current folder back in.
+        if (!IsAbsolutePath(folder))
+            continue;
+        while (!folder.empty() && IsSlash(folder.back()))
+            folder.pop_back();
+        const std::string base = folder + '\\' + name;
+        if (hasExtension && system.PathExists(base))
+            return base;
+        for (const std::string& extension : extensions)
+            if (system.PathExists(base + extension))
+                return base + extension;
+    }
+    return std::string();
+}
 
 bool TakesText(const TDBItem& entry) {
     return HoldsPlaceholder(entry.Filename, 'W') || HoldsPlaceholder(entry.Params, 'W');
@@ -287,35 +426,42 @@ TTypedCommand SplitCommand(const std::string& line) {
 toolkit::ExecuteOutcome RunTypedCommand(const std::string& line, const TCommandOptions& options,
                                         toolkit::System& system, toolkit::WindowHandle window) {
     // The whole line first: a path with blanks in it needs no quotes. Otherwise each part is
-    // expanded on its own, so that a variable's value with blanks stays one program name.
+    // expanded on its own, so that a variable's value with blanks stays one program name. Only
+    // a whole path counts: a relative one would be found in the current folder, the exe's.
     const std::string whole = Expanded(system, Trimmed(line));
     TTypedCommand command;
-    if (system.PathExists(whole)) {
+    if (IsAbsolutePath(whole) && system.PathExists(whole)) {
         command.Program = whole;
     } else {
         command = SplitCommand(line);
         command.Program = Expanded(system, command.Program);
         command.Params = Expanded(system, command.Params);
     }
+    // The shell would look for a bare name in the current folder first, and that is the exe's
+    // folder, which a portable copy leaves writable: a "cmd.bat" put there must not run when
+    // "cmd" is typed. The name goes out as the full path found without that folder; ".\tool"
+    // still names the current folder, as typed.
+    if (IsBareName(command.Program))
+        command.Program = FindProgram(command.Program, system);
     const toolkit::ExecuteOutcome outcome =
         command.Program.empty()
             ? toolkit::ExecuteOutcome::Failed
-            : system.TryExecute(window, options.Elevate ? "runas" : "open", command.Program,
-                                command.Params, "", kShowNormal);
-    // The confirmation follows the start here: before it, it is not known whether one came.
-    if (outcome == toolkit::ExecuteOutcome::Started && options.Sound)
-        system.Beep(kBeepDefault);
-    else if (outcome == toolkit::ExecuteOutcome::Failed)
-        system.Beep(kBeepError);
-    return outcome;
+            : TryLaunch(system, window, options.Elevate, command.Program, command.Params, "");
+    SoundFor(outcome, options, system);
+    return outcome == toolkit::ExecuteOutcome::NoVerb ? toolkit::ExecuteOutcome::Failed : outcome;
 }
 
-void LaunchEntry(const TDBItem& entry, const std::string& text, const TCommandOptions& options,
+bool LaunchEntry(const TDBItem& entry, const std::string& text, const TCommandOptions& options,
                  toolkit::System& system, toolkit::WindowHandle window) {
-    const TLaunchFields fields = Prepare(entry, TakesText(entry), text, options, system);
+    const std::optional<TLaunchFields> fields =
+        Prepare(entry, TakesText(entry), text, options, system);
+    if (!fields) {
+        system.Beep(kBeepError);
+        return false;
+    }
     // An entry marked to run as administrator asks for it whichever way it was launched.
-    Launch(system, window, options, entry.RunAs || options.Elevate ? "runas" : "open", fields.File,
-           fields.Params, fields.Dir);
+    return LaunchAsAsked(system, window, options, entry.RunAs || options.Elevate, fields->File,
+                         fields->Params, fields->Dir);
 }
 
 bool CommandKeyPress(std::string& key, const std::string& line, const TCommandOptions& options,
@@ -360,14 +506,12 @@ bool CommandKeyPress(std::string& key, const std::string& line, const TCommandOp
                 withText
                     ? line.substr(TextStart(line, std::count(keyword.begin(), keyword.end(), ' ')))
                     : std::string();
-            LaunchEntry(match, text, options, system, window);
-            launched = true;
+            launched = LaunchEntry(match, text, options, system, window) || launched;
         }
     }
 
     if (enter && options.Web && IsAddress(candidate)) {
-        Launch(system, window, options, options.Elevate ? "runas" : "open",
-               AddressToOpen(candidate), "", "");
+        Launch(system, window, options, "open", AddressToOpen(candidate), "", "");
         launched = true;
     }
 

@@ -39,18 +39,40 @@ struct TTypedCommand {
 };
 TTypedCommand SplitCommand(const std::string& line);
 
+// Whether the clipboard's line may go in place of $C$ in these fields: a line holding a double
+// quote could close the entry's quotes and add a command of its own (web pages set the
+// clipboard), so it may only go into a web or ftp Filename, where it is percent-encoded.
+bool ClipboardFits(const std::string& clipLine, const std::string& file, const std::string& params);
+
+// Whether a path names its folder from a root: "C:\" (or "C:/") or a UNC path "\\server\...".
+bool IsAbsolutePath(const std::string& path);
+// Whether a program name names no folder at all (no slash, backslash or colon, and more than
+// dots): the shell would look for it in the current folder.
+bool IsBareName(const std::string& name);
+// Where a bare name is found as the Run dialog finds it, but never in the current folder: its
+// App Paths registration, then the system folder, the Windows folder and each whole folder in
+// PATH, trying the name as it is when it has an extension and then with each extension of
+// PATHEXT. Empty when it is found nowhere, or when the name is not bare.
+std::string FindProgram(const std::string& name, toolkit::System& system);
+
 // Runs a line that launched nothing as the Run dialog would: the whole line (its environment
-// variables expanded) when it names an existing file or folder, else SplitCommand's program with
-// its parameters, with the verb "runas" when options.Elevate, through System::TryExecute. On a
-// start the confirmation beep follows when Sound is on; when nothing could be started the error
-// sound plays (MB_ICONHAND); a refused consent prompt gives neither.
+// variables expanded) when it is an absolute path to an existing file or folder, else
+// SplitCommand's program with its parameters, through System::TryExecute. A bare program name
+// goes out as FindProgram's full path, and fails when none is found. With options.Elevate the
+// verb is "runas", and "open" where the type has no "runas". On a start the confirmation beep
+// follows when Sound is on; when nothing could be started the error sound plays (MB_ICONHAND);
+// a refused consent prompt gives neither.
 toolkit::ExecuteOutcome RunTypedCommand(const std::string& line, const TCommandOptions& options,
                                         toolkit::System& system, toolkit::WindowHandle window);
 
-// Launches one entry as a key press does (the beep first when Sound is on): its fields prepared
-// as CommandKeyPress prepares them, with `text` as the text after its keyword, through the verb
-// "open", or "runas" for an entry marked to run as administrator or when options.Elevate.
-void LaunchEntry(const TDBItem& entry, const std::string& text, const TCommandOptions& options,
+// Launches one entry as a key press does, its fields prepared as CommandKeyPress prepares them,
+// with `text` as the text after its keyword. As the user (the verb "open", the beep first when
+// Sound is on), or as administrator for an entry marked so or when options.Elevate: then through
+// System::TryExecute with "runas", "open" where the type has no "runas", the beep after the start.
+// An address always opens as the user. Returns whether it started; when not (nothing started, or
+// the clipboard's line does not fit, ClipboardFits), the error sound plays, except after a
+// refused consent prompt.
+bool LaunchEntry(const TDBItem& entry, const std::string& text, const TCommandOptions& options,
                  toolkit::System& system, toolkit::WindowHandle window);
 
 // A stored Filename or Directory as a launch hands it to the shell, before any typed text goes in:
@@ -84,8 +106,9 @@ constexpr char kKeyEscape = 27;
 // for an entry that holds $C$. The stored entry is never changed.
 //
 // On Enter with RunTyped on, a line that launched nothing is run by RunTypedCommand; the window
-// hides only when that started something. With Elevate, entries and addresses go out with the
-// verb "runas" too.
+// hides only when that started something. With Elevate, entries go out as LaunchEntry sends
+// them; a typed address opens as the user. An entry that did not start does not count as
+// launched.
 bool CommandKeyPress(std::string& key, const std::string& line, const TCommandOptions& options,
                      const TEntries& entries, toolkit::System& system, toolkit::WindowHandle window,
                      std::string* launched = nullptr);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "data/Settings.h"
+#include "app/EntryHotKeys.h"
 #include "app/History.h"
 #include "gen/Gen_func.h"
 #include "toolkit/FileSystem.h"
@@ -60,6 +61,14 @@ public:
     // The hot key hKey names: only its low 16 bits count.
     THotKey HotKey() const;
 
+    // The entries' own hot keys, registered for this window.
+    TEntryHotKeys EntryHotKeys;
+    // After the entries or the main hot key changed: the entries' hot keys registered to match.
+    void UpdateEntryHotKeys();
+    // A hot key box captures: the entries' hot keys are given back until `holder` resumes.
+    void HoldBackEntryHotKeys(const void* holder);
+    void ResumeEntryHotKeys(const void* holder);
+
     // The settings file every reader and writer uses, chosen once at start: ExeFolder +
     // "Tarnwick.ini" when that file exists or a file can be made there, otherwise Tarnwick.ini in
     // a Tarnwick folder of the user's roaming application data.
@@ -101,12 +110,23 @@ public:
     std::string ExeFolder;        // the exe's folder plus one more backslash
     bool History = false;         // keep the lines that launched something
     bool RunTyped = false;        // run a line that launched nothing as a command
+    bool FollowMonitor = false;   // come up on the monitor that holds the mouse pointer
     THistory LineHistory;
 
+    // The scale the notification area is drawn at now; tests play a change of display scale.
+    int (*TrayPixelsPerInch)() = &toolkit::NotificationAreaPixelsPerInch;
+    // Makes the tray icon's picture at the size the notification area draws it now, when that
+    // is not its size already: on a change of display scale, and when Explorer comes back.
+    void FitTrayIcon();
+
 private:
+    // A drag crossing to a monitor of another scale: GrabX and GrabY in the new scale's pixels.
+    void KeepGrabPointAtScale(int oldDpi, int newDpi);
     static toolkit::TFormLayout Layout();
     void CreateComponents();
     void CallUp();
+    // An entry's hot key was pressed: that entry launches; the window stays as it is.
+    void PressEntryHotKey(WPARAM id);
     void ApplySettings(const TSettings& settings);
     void MoveToNextPlace();
     toolkit::TFileStamp SaveBegins() const;
@@ -118,6 +138,10 @@ private:
     toolkit::TFileStamp optionsStamp_, databaseStamp_;
     // A place taken up while the window was shown, for its next showing.
     std::optional<POINT> nextPlace_;
+    // The stored place, for the main monitor: FollowMonitor puts the window where it stands for
+    // on the pointer's monitor.
+    POINT storedPlace_{100, 70};
+    SIZE Size96() const;
     // The key decision for one key (Enter as administrator when `elevate`).
     void DecideKey(std::string& key, bool elevate);
     void Recall(bool older);

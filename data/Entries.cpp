@@ -15,11 +15,12 @@ void AssignFields(TDBItem& to, const TDBItem& from) {
     to.Params = from.Params;
     to.Keyword = from.Keyword;
     to.RunAs = from.RunAs;
+    to.HotKey = from.HotKey;
 }
 } // namespace
 
 DynArrayOutOfRange::DynArrayOutOfRange(std::int32_t index, std::int32_t count)
-    : std::out_of_range(RangeMessage(index, count)), Index(index), Count(count) {}
+    : toolkit::Exception(RangeMessage(index, count)), Index(index), Count(count) {}
 
 TDBItem& TEntries::At(std::int32_t i) {
     if (i < 0 || i >= Count())

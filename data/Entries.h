@@ -4,9 +4,10 @@
 
 #include <cstdint>
 #include <functional>
-#include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "toolkit/Errors.h"
 
 struct TDBItem {
     std::string Name;
@@ -17,10 +18,14 @@ struct TDBItem {
     // Launched as administrator (the verb "runas") whichever key launched it. Stored only when
     // set: older files and entries without it hold no such key.
     bool RunAs = false;
+    // A global hot key that launches the entry, as "hKey" stores the main one (only its low 16
+    // bits count; 0: none). Kept as read, so that a hand-edited value naming no key goes back
+    // into the file unchanged; such a value registers nothing.
+    std::int32_t HotKey = 0;
 };
 
 // Raised by TEntries::At for an index outside 0 .. Count - 1.
-class DynArrayOutOfRange : public std::out_of_range {
+class DynArrayOutOfRange : public toolkit::Exception {
 public:
     DynArrayOutOfRange(std::int32_t index, std::int32_t count);
     std::int32_t Index;

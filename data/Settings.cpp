@@ -1,5 +1,6 @@
 #include "data/Settings.h"
 
+#include "gen/Gen_func.h"
 #include "toolkit/IniFile.h"
 
 #include <algorithm>
@@ -9,6 +10,12 @@ constexpr const char* DbSystem = "DBSYSTEM";
 constexpr const char* Database = "DATABASE";
 constexpr const char* System = "SYSTEM";
 constexpr const char* History = "HISTORY";
+
+// Whether an entry's stored hot key names a key, one of the virtual-key codes 1 to 254.
+bool NamesHotKey(std::int32_t stored) {
+    const std::uint16_t key = DecodeHotKey(static_cast<std::uint16_t>(stored & 0xFFFF)).Key;
+    return key != 0 && key <= 0xFE;
+}
 } // namespace
 
 bool ReadSettings(const std::string& iniPath, TEntries& entries, TSettings& settings) {
@@ -25,6 +32,7 @@ bool ReadSettings(const std::string& iniPath, TEntries& entries, TSettings& sett
         item.Params = ini.ReadString(Database, "Params" + n, "");
         item.Keyword = ini.ReadString(Database, "Keyword" + n, "");
         item.RunAs = ini.ReadBool(Database, "RunAs" + n, false);
+        item.HotKey = ini.ReadInteger(Database, "HotKey" + n, 0);
     }
     settings.Left = ini.ReadInteger(System, "Left", 100);
     settings.Top = ini.ReadInteger(System, "Top", 70);
@@ -38,6 +46,7 @@ bool ReadSettings(const std::string& iniPath, TEntries& entries, TSettings& sett
     settings.Theme = ini.ReadInteger(System, "Theme", 0);
     if (settings.Theme != 1 && settings.Theme != 2)
         settings.Theme = 0;
+    settings.FollowMonitor = ini.ReadBool(System, "FollowMonitor", false);
     settings.HistoryLines.clear();
     if (settings.History) {
         const std::int32_t lines =
@@ -67,6 +76,9 @@ void WriteDatabase(const std::string& iniPath, const TEntries& entries) {
         // Written when set, or to clear a mark that a former entry of this index left behind.
         if (item.RunAs || ini.ReadString(Database, "RunAs" + n, "-") != "-")
             ini.WriteBool(Database, "RunAs" + n, item.RunAs);
+        // Likewise the hot key; a stale value that names no key registers nothing and stays.
+        if (item.HotKey != 0 || NamesHotKey(ini.ReadInteger(Database, "HotKey" + n, 0)))
+            ini.WriteInteger(Database, "HotKey" + n, item.HotKey);
     }
     ini.UpdateFile();
     ini.Close();

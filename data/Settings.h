@@ -20,6 +20,9 @@ struct TSettings {
     // "SYSTEM" "Theme": 0 (or missing, or anything else) follows Windows' app mode, 1 is always
     // light, 2 always dark. Only read: a hand edit sets it.
     int32_t Theme = 0;
+    // "SYSTEM" "FollowMonitor" (off when missing): the line comes up on the monitor that holds
+    // the mouse pointer.
+    bool FollowMonitor = false;
     // The "HISTORY" section, newest first; read only while History is on.
     std::vector<std::string> HistoryLines;
 };
@@ -37,8 +40,9 @@ inline constexpr std::int32_t MaxStoredHistory = 100;
 // never creates or changes the file. True when the file was there and could be read.
 bool ReadSettings(const std::string& iniPath, TEntries& entries, TSettings& settings);
 
-// The database editor's OK: "Count", then each entry's five keys in order. Keys of entries
-// beyond the new count stay in the file.
+// The database editor's OK: "Count", then each entry's five keys in order, with "RunAs" and
+// "HotKey" where the entry has them or a former entry of its index left them behind. Keys of
+// entries beyond the new count stay in the file.
 void WriteDatabase(const std::string& iniPath, const TEntries& entries);
 
 // A mouse release over the input line: "Left", then "Top".

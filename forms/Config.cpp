@@ -2,7 +2,9 @@
 
 #include "app/Tarnwick.h"
 #include "data/Settings.h"
+#include "forms/HotKeyBox.h"
 #include "toolkit/Application.h"
+#include "toolkit/Errors.h"
 #include "toolkit/Registry.h"
 
 #include <commctrl.h>
@@ -86,13 +88,7 @@ TFormLayout TF_Config::Layout() {
     }
     c.push_back(ControlAt(TControlKind::Label, "Label1", idLabel1, 16, 184, 0, 0,
                           "Global hot key for Tarnwick:"));
-    // Reached only by clicking it: Tab would otherwise land in it and be captured as a key.
-    TControlLayout hotKey =
-        ControlAt(TControlKind::Edit, "Edit1", idEdit1, 156, 180, 141, 21, "None");
-    hotKey.MaxLength = 1;
-    // At a larger scale the box grows by more than its font; its text stays in the middle.
-    hotKey.CenterText = true;
-    c.push_back(hotKey);
+    c.push_back(hotkeybox::Layout("Edit1", idEdit1, 156, 180, 141, 21));
     c.push_back(ControlAt(TControlKind::CheckBox, "CheckBox4", idCheckBox4, 16, 204, 281, 17,
                           "Start Tarnwick with Windows", 3));
 
@@ -217,8 +213,15 @@ void TF_Config::FormShow() {
                 CheckBox4.SetChecked(false);
             } else {
                 System& sys = App->Sys();
-                CheckBox4.SetChecked(
-                    NamesExe(reg.ReadString(kRunValueName), sys.ModuleFileName(), sys));
+                // A value that is no text (another tool wrote a number there) is reported, and
+                // the window still opens: OK is what replaces or removes it.
+                bool startsUs = false;
+                try {
+                    startsUs = NamesExe(reg.ReadString(kRunValueName), sys.ModuleFileName(), sys);
+                } catch (const ERegistryException&) {
+                    ReportCurrentException();
+                }
+                CheckBox4.SetChecked(startsUs);
             }
         }
     }
@@ -233,21 +236,20 @@ void TF_Config::FormShow() {
     // window up.
     if (Tarnwick->HotKeyAtom != 0)
         (void)UnregisterHotKey(Tarnwick->Handle(), Tarnwick->HotKeyAtom);
+    Tarnwick->HoldBackEntryHotKeys(this);
     Capture = Tarnwick->HotKey();
 }
 
 void TF_Config::Edit1KeyDown(WORD& Key, TShiftState) {
-    Edit1.SetText(HotKeyKeyDown(Key, Capture));
-    Key = 0;
+    hotkeybox::KeyDown(Edit1, Key, Capture);
 }
 
 void TF_Config::Edit1KeyUp(WORD& Key, TShiftState) {
-    Edit1.SetText(HotKeyKeyUp(Key, Capture));
-    Key = 0;
+    hotkeybox::KeyUp(Edit1, Key, Capture);
 }
 
 void TF_Config::Edit1KeyPress(std::string& Key) {
-    Key.clear();
+    hotkeybox::KeyPress(Key);
 }
 
 void TF_Config::Button1Click() {
@@ -257,7 +259,9 @@ void TF_Config::Button1Click() {
     // The system has the last word on a global hot key: asked before anything is written, so that
     // a combination another program holds, or one Windows keeps, is never stored to fail unseen.
     // The old hot key was unregistered when the window was shown, so an unchanged one is free.
-    if (wanted.Key != 0 && !Tarnwick->TakeHotKey(wanted)) {
+    // An entry's hot key is ours, yet held back now: the system would give it.
+    if (wanted.Key != 0 &&
+        (Tarnwick->EntryHotKeys.Holds(wanted) || !Tarnwick->TakeHotKey(wanted))) {
         if (!atomHeld)
             Tarnwick->ReleaseHotKeyAtom();
         RefuseHotKey(wanted);
@@ -294,16 +298,12 @@ void TF_Config::Button1Click() {
     Tarnwick->hKey = hotKey;
     if (wanted.Key == 0)
         Tarnwick->ReleaseHotKeyAtom();
+    Tarnwick->ResumeEntryHotKeys(this);
     Hide();
 }
 
 void TF_Config::RefuseHotKey(const THotKey& hotKey) {
-    (void)App->Sys().ShowMessageBox(Handle(),
-                                    "The hot key " + HotKeyText(hotKey) +
-                                        " is in use by another program or reserved by Windows. "
-                                        "Please choose another one.",
-                                    App->Title(), MB_OK | MB_ICONWARNING);
-    Edit1.SetFocus();
+    hotkeybox::Refuse(Handle(), Edit1, hotKey);
 }
 
 void TF_Config::Button2Click() {
@@ -312,6 +312,7 @@ void TF_Config::Button2Click() {
 }
 
 void TF_Config::ResumeHotKey() const {
+    Tarnwick->ResumeEntryHotKeys(this);
     // Only an atom held means FormShow suspended a hot key.
     if (Tarnwick->HotKeyAtom == 0)
         return;

@@ -2,6 +2,7 @@
 
 #include "app/Tarnwick.h"
 #include "data/Settings.h"
+#include "forms/HotKeyWindow.h"
 #include "gen/Gen_func.h"
 #include "toolkit/Application.h"
 
@@ -171,8 +172,8 @@ bool TF_Database::HoldsChanges() const {
         return true;
     if (!Visible())
         return false;
-    if (!Browsing())
-        return true; // an entry being added
+    if (!Browsing() || (F_HotKey != nullptr && F_HotKey->Visible()))
+        return true; // an entry being added, or one's hot key being set
     // Typed into a box, or chosen with a dialog, and not applied yet.
     for (const toolkit::Edit* box : {&Edit1, &Edit2, &Edit3, &Edit4, &Edit5})
         if (SendMessageW(box->Handle(), EM_GETMODIFY, 0, 0) != 0)
@@ -183,6 +184,7 @@ bool TF_Database::HoldsChanges() const {
 void TF_Database::TakeUp(TEntries entries) {
     Entries = std::move(entries);
     Modified = false;
+    HotKeysChanged();
     if (Visible())
         ShowEntries(ListBox1.ItemIndex());
 }
@@ -251,12 +253,14 @@ void TF_Database::ListBox1Click() {
     const int k = ListBox1.ItemIndex();
     KeywordTip.Hide();
     TargetTip.Hide();
+    HotKeyTip.Hide();
     if (k < 0) {
         ClearBoxes();
         return;
     }
     ShowInBoxes(Entries.At(k));
     ShowTargetTip(k);
+    ShowHotKeyTip(k);
 }
 
 void TF_Database::Button1Click() {
@@ -302,6 +306,7 @@ void TF_Database::Button2Click() {
     ListBox1.Delete(k);
     Entries.Delete(k);
     Modified = true;
+    HotKeysChanged(); // its hot key is given back, the others follow their entries
     const int count = ListBox1.Count();
     if (count < k + 1)
         ListBox1.SetItemIndex(count - 1); // the new last item, or none when the list is empty
@@ -319,6 +324,7 @@ void TF_Database::Button3Click() {
     // The boxes hold the five texts; what has no box of its own stays as it was.
     TDBItem item = BoxesItem();
     item.RunAs = Entries.At(k).RunAs;
+    item.HotKey = Entries.At(k).HotKey;
     Entries.Replace(k, item);
     Modified = true;
     EntryConfirmed(k);

@@ -42,11 +42,13 @@ public:
     toolkit::Edit Edit1, Edit2, Edit3, Edit4, Edit5;
     toolkit::SpeedButton SpeedButton1, SpeedButton2;
     TOpenDialog OpenDialog1;
-    // The list's right-click menu: Launch1, Openfilelocation1, Runasadministrator1.
+    // The list's right-click menu: Launch1, Openfilelocation1, Runasadministrator1, Hotkey1.
     toolkit::TPopupMenu* PopupMenu1 = nullptr;
     // Balloons on the keyword box (a keyword typing cannot reach) and on the Filename or "Start
     // in" box (a file or folder that is not there).
     toolkit::TBalloonTip KeywordTip, TargetTip;
+    // A balloon on the list for an entry whose hot key is taken.
+    toolkit::TBalloonTip HotKeyTip;
 
     // The launcher's launch entries; ListBox1 shows their names in the same order.
     TEntries Entries;
@@ -67,11 +69,18 @@ public:
     void Launch1Click();
     void Openfilelocation1Click();
     void Runasadministrator1Click();
+    void Hotkey1Click();
     void WMDropFiles(toolkit::TMessage& message);
 
     // A file, folder or shortcut dropped onto the launcher: the editor shown, adding an entry
-    // made from it, with the keyword box focused for the keyword still to come.
+    // made from it, with the keyword box focused for the keyword still to come. Where Windows
+    // refuses to bring it to the front, it flashes instead.
     void AddDroppedFile(const std::string& path);
+    // SetForegroundWindow and FlashWindowEx. During a drag the input belongs to the program the
+    // file came from, and Windows may refuse the activation where Wine grants it: tests replace
+    // these to play that answer.
+    BOOL(WINAPI* ForegroundCall)(HWND) = &SetForegroundWindow;
+    BOOL(WINAPI* FlashCall)(PFLASHWINFO) = &FlashWindowEx;
 
     // The command window's options, for what the editor does as the command window would:
     // launching, the keywords typing reaches, paths from the exe's folder. Unset: the defaults.
@@ -80,6 +89,13 @@ public:
     toolkit::TPathProbe TargetProbe = &toolkit::PathAbsent;
     // Whether entry k's file or folder was found missing by the last look.
     bool TargetMissing(int k) const;
+    // Entry k gets the hot key `stored` (in the stored encoding; 0: none), registered at once.
+    void SetEntryHotKey(int k, std::int32_t stored);
+    // Whether entry k has a hot key that the system would not give.
+    bool HotKeyRefused(int k) const;
+    // The entries' hot keys registered again after entries changed, the list and the selected
+    // entry's balloon brought up to date.
+    void HotKeysChanged();
 
     // The settings file OK writes: the command window's, or beside the executable when the
     // editor runs without one.
@@ -119,8 +135,13 @@ private:
     // Looks for every entry's file and folder anew, off this thread; the answers come back as
     // messages, and those of an earlier look are dropped.
     void CheckTargets();
-    void TargetChecked(WPARAM generation, LPARAM answer);
+    // Takes the answers waiting for the current look; those of an earlier look are dropped.
+    void TargetChecked(WPARAM generation);
     void ShowTargetTip(int k);
+    void ShowHotKeyTip(int k);
+    // Entry k's hot key text, with a mark when it is taken, at the right end of `room` (the
+    // marks' height); where the name's room now ends.
+    int DrawHotKey(HDC dc, int k, const RECT& room, int gap);
     // After entry k was applied or added: tells whether typing can reach its keyword, and looks
     // for the targets again.
     void EntryConfirmed(int k);
@@ -138,6 +159,8 @@ private:
     // The file or folder of entry k found missing: its query's index, or -1.
     int MissingTarget(int k) const;
     WPARAM lookGeneration_ = 0;
+    toolkit::TPathAnswersHold answers_; // the current look's
+
     toolkit::TIcon shield_; // at the size the list's items last asked for
     int shieldSize_ = 0;
 

@@ -1,9 +1,13 @@
 // What the database editor does to help beyond editing: the list's right-click menu, the marks
-// beside the names (run as administrator; file or folder missing) with the look for missing
-// targets behind them, the balloons, and adding an entry by dropping a file.
+// beside the names (run as administrator; file or folder missing; the entry's hot key) with the
+// look for missing targets behind them, the balloons, and adding an entry by dropping a file.
 #include "forms/Database.h"
 
 #include "app/EntryChecks.h"
+#include "app/EntryHotKeys.h"
+#include "app/Tarnwick.h"
+#include "forms/HotKeyBox.h"
+#include "forms/HotKeyWindow.h"
 #include "toolkit/Accessible.h"
 #include "toolkit/Application.h"
 #include "toolkit/DropFiles.h"
@@ -11,6 +15,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace {
 
@@ -45,6 +50,7 @@ void TF_Database::CreateAids() {
                     [this](TComponent*) { Openfilelocation1Click(); });
     PopupMenu1->Add("Runasadministrator1", "Run as administrator",
                     [this](TComponent*) { Runasadministrator1Click(); });
+    PopupMenu1->Add("Hotkey1", "Hot key...", [this](TComponent*) { Hotkey1Click(); });
 
     toolkit::AcceptDroppedFiles(Handle());
     Events(ListBox1.Handle()).OnAccessibleQuery = [this] { DescribeMarks(); };
@@ -76,7 +82,7 @@ bool TF_Database::DispatchAids(toolkit::TMessage& m) {
         WMDropFiles(m);
         return true;
     case kTargetsChecked:
-        TargetChecked(m.WParam, m.LParam);
+        TargetChecked(m.WParam);
         return true;
     case WM_SHOWWINDOW:
     case WM_MOVE:
@@ -87,6 +93,7 @@ bool TF_Database::DispatchAids(toolkit::TMessage& m) {
             return false;
         KeywordTip.Hide();
         TargetTip.Hide();
+        HotKeyTip.Hide();
         return false;
     default:
         return false;
@@ -149,9 +156,13 @@ void TF_Database::Openfilelocation1Click() {
     if (k < 0)
         return;
     const std::string path = EntryFileLocation(Entries.At(k), Options(), toolkit::App->Sys());
-    if (!path.empty())
-        toolkit::App->Sys().Execute(Handle(), "open", "explorer.exe", "/select,\"" + path + "\"",
-                                    "", SW_SHOWNORMAL);
+    if (path.empty())
+        return;
+    // By its full path: a bare "explorer.exe" would be looked for in the current folder first.
+    toolkit::System& sys = toolkit::App->Sys();
+    const std::string windows = sys.WindowsFolder();
+    sys.Execute(Handle(), "open", windows.empty() ? "explorer.exe" : windows + "\\explorer.exe",
+                "/select,\"" + path + "\"", "", SW_SHOWNORMAL);
 }
 
 void TF_Database::Runasadministrator1Click() {
@@ -165,7 +176,75 @@ void TF_Database::Runasadministrator1Click() {
     DescribeMarks();
 }
 
+void TF_Database::Hotkey1Click() {
+    const int k = ListBox1.ItemIndex();
+    if (k < 0)
+        return;
+    if (F_HotKey == nullptr)
+        (void)toolkit::App->CreateForm<TF_HotKey>();
+    F_HotKey->ShowFor(k);
+}
+
+// ---- entry hot keys ----------------------------------------------------------------------------
+
+void TF_Database::SetEntryHotKey(int k, std::int32_t stored) {
+    if (Entries.At(k).HotKey == stored)
+        return;
+    // In Entries at once, as Apply would be; OK saves it.
+    Entries.At(k).HotKey = stored;
+    Modified = true;
+    HotKeysChanged();
+}
+
+bool TF_Database::HotKeyRefused(int k) const {
+    return Tarnwick != nullptr && Tarnwick->EntryHotKeys.Refused(k);
+}
+
+void TF_Database::HotKeysChanged() {
+    if (Tarnwick != nullptr)
+        Tarnwick->UpdateEntryHotKeys();
+    (void)InvalidateRect(ListBox1.Handle(), nullptr, TRUE);
+    DescribeMarks();
+    // The selected entry's balloon as it stands now (held back, the answers are the last ones).
+    HotKeyTip.Hide();
+    if (Visible() && Browsing())
+        ShowHotKeyTip(ListBox1.ItemIndex());
+}
+
+void TF_Database::ShowHotKeyTip(int k) {
+    if (!HotKeyRefused(k))
+        return;
+    HotKeyTip.Show(ListBox1.Handle(), "Hot key not available",
+                   hotkeybox::RefusalText(EntryHotKey(Entries.At(k))), TTI_WARNING,
+                   Scale(kTipWidth));
+}
+
 // ---- the list's items --------------------------------------------------------------------------
+
+int TF_Database::DrawHotKey(HDC dc, int k, const RECT& room, int gap) {
+    const THotKey hotKey = EntryHotKey(Entries.At(k));
+    if (hotKey.Key == 0)
+        return room.right;
+    int right = room.right;
+    const int mark = room.bottom - room.top;
+    if (HotKeyRefused(k)) {
+        right -= mark;
+        (void)DrawIconEx(dc, right, room.top,
+                         LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_WARNING)), mark, mark, 0,
+                         nullptr, DI_NORMAL);
+        right -= gap;
+    }
+    const std::wstring text = toolkit::Widen(HotKeyText(hotKey));
+    SIZE size{};
+    (void)GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    // The name keeps some room however long the combination.
+    const int width =
+        std::min<int>(size.cx, std::max(right - static_cast<int>(room.left) - Scale(40), 0));
+    RECT box{right - width, room.top, right, room.bottom};
+    (void)DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box,
+                    DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS | DT_RIGHT);
+    return box.left - 2 * gap;
+}
 
 void TF_Database::ListBox1DrawItem(const DRAWITEMSTRUCT& d) {
     HDC dc = d.hDC;
@@ -207,16 +286,19 @@ void TF_Database::ListBox1DrawItem(const DRAWITEMSTRUCT& d) {
     }
 
     const HWND list = ListBox1.Handle();
-    std::wstring text(static_cast<std::size_t>(
-                          std::max<LRESULT>(SendMessageW(list, LB_GETTEXTLEN, d.itemID, 0), 0)),
-                      L'\0');
-    (void)SendMessageW(list, LB_GETTEXT, d.itemID, reinterpret_cast<LPARAM>(text.data()));
-    RECT textBox{rc.left + gap, rc.top, right, rc.bottom};
     // The list's own font: not every system hands it over selected.
     const HGDIOBJ oldFont =
         SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
     (void)SetTextColor(dc, toolkit::ThemeColor(ink));
     (void)SetBkMode(dc, TRANSPARENT);
+    if (k < Entries.Count())
+        right = DrawHotKey(dc, k, RECT{rc.left, top, right, top + mark}, gap);
+
+    std::wstring text(static_cast<std::size_t>(
+                          std::max<LRESULT>(SendMessageW(list, LB_GETTEXTLEN, d.itemID, 0), 0)),
+                      L'\0');
+    (void)SendMessageW(list, LB_GETTEXT, d.itemID, reinterpret_cast<LPARAM>(text.data()));
+    RECT textBox{rc.left + gap, rc.top, right, rc.bottom};
     (void)DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textBox,
                     DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
     (void)SelectObject(dc, oldFont);
@@ -244,41 +326,58 @@ void TF_Database::CheckTargets() {
     const TCommandOptions options = Options();
     std::vector<toolkit::TPathQuery> queries;
     std::vector<bool> absent;
+    // Thousands of entries share a few folders: each target is looked for once, found by hash.
+    // The key is the path with one more character for its kind, so a path cannot pass for
+    // another's folder.
+    const auto keyOf = [](const toolkit::TPathQuery& query) {
+        return query.Path + (query.Folder ? '\1' : '\0');
+    };
+    std::unordered_map<std::string, std::size_t> asked, before;
+    before.reserve(queries_.size());
+    for (std::size_t i = 0; i < queries_.size(); ++i)
+        before.emplace(keyOf(queries_[i]), i);
     targets_.clear();
     for (std::int32_t k = 0; k < Entries.Count(); ++k) {
         const TEntryTargets t = EntryTargets(Entries.At(k), options, toolkit::App->Sys());
-        for (const toolkit::TPathQuery& query :
+        for (toolkit::TPathQuery query :
              {toolkit::TPathQuery{t.File, false}, toolkit::TPathQuery{t.Folder, true}}) {
             if (query.Path.empty()) {
                 targets_.push_back(-1);
                 continue;
             }
-            auto found = std::find(queries.begin(), queries.end(), query);
-            if (found == queries.end()) {
+            std::string key = keyOf(query);
+            const auto old = before.find(key);
+            const auto [found, added] = asked.try_emplace(std::move(key), queries.size());
+            if (added) {
                 // The last answer stands until the new one comes.
-                const auto old = std::find(queries_.begin(), queries_.end(), query);
-                absent.push_back(old != queries_.end() && absent_[old - queries_.begin()]);
-                found = queries.insert(queries.end(), query);
+                absent.push_back(old != before.end() && absent_[old->second]);
+                queries.push_back(std::move(query));
             }
-            targets_.push_back(static_cast<int>(found - queries.begin()));
+            targets_.push_back(static_cast<int>(found->second));
         }
     }
     queries_ = std::move(queries);
     absent_ = std::move(absent);
-    toolkit::CheckPathsAsync(Handle(), kTargetsChecked, ++lookGeneration_, queries_, TargetProbe);
+    answers_ = toolkit::CheckPathsAsync(Handle(), kTargetsChecked, ++lookGeneration_, queries_,
+                                        TargetProbe);
     (void)InvalidateRect(ListBox1.Handle(), nullptr, TRUE);
     DescribeMarks();
 }
 
-void TF_Database::TargetChecked(WPARAM generation, LPARAM answer) {
-    const std::size_t index = toolkit::QueryIndex(answer);
-    if (generation != lookGeneration_ || index >= queries_.size())
+void TF_Database::TargetChecked(WPARAM generation) {
+    if (generation != lookGeneration_ || !answers_)
         return; // an answer to an earlier look
-    if (absent_[index] == toolkit::QueryAbsent(answer))
-        return;
     const int selected = ListBox1.ItemIndex();
     const bool selectedWasMissing = TargetMissing(selected);
-    absent_[index] = toolkit::QueryAbsent(answer);
+    bool changed = false;
+    for (const toolkit::TPathAnswers::Answer& answer : answers_->Take()) {
+        if (answer.Index >= queries_.size() || absent_[answer.Index] == answer.Absent)
+            continue;
+        absent_[answer.Index] = answer.Absent;
+        changed = true;
+    }
+    if (!changed)
+        return;
     (void)InvalidateRect(ListBox1.Handle(), nullptr, TRUE);
     DescribeMarks();
     if (!selectedWasMissing && TargetMissing(selected) && Browsing())
@@ -305,6 +404,14 @@ std::string TF_Database::MarksText(int k) const {
                                                                   : "File not found";
     if (k >= 0 && k < Entries.Count() && Entries.At(k).RunAs)
         text += text.empty() ? "Runs as administrator" : ". Runs as administrator";
+    if (k >= 0 && k < Entries.Count()) {
+        const THotKey hotKey = EntryHotKey(Entries.At(k));
+        if (hotKey.Key != 0) {
+            const std::string mark =
+                "Hot key " + HotKeyText(hotKey) + (HotKeyRefused(k) ? ", taken" : "");
+            text += text.empty() ? mark : ". " + mark;
+        }
+    }
     return text;
 }
 
@@ -361,6 +468,14 @@ void TF_Database::AddDroppedFile(const std::string& path) {
     if (Browsing())
         Button1Click(); // New
     ShowInBoxes(item);
-    (void)SetForegroundWindow(Handle());
+    if (!ForegroundCall(Handle())) {
+        // Without the front, the keyword the user types next would go elsewhere: the caption
+        // and the taskbar flash until the editor is clicked, so that the user sees where.
+        FLASHWINFO flash{};
+        flash.cbSize = sizeof(flash);
+        flash.hwnd = Handle();
+        flash.dwFlags = FLASHW_ALL | FLASHW_TIMERNOFG;
+        (void)FlashCall(&flash);
+    }
     Edit5.SetFocus();
 }

@@ -2,13 +2,16 @@
 // Input: a few entries split at 0x01, each keyword 0x00 file [0x00 params [0x00 folder]], then a
 // key stream after 0x02 (UTF-8 characters, each taken whole by its first byte); the stream's first
 // byte picks the options (bit 8: a known exe folder, 16: typed commands, 32: Enter as
-// administrator); 0x1E and 0x1F in the stream are Up and Down. Checks the invariants a user relies
-// on: Enter and Escape are always swallowed, no other key ever is, Escape never launches, and a
-// launch always hides the window; each key press launches exactly the entries its line names (an
-// entry that takes text only on Enter, with text or bare) and the typed address, and on Enter a
-// line that launched nothing runs as one command when asked; the line that launched is reported;
-// everything goes out as administrator exactly when asked; what the user typed is never handed to
-// the environment expansion except as a typed command; the clipboard is read only for an entry that
+// administrator, 64: a clipboard text holding a double quote); 0x1E and 0x1F in the stream are Up
+// and Down. Checks the invariants a user relies on: Enter and Escape are always swallowed, no
+// other key ever is, Escape never launches, and a launch always hides the window; each key press
+// launches exactly the entries its line names (an entry that takes text only on Enter, with text
+// or bare) and the typed address, less the entries where a clipboard text with a double quote
+// would go anywhere but into a web address, and on Enter a line that launched nothing runs as
+// one command when asked; the line that launched is reported; everything but an address goes out
+// as administrator exactly when asked; a typed command never hands the shell a bare program name
+// (it would be looked for in the exe's folder first); what the user typed is never handed to the
+// environment expansion except as a typed command; the clipboard is read only for an entry that
 // asks for it; text put into a web address is encoded, bringing no blank or control byte with it.
 // The history keeps each line once, at most its capacity, and recalls only lines with the prefix.
 #include "app/History.h"
@@ -39,14 +42,18 @@ std::vector<std::string> Fields(const std::string& record) {
     return fields;
 }
 
-bool TakesText(const TDBItem& entry) {
+// The fuzz target's own reading of the placeholders, kept apart from the code under test.
+bool HoldsTyped(const TDBItem& entry) {
     return UpperCaseText(entry.Filename).find("$W$") != std::string::npos ||
            UpperCaseText(entry.Params).find("$W$") != std::string::npos;
 }
 
+bool HoldsClip(const std::string& text) {
+    return UpperCaseText(text).find("$C$") != std::string::npos;
+}
+
 bool TakesClipboard(const TDBItem& entry) {
-    return UpperCaseText(entry.Filename).find("$C$") != std::string::npos ||
-           UpperCaseText(entry.Params).find("$C$") != std::string::npos;
+    return HoldsClip(entry.Filename) || HoldsClip(entry.Params);
 }
 
 bool StartsWith(const std::string& text, const std::string& prefix) {
@@ -79,7 +86,7 @@ std::vector<int> Expected(const std::string& candidate, bool enter, const TComma
         const bool whole = candidate == keyword;
         const bool withText =
             enter && candidate.size() >= keyword.size() + 2 && StartsWith(candidate, keyword + " ");
-        if ((whole && (enter || !TakesText(entry))) || (withText && TakesText(entry)))
+        if ((whole && (enter || !HoldsTyped(entry))) || (withText && HoldsTyped(entry)))
             launched.push_back(i);
     }
     return launched;
@@ -121,9 +128,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         options.RunTyped = keys[0] & 16;
         options.Elevate = keys[0] & 32;
     }
+    const bool quotedClip = !keys.empty() && (keys[0] & 64);
     testing_support::Recorder system;
-    system.Environment = {{"S", "https://s.example/?q="}, {"UP", ".."}, {"P", "%P%"}};
-    system.Clipboard = " clip \xC3\xA9\r\nnext";
+    system.Environment = {
+        {"S", "https://s.example/?q="}, {"UP", ".."}, {"P", "%P%"}, {"PATH", ".;C:\\Bin;Stick"}};
+    system.Clipboard = quotedClip ? " a\" & calc \"\r\nnext" : " clip \xC3\xA9\r\nnext";
+    // Programs beside the exe and in the current folder that a bare name must never reach, and
+    // some it may.
+    system.ExistingPaths = {
+        "C:\\Stick\\Tools\\cmd.BAT",     ".\\x.EXE", "x.EXE", "Stick\\x.EXE", "C:\\Bin\\x.EXE",
+        "C:\\Windows\\System32\\cmd.EXE"};
     THistory history;
     std::string prefix; // the line before the first Up of a recall, while one goes on
     std::string shown;  // the line as the last Up or Down left it
@@ -175,21 +189,49 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
         const auto executes = system.Only("execute");
         const auto tries = system.Only("tryexecute");
-        const bool launched = executes.size() > executesBefore;
+        const bool launched = executes.size() > executesBefore || tries.size() > triesBefore;
+        // The entries named that may start: a clipboard text with a quote goes only into a web
+        // address, where it is encoded.
+        std::size_t startable = 0;
+        for (const int e : expected) {
+            const TDBItem& entry = entries.At(e);
+            const bool refused =
+                quotedClip &&
+                (HoldsClip(entry.Params) ||
+                 (HoldsClip(entry.Filename) && !IsWeb(system.ExpandEnvironment(entry.Filename))));
+            startable += refused ? 0 : 1;
+        }
         // A line that launched nothing else, run as a command: once, on Enter, when asked.
-        const bool runsTyped = enter && options.RunTyped && expected.empty() && !address &&
+        const bool runsTyped = enter && options.RunTyped && startable == 0 && !address &&
                                lineBefore.find_first_not_of(" \t") != std::string::npos;
-        if (tries.size() - triesBefore > (runsTyped ? 1u : 0u))
+        const std::size_t typedTries = runsTyped ? tries.size() - triesBefore : 0;
+        if (typedTries > 1)
             std::abort();
-        if (runsTyped && tries.size() == triesBefore && system.Only("beep").back().Number != 0x10)
+        if (runsTyped && typedTries == 0 && system.Only("beep").back().Number != 0x10)
+            std::abort();
+        // Whatever the typed command starts, the shell never gets a bare name to look for, and
+        // the search never finds one in the exe's folder or through a relative PATH folder.
+        if (typedTries == 1) {
+            const std::string& file = tries.back().Args[1];
+            const bool searched =
+                SplitCommand(lineBefore).Program.find_first_of("\\/:") == std::string::npos;
+            const bool planted = file == "C:\\Stick\\Tools\\cmd.BAT" || file == "x.EXE" ||
+                                 file == "Stick\\x.EXE" || file == ".\\x.EXE";
+            if (IsBareName(file) || (searched && planted))
+                std::abort();
+        }
+        if (!escape && executes.size() - executesBefore + tries.size() - triesBefore - typedTries !=
+                           startable + (address ? 1 : 0))
             std::abort();
         if ((hide && !escape) != (launchedLine != unset) ||
             (hide && !escape && launchedLine != candidate))
             std::abort();
         if (hide && !escape)
             history.Add(launchedLine);
+        // As administrator through a launch whose outcome counts; an address as the user.
         for (std::size_t k = executesBefore; k < executes.size(); ++k)
-            if ((executes[k].Args[0] == "runas") != options.Elevate)
+            if (executes[k].Args[0] != "open" ||
+                (options.Elevate && executes[k].Args[1].find(':') == std::string::npos))
                 std::abort();
         for (std::size_t k = triesBefore; k < tries.size(); ++k)
             if ((tries[k].Args[0] == "runas") != options.Elevate)
@@ -214,17 +256,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (!options.Sound && beep.Number != 0x10)
                 std::abort();
         if (!escape) {
-            if (executes.size() - executesBefore != expected.size() + (address ? 1 : 0))
-                std::abort();
             // A typed www. address goes out with its scheme, so that no file of that name runs.
             const std::string opened =
                 StartsWith(candidate, "WWW.") ? "http://" + candidate : candidate;
             if (address && executes.back().Args[1] != opened)
                 std::abort();
-            for (std::size_t k = 0; k < expected.size(); ++k) {
-                const TDBItem& entry = entries.At(expected[k]);
-                const std::string& file = executes[executesBefore + k].Args[1];
-                if (TakesText(entry) && IsWeb(entry.Filename) && Printable(entry.Filename) &&
+            // The launches of this key in order: the entries that may start first, in list order.
+            std::vector<std::string> files;
+            for (std::size_t c = before; c < system.Calls.size(); ++c)
+                if (system.Calls[c].What == "execute" || system.Calls[c].What == "tryexecute")
+                    files.push_back(system.Calls[c].Args[1]);
+            std::size_t at = 0;
+            for (const int e : expected) {
+                const TDBItem& entry = entries.At(e);
+                if (quotedClip && TakesClipboard(entry))
+                    break; // which of them started is counted above
+                const std::string& file = files.at(at++);
+                if (HoldsTyped(entry) && IsWeb(entry.Filename) && Printable(entry.Filename) &&
                     !Printable(file))
                     std::abort();
             }
@@ -237,7 +285,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const std::size_t first = lineBefore.find_first_not_of(" \t");
             const std::size_t last = lineBefore.find_last_not_of(" \t");
             bool stored = runsTyped && (asked == split.Program || asked == split.Params ||
-                                        asked == lineBefore.substr(first, last - first + 1));
+                                        asked == lineBefore.substr(first, last - first + 1) ||
+                                        asked == "%PATH%" || asked == "%PATHEXT%");
             for (std::int32_t e = 0; e < entries.Count() && !stored; ++e) {
                 const TDBItem& entry = entries.At(e);
                 stored =

@@ -72,6 +72,11 @@ $1 ~ /^[0-9]+$/ && NF >= 6 {
   printf "| Settings load / save | %s entries (%s bytes) | ours: load %s, save %s; one platform call per key: load %s, save %s |\n", $1, $2, ms($3), ms($4), ms($5), ms($6)
 }' "$results/SettingsBench.txt" 2>/dev/null || true
 
+# Database editor on the interface thread: "entries show apply delete", milliseconds.
+awk '$1 ~ /^[0-9]+$/ && NF >= 4 {
+  printf "| Database editor on the interface thread (targets looked for off it) | %s entries | show %s ms, Apply %s ms, Delete %s ms |\n", $1, $2, $3, $4
+}' "$results/EditorBench.txt" 2>/dev/null || true
+
 # Start-up: "label median min max ratio privateKB"; memory: "label KB [(note)]"; call-up: "label
 # median p90 first ratio".
 awk '/^Start-up/ { section = "start"; next }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Screenshots of the command window, the database editor (as opened, with a balloon after an
-# Apply, and with the list's right-click menu), the configuration window and the tray menu at the
-# given display scales (pixels per inch; default 96 144 192), for looking at by eye:
+# Apply, and with the list's right-click menu), an entry's hot key window, the configuration
+# window and the tray menu at the given display scales (pixels per inch; default 96 144 192), for
+# looking at by eye:
 #   scripts/screenshots.sh [DPI...]
 # With LOOK=dark, Windows' app mode is dark in the prefix and the pictures are named
 # <window>-dark-<dpi>.png.
@@ -56,7 +57,7 @@ printf '%s\r\n' \
   'Name5=Old tool 1.2' 'Filename5=C:\Tools\OldTool-1.2\tool.exe' 'Directory5=C:\Tools\OldTool-1.2' \
   'Params5=' 'Keyword5=oldtool' \
   'Name6=Notes' 'Filename6=C:\windows\notepad.exe' 'Directory6=C:\windows\' 'Params6=notes.txt' \
-  'Keyword6=note' 'RunAs1=1' \
+  'Keyword6=note' 'RunAs1=1' 'HotKey0=3074' \
   '[SYSTEM]' 'hKey=3075' 'AlphaBlendValue=255' >"$run/Tarnwick.ini"
 
 # A screen large enough for the configuration window at 200 %.
@@ -116,7 +117,7 @@ for dpi in "${dpis[@]}"; do
   "$WINESERVER" -k >/dev/null 2>&1 || true
   "$WINESERVER" -w 2>/dev/null || true
   (cd "$run" && setsid "$WINE" Tarnwick.exe </dev/null >/dev/null 2>&1 &)
-  for shot in command database database-tips database-menu config traymenu; do
+  for shot in command database database-tips database-menu hotkey config traymenu; do
     window=${shot%-*}
     text=()
     # Text that is no keyword of the sample's, so that typing it launches nothing.
@@ -124,10 +125,11 @@ for dpi in "${dpis[@]}"; do
     [ "$shot" = database ] && text=(4)
     [ "$shot" = database-tips ] && text=(6 apply)
     [ "$shot" = database-menu ] && text=(1 menu)
+    [ "$shot" = hotkey ] && text=(0)
     geometry=$(callup "$window" "${text[@]}")
     shoot "$shot$suffix-$dpi" "$geometry"
     callup hide >/dev/null
   done
   callup exit >/dev/null
-  echo "screenshots: $dpi dpi: $out/{command,database,database-tips,database-menu,config,traymenu}$suffix-$dpi.png"
+  echo "screenshots: $dpi dpi: $out/{command,database,database-tips,database-menu,hotkey,config,traymenu}$suffix-$dpi.png"
 done

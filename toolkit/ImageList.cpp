@@ -1,16 +1,34 @@
 #include "toolkit/ImageList.h"
 
 #include "toolkit/Errors.h"
+#include "toolkit/SystemDll.h"
 #include "toolkit/Text.h"
 
 #include <string>
 
 namespace toolkit {
 
-SIZE SmallIconSize() {
-    const int width = GetSystemMetrics(SM_CXSMICON);
-    const int height = GetSystemMetrics(SM_CYSMICON);
+SIZE SmallIconSize(int dpi) {
+    static const auto forDpi =
+        OptionalSystemFunction<int WINAPI(int, UINT)>("user32.dll", "GetSystemMetricsForDpi");
+    const bool scaled = dpi > 0 && forDpi != nullptr;
+    const int width =
+        scaled ? forDpi(SM_CXSMICON, static_cast<UINT>(dpi)) : GetSystemMetrics(SM_CXSMICON);
+    const int height =
+        scaled ? forDpi(SM_CYSMICON, static_cast<UINT>(dpi)) : GetSystemMetrics(SM_CYSMICON);
     return {width > 0 ? width : 16, height > 0 ? height : 16};
+}
+
+int NotificationAreaPixelsPerInch() {
+    static const auto forMonitor =
+        OptionalSystemFunction<HRESULT WINAPI(HMONITOR, int, UINT*, UINT*)>("shcore.dll",
+                                                                            "GetDpiForMonitor");
+    if (forMonitor == nullptr)
+        return 0;
+    UINT x = 0, y = 0;
+    const HMONITOR primary = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    // 0: MDT_EFFECTIVE_DPI, the scale the user chose for that monitor.
+    return SUCCEEDED(forMonitor(primary, 0, &x, &y)) ? static_cast<int>(y) : 0;
 }
 
 TImageList::TImageList(TComponent* owner, int width, int height)
@@ -67,6 +85,13 @@ bool TImageList::GetIcon(int index, TIcon& icon) const {
 
 void TImageList::Clear() {
     (void)ImageList_RemoveAll(handle_);
+}
+
+void TImageList::SetSize(int width, int height) {
+    if (!ImageList_SetIconSize(handle_, width, height))
+        throw EOutOfResources("Cannot create an image list");
+    width_ = width;
+    height_ = height;
 }
 
 } // namespace toolkit

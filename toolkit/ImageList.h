@@ -10,8 +10,13 @@
 namespace toolkit {
 
 // The size the system draws small icons at, the notification area's among them: 16 x 16 at 96
-// pixels per inch, 24 x 24 at 144, 32 x 32 at 192.
-SIZE SmallIconSize();
+// pixels per inch, 24 x 24 at 144, 32 x 32 at 192. Without `dpi` at the scale the process started
+// with (a per-monitor aware process keeps that one); with it, at that scale, where the system can
+// tell (GetSystemMetricsForDpi, Windows 10 1607 on).
+SIZE SmallIconSize(int dpi = 0);
+// The scale of the primary monitor now, where the notification area is drawn (GetDpiForMonitor,
+// Windows 8.1 on); 0 where the system cannot tell.
+int NotificationAreaPixelsPerInch();
 
 class TImageList : public TComponent {
 public:
@@ -31,6 +36,8 @@ public:
     // the list or the copy fails.
     bool GetIcon(int index, TIcon& icon) const;
     void Clear();
+    // Images of another size from now on; the images held so far are removed.
+    void SetSize(int width, int height);
 
 private:
     int width_;

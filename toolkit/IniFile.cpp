@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <stdexcept>
 
 namespace toolkit {
 
@@ -324,17 +323,17 @@ bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool def
 
 void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
     if (closed_)
-        throw std::logic_error("TIniFile: write after Close");
+        throw Exception("TIniFile: write after Close");
     const std::string_view sectionName = Trim(section);
     const std::string_view keyName = Trim(key);
     if (sectionName.empty() || HasLineBreakOrZero(sectionName) ||
         FirstIllFormed(sectionName) != std::string_view::npos)
-        throw std::invalid_argument("TIniFile: unusable section name");
+        throw Exception("TIniFile: unusable section name");
     if (keyName.empty() || HasLineBreakOrZero(keyName) ||
         FirstIllFormed(keyName) != std::string_view::npos ||
         keyName.find('=') != std::string_view::npos || keyName.front() == ';' ||
         keyName.front() == '[')
-        throw std::invalid_argument("TIniFile: unusable key name");
+        throw Exception("TIniFile: unusable key name");
 
     std::string folded = Fold(sectionName);
     auto si = sectionIndex_.find(folded);
@@ -388,7 +387,7 @@ void TIniFile::WriteBool(std::string_view section, std::string_view key, bool va
 
 void TIniFile::EraseSection(std::string_view section) {
     if (closed_)
-        throw std::logic_error("TIniFile: write after Close");
+        throw Exception("TIniFile: write after Close");
     const std::string folded = Fold(Trim(section));
     for (std::size_t i = 1; i < sections_.size(); ++i) {
         Section& s = sections_[i];

@@ -53,7 +53,7 @@ public:
     // after the last key of its section, a new section to the end of the file. The value is
     // written as StoredValue gives it. Section and key names come from the program, never from
     // the user: a name that cannot stand in the file (not UTF-8 among others) raises
-    // std::invalid_argument.
+    // toolkit::Exception.
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void WriteInteger(std::string_view section, std::string_view key, std::int32_t value);
     void WriteBool(std::string_view section, std::string_view key, bool value);

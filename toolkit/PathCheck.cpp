@@ -45,6 +45,29 @@ bool PathAbsent(const std::wstring& path, bool folder) {
     }
 }
 
+std::vector<TPathAnswers::Answer> TPathAnswers::Take() {
+    std::vector<Answer> taken;
+    EnterCriticalSection(&lock_);
+    taken.swap(waiting_);
+    told_ = false;
+    LeaveCriticalSection(&lock_);
+    return taken;
+}
+
+bool TPathAnswers::Add(Answer answer) {
+    bool tell = false;
+    EnterCriticalSection(&lock_);
+    try {
+        waiting_.push_back(answer);
+        tell = !told_;
+        told_ = true;
+    } catch (...) {
+        // Out of memory: these answers stay unknown.
+    }
+    LeaveCriticalSection(&lock_);
+    return tell;
+}
+
 namespace {
 
 struct TWork {
@@ -52,6 +75,7 @@ struct TWork {
     UINT Message;
     WPARAM Generation;
     TPathProbe Probe;
+    TPathAnswersHold Answers;
     struct Query {
         std::size_t Index;
         std::wstring Path;
@@ -65,11 +89,11 @@ DWORD WINAPI Work(void* param) {
     // A drive without its disc must not ask the user to insert one.
     (void)SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, nullptr);
     try {
-        for (const TWork::Query& q : work->Queries) {
-            const bool absent = work->Probe(q.Path, q.Folder);
-            (void)PostMessageW(work->Window, work->Message, work->Generation,
-                               static_cast<LPARAM>((q.Index << 1) | (absent ? 1 : 0)));
-        }
+        // Each answer goes into the box as it comes; a message goes only when the window has
+        // taken everything before. Answers that come while it is busy wait for one take.
+        for (const TWork::Query& q : work->Queries)
+            if (work->Answers->Add({q.Index, work->Probe(q.Path, q.Folder)}))
+                (void)PostMessageW(work->Window, work->Message, work->Generation, 0);
     } catch (...) {
         // Out of memory: the answers not given stay unknown.
     }
@@ -78,8 +102,9 @@ DWORD WINAPI Work(void* param) {
 
 } // namespace
 
-void CheckPathsAsync(HWND window, UINT message, WPARAM generation,
-                     const std::vector<TPathQuery>& queries, TPathProbe probe) {
+TPathAnswersHold CheckPathsAsync(HWND window, UINT message, WPARAM generation,
+                                 const std::vector<TPathQuery>& queries, TPathProbe probe) {
+    TPathAnswersHold answers(new TPathAnswers);
     // One thread per drive letter; whatever has none shares one more.
     std::unique_ptr<TWork> byDrive[27];
     for (std::size_t i = 0; i < queries.size(); ++i) {
@@ -87,7 +112,8 @@ void CheckPathsAsync(HWND window, UINT message, WPARAM generation,
         const wchar_t letter = path.size() >= 2 && path[1] == L':' ? (path[0] | 0x20) : L'\0';
         auto& work = byDrive[letter >= L'a' && letter <= L'z' ? letter - L'a' : 26];
         if (!work)
-            work.reset(new TWork{window, message, generation, probe, {}});
+            work.reset(new TWork{
+                window, message, generation, probe, TPathAnswersHold(answers.operator->()), {}});
         work->Queries.push_back({i, std::move(path), queries[i].Folder});
     }
     for (auto& work : byDrive) {
@@ -101,6 +127,7 @@ void CheckPathsAsync(HWND window, UINT message, WPARAM generation,
         (void)work.release(); // the thread's now
         (void)CloseHandle(thread);
     }
+    return answers;
 }
 
 } // namespace toolkit

@@ -23,6 +23,7 @@ enum class ExecuteOutcome {
     Started,
     Declined, // the user refused the consent prompt of a launch as administrator
     Failed,   // nothing could be started (no such program, no association, no access)
+    NoVerb,   // the file's type has no such verb (most documents, folders, addresses: "runas")
 };
 
 struct FolderDialogRequest {
@@ -57,7 +58,9 @@ public:
     virtual std::string ExpandEnvironment(const std::string& text) { return text; }
     // The text with its small letters made capitals by the system's case mapping, for every
     // script (LCMapStringEx, LCMAP_UPPERCASE, in no particular language's rules, so that "i"
-    // always becomes "I"): what the upper-case input line shows. A stand-in maps ASCII and the
+    // always becomes "I"): what the upper-case input line shows. The text is composed first
+    // (Normalization Form C), so that a letter typed with a combining mark matches the same
+    // letter stored composed. A stand-in maps ASCII and the
     // Latin-1 letters only, so that it gives the same answer on every machine.
     virtual std::string UpperCase(const std::string& text);
 
@@ -75,6 +78,15 @@ public:
     virtual bool PathExists(const std::string&) { return false; }
     // The clipboard's text (CF_UNICODETEXT), whole; empty when it holds none or cannot be had.
     virtual std::string ClipboardText() { return std::string(); }
+
+    // Where a program is registered under App Paths for `name` (the per-user key first, then the
+    // machine's; a name without an extension is looked up with .exe), without quotes; empty when
+    // it is not registered. A stand-in knows none.
+    virtual std::string RegisteredProgram(const std::string&) { return std::string(); }
+    // The system folder (System32 of a 64-bit process) and the Windows folder, without a trailing
+    // backslash. A stand-in has none: empty.
+    virtual std::string SystemFolder() { return std::string(); }
+    virtual std::string WindowsFolder() { return std::string(); }
 };
 
 } // namespace toolkit

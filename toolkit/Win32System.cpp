@@ -106,7 +106,68 @@ ExecuteOutcome Win32System::TryExecute(WindowHandle owner, const std::string& ve
     info.nShow = showCmd;
     if (ShellExecuteExCall(&info))
         return ExecuteOutcome::Started;
-    return GetLastError() == ERROR_CANCELLED ? ExecuteOutcome::Declined : ExecuteOutcome::Failed;
+    switch (GetLastError()) {
+    case ERROR_CANCELLED:
+        return ExecuteOutcome::Declined;
+    case ERROR_NO_ASSOCIATION: // the type has no such verb ("runas" on a document or a folder)
+        return ExecuteOutcome::NoVerb;
+    default:
+        // Some shell versions leave only the old-style code behind.
+        return reinterpret_cast<INT_PTR>(info.hInstApp) == SE_ERR_NOASSOC ? ExecuteOutcome::NoVerb
+                                                                          : ExecuteOutcome::Failed;
+    }
+}
+
+std::string Win32System::RegisteredProgram(const std::string& name) {
+    std::wstring key = L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\" + Widen(name);
+    if (name.find('.') == std::string::npos)
+        key += L".exe";
+    for (const HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        DWORD bytes = 0;
+        // The value may be REG_EXPAND_SZ ("%ProgramFiles%\\..."): asked for as REG_SZ (the
+        // platform refuses the expandable type without RRF_NOEXPAND), RegGetValueW expands it.
+        if (RegGetValueW(root, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, nullptr, &bytes) !=
+            ERROR_SUCCESS)
+            continue;
+        std::vector<wchar_t> value(bytes / sizeof(wchar_t) + 2, L'\0');
+        bytes = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+        if (RegGetValueW(root, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value.data(),
+                         &bytes) != ERROR_SUCCESS)
+            continue;
+        std::wstring path = value.data();
+        // Installers write it with and without quotes.
+        path.erase(std::remove(path.begin(), path.end(), L'"'), path.end());
+        if (!path.empty())
+            return Narrow(path);
+    }
+    return std::string();
+}
+
+namespace {
+std::string FolderFrom(UINT (*call)(wchar_t*, UINT)) {
+    std::vector<wchar_t> buffer(MAX_PATH + 1);
+    UINT n = call(buffer.data(), static_cast<UINT>(buffer.size()));
+    if (n >= buffer.size()) {
+        buffer.resize(n + 1);
+        n = call(buffer.data(), static_cast<UINT>(buffer.size()));
+    }
+    if (n == 0 || n >= buffer.size())
+        return std::string();
+    std::wstring folder(buffer.data(), n);
+    while (!folder.empty() && folder.back() == L'\\')
+        folder.pop_back();
+    return Narrow(folder);
+}
+} // namespace
+
+std::string Win32System::SystemFolder() {
+    return FolderFrom([](wchar_t* buffer, UINT size) { return GetSystemDirectoryW(buffer, size); });
+}
+
+std::string Win32System::WindowsFolder() {
+    // The system's Windows folder, not a terminal-server user's private one.
+    return FolderFrom(
+        [](wchar_t* buffer, UINT size) { return GetSystemWindowsDirectoryW(buffer, size); });
 }
 
 bool Win32System::PathExists(const std::string& path) {
@@ -257,8 +318,39 @@ std::string Win32System::ExpandEnvironment(const std::string& text) {
         text);
 }
 
+namespace {
+// The text in Normalization Form C. A dead key or the Vietnamese layout types a letter and a
+// combining mark (e + U+0301) where a keyword stored from elsewhere holds the composed letter;
+// both compare alike only once composed. ASCII is its own form and skips the call. Where the
+// system cannot normalize (an unpaired surrogate, a missing call) the text stays as it is.
+std::wstring Composed(std::wstring wide) {
+    if (std::all_of(wide.begin(), wide.end(), [](wchar_t c) { return c < 0x80; }))
+        return wide;
+    static const auto normalize =
+        OptionalSystemFunction<decltype(NormalizeString)>("kernel32.dll", "NormalizeString");
+    if (normalize == nullptr)
+        return wide;
+    const int length = static_cast<int>(wide.size());
+    int size = normalize(NormalizationC, wide.data(), length, nullptr, 0);
+    for (int attempt = 0; attempt < 4 && size > 0; ++attempt) {
+        std::wstring out(static_cast<std::size_t>(size), L'\0');
+        const int got = normalize(NormalizationC, wide.data(), length, out.data(), size);
+        if (got > 0) {
+            out.resize(static_cast<std::size_t>(got));
+            return out;
+        }
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+            break;
+        size = -got; // the better estimate the call answers with
+        if (size <= 0)
+            size = static_cast<int>(out.size()) * 2;
+    }
+    return wide;
+}
+} // namespace
+
 std::string Win32System::UpperCase(const std::string& text) {
-    const std::wstring wide = Widen(text);
+    const std::wstring wide = Composed(Widen(text));
     if (wide.empty())
         return text;
     // The invariant locale: the same capitals whatever the user's language (a Turkish "i" would

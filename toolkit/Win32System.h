@@ -35,6 +35,9 @@ public:
     // Another program may hold the clipboard for a moment (a clipboard manager reading what was
     // just copied): opening it is tried a few times, briefly, before it counts as empty.
     std::string ClipboardText() override;
+    std::string RegisteredProgram(const std::string& name) override;
+    std::string SystemFolder() override;
+    std::string WindowsFolder() override;
 
     // The platform calls behind the launches and the dialogs. Tests replace them to play what
     // Windows documents where Wine answers otherwise.

@@ -405,6 +405,8 @@ LRESULT TTrayIcon::DoMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         // refusal is not reported: the shell may not be ready yet and will announce itself again.
         // An icon still waiting for its first add tries now.
         if (msg == taskbarCreated_ && taskbarCreated_ != 0 && visible_) {
+            if (OnTaskbarCreated)
+                OnTaskbarCreated(this);
             if (addPending_) {
                 StartRetrying();
                 RetryAdd();

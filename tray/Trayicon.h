@@ -87,6 +87,9 @@ public:
     TMouseMoveEvent OnMouseMove;
     TMouseEvent OnMouseDown;
     TMouseEvent OnMouseUp;
+    // Explorer came back (its "TaskbarCreated" message), before a shown icon adds itself again:
+    // the place to make the picture at the notification area's present scale.
+    toolkit::TNotifyEvent OnTaskbarCreated;
 
     // ---- operations
     // Shows the application's own icon again.

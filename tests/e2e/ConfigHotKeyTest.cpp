@@ -1,5 +1,6 @@
 // The real Tarnwick.exe under Wine: a new hot key set through the configuration window with the
-// keyboard and the mouse, as a user sets it, and then used to call the command window up.
+// keyboard and the mouse, as a user sets it, and then used to call the command window up; an
+// entry's own hot key pressed on the keyboard.
 #include "support/E2e.h"
 
 #include <gtest/gtest.h>
@@ -110,6 +111,28 @@ TEST_F(ConfigHotKeyTest, ANewHotKeySetInTheWindowCallsTheCommandWindowUp) {
     e2e::PressChord({VK_CONTROL, VK_SHIFT, 'K'});
     EXPECT_TRUE(e2e::WaitFor([&] { return tarnwick.CommandVisible(); }, 5000));
     EXPECT_EQ(tarnwick.Line(), "");
+}
+
+TEST_F(ConfigHotKeyTest, AnEntrysOwnHotKeyStartsItWithoutTheLine) {
+    // Ctrl + Alt + J for the marker; Ctrl + Alt + F calls the line up.
+    e2e::WriteFile(folder.Settings(),
+                   "[DBSYSTEM]\r\nCount=1\r\n[DATABASE]\r\nName0=Marker\r\nFilename0=" +
+                       folder.Marker() + "\r\nParams0=by-hot-key\r\nKeyword0=mark\r\n" +
+                       "HotKey0=3074\r\n[SYSTEM]\r\nhKey=3070\r\nSound=0\r\n");
+    Launcher tarnwick(folder);
+    ASSERT_TRUE(tarnwick.Start());
+    tarnwick.Settle();
+
+    e2e::PressChord({VK_CONTROL, VK_MENU, 'J'});
+    ASSERT_TRUE(e2e::WaitFor([&] { return e2e::LineCount(folder.MarkerLog()) == 1; }))
+        << "the entry did not start";
+    EXPECT_NE(e2e::ReadFile(folder.MarkerLog()).find("by-hot-key"), std::string::npos);
+    tarnwick.Settle();
+    EXPECT_FALSE(tarnwick.CommandVisible());
+
+    e2e::PressChord({VK_CONTROL, VK_MENU, 'F'});
+    EXPECT_TRUE(e2e::WaitFor([&] { return tarnwick.CommandVisible(); }, 5000));
+    EXPECT_EQ(e2e::LineCount(folder.MarkerLog()), 1u);
 }
 
 } // namespace

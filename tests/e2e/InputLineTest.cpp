@@ -123,6 +123,24 @@ TEST_F(InputLineTest, ATypedPathStartsWithItsParametersAndANameFoundNowhereLeave
     EXPECT_EQ(e2e::LineCount(folder.MarkerLog()), 1u);
 }
 
+// The exe's folder is the current one, and a portable copy's may be written by anyone: a program
+// lying there answers its bare name only when the line names the folder.
+TEST_F(InputLineTest, AProgramBesideTheExeStartsOnlyWhenTheLineNamesItsFolder) {
+    e2e::WriteFile(folder.Settings(), MarkerSettings(folder, "RunTyped=1\r\n"));
+    Launcher tarnwick(folder);
+    ASSERT_TRUE(tarnwick.Start());
+    tarnwick.HotKey();
+    tarnwick.Type("marker planted\r");
+    Sleep(500);
+    EXPECT_TRUE(tarnwick.CommandVisible());
+    EXPECT_EQ(tarnwick.Line(), "MARKER PLANTED");
+    EXPECT_EQ(e2e::LineCount(folder.MarkerLog()), 0u);
+
+    tarnwick.Type("\x1b"); // the next call-up starts with an empty line
+    ASSERT_TRUE(TypeAndWait(tarnwick, ".\\marker typed\r", 1));
+    EXPECT_EQ(LastStart(), "params=TYPED");
+}
+
 TEST_F(InputLineTest, TheClipboardsFirstLineIsTheParameterInAnyScript) {
     e2e::WriteFile(folder.Settings(), MarkerSettings(folder));
     const std::string text = "\xC3\x9C"

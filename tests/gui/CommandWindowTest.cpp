@@ -518,8 +518,9 @@ TEST_F(CommandWindowTest, APackageManagersWritableFolderKeepsTheSettingsInTheRoa
 // What each launch asked of the shell: its verb and file.
 std::vector<std::string> Verbs(const testing_support::Recorder& recorder) {
     std::vector<std::string> out;
-    for (const auto& call : recorder.Only("execute"))
-        out.push_back(call.Args[0] + " " + call.Args[1]);
+    for (const auto& call : recorder.Calls)
+        if (call.What == "execute" || call.What == "tryexecute")
+            out.push_back(call.Args[0] + " " + call.Args[1]);
     return out;
 }
 
@@ -550,6 +551,52 @@ TEST_F(CommandWindowTest, CtrlShiftEnterAndAMarkedEntryLaunchAsAdministrator) {
     Type("ed\r");
     EXPECT_EQ(Verbs(recorder),
               (std::vector<std::string>{"runas ed.exe", "runas adm.exe", "open ed.exe"}));
+
+    // A launch as administrator that did not start is no launch: the line stays for another try
+    // and stays out of the history.
+    recorder.Calls.clear();
+    recorder.TryExecuteAnswers = {toolkit::ExecuteOutcome::Failed};
+    Tarnwick->History = true;
+    const std::size_t remembered = Tarnwick->LineHistory.Lines().size();
+    CallUpByHotKey();
+    Type("adm\r");
+    EXPECT_TRUE(Tarnwick->Visible());
+    EXPECT_EQ(Tarnwick->Edit1.Text(), "ADM");
+    EXPECT_EQ(Tarnwick->LineHistory.Lines().size(), remembered);
+    EXPECT_EQ(recorder.Only("beep").back().Number, MB_ICONHAND);
+}
+
+// Wine draws every monitor at one scale and never changes it, so the change is played: the
+// notification area's scale through the replaceable query, the window's through the messages
+// Windows sends when it crosses to a monitor of another scale.
+int gTrayDpi = 96;
+
+TEST_F(CommandWindowTest, TheTrayIconAndADragFollowAChangeOfDisplayScale) {
+    Start();
+    int& trayDpi = gTrayDpi;
+    trayDpi = 144;
+    Tarnwick->TrayPixelsPerInch = [] { return gTrayDpi; };
+    ASSERT_GT(toolkit::SmallIconSize(144).cx, toolkit::SmallIconSize(96).cx);
+    CallUpByHotKey();
+    SendMessageA(edit, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 4));
+    SIZE size{};
+    ASSERT_TRUE(SendMessageW(Tarnwick->Handle(), 0x02E4 /* WM_GETDPISCALEDSIZE */, 144,
+                             reinterpret_cast<LPARAM>(&size)));
+    RECT suggested{Tarnwick->Left(), Tarnwick->Top(), Tarnwick->Left() + size.cx,
+                   Tarnwick->Top() + size.cy};
+    (void)SendMessageW(Tarnwick->Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144),
+                       reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(Tarnwick->GrabX, 15) << "the same spot of the line, in the new scale's pixels";
+    EXPECT_EQ(Tarnwick->GrabY, 6);
+    EXPECT_EQ(Tarnwick->ImageList1->Width(), toolkit::SmallIconSize(144).cx);
+    EXPECT_EQ(Tarnwick->ImageList1->Count(), 1);
+
+    // Explorer restarted after the scale changed again.
+    trayDpi = 192;
+    (void)SendMessageW(Tarnwick->TrayIcon1->GetHandle(), RegisterWindowMessageW(L"TaskbarCreated"),
+                       0, 0);
+    EXPECT_EQ(Tarnwick->ImageList1->Height(), toolkit::SmallIconSize(192).cy);
+    EXPECT_EQ(Tarnwick->ImageList1->Count(), 1);
 }
 
 TEST_F(CommandWindowTest, TheHistoryIsWrittenWhenTheSessionEndsAndClearedOnceTurnedOff) {

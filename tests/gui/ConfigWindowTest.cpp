@@ -6,6 +6,7 @@
 #include "app/Tarnwick.h"
 #include "forms/Config.h"
 #include "support/E2e.h"
+#include "support/HotKeyInput.h"
 #include "support/Recorder.h"
 #include "toolkit/Application.h"
 
@@ -23,6 +24,10 @@
 #include <vector>
 
 namespace {
+
+using testing_support::KeyDown;
+using testing_support::KeyUp;
+using testing_support::PressInBox;
 
 const char* const kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char* const kValue = "Orvalen Tarnwick";
@@ -109,29 +114,6 @@ void ReleaseAllAtoms() {
         if (atom == 0)
             return;
         (void)GlobalDeleteAtom(atom);
-    }
-}
-
-// Key messages as the keyboard would send them to the focused box; Alt's come as system keys.
-void KeyDown(HWND box, WORD vk, bool alt = false) {
-    (void)SendMessageA(box, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, alt ? (1 << 29) | 1 : 1);
-}
-void KeyUp(HWND box, WORD vk, bool alt = false) {
-    (void)SendMessageA(box, alt ? WM_SYSKEYUP : WM_KEYUP, vk,
-                       (alt ? (1 << 29) : 0) | (1u << 30) | (1u << 31) | 1);
-}
-
-// A combination pressed in the box and let go, as the keyboard would send it: the keys down in
-// order, then up in reverse; Alt's and every key's while Alt is held come as system keys.
-void PressInBox(HWND box, std::initializer_list<WORD> keys) {
-    bool alt = false;
-    for (const WORD vk : keys) {
-        alt = alt || vk == VK_MENU;
-        KeyDown(box, vk, alt);
-    }
-    for (auto vk = std::rbegin(keys); vk != std::rend(keys); ++vk) {
-        KeyUp(box, *vk, alt);
-        alt = alt && *vk != VK_MENU;
     }
 }
 
@@ -443,23 +425,37 @@ TEST_F(ConfigWindowTest, MissingRunKeyIsNeitherReadNorMade) {
     EXPECT_TRUE(Reports().empty());
 }
 
-TEST_F(ConfigWindowTest, NonTextRunValueStopsTheShowBeforeTheHotKeyIsSuspended) {
+TEST_F(ConfigWindowTest, NonTextRunValueIsReportedAndTheWindowStillOpensToReplaceIt) {
     Start("[SYSTEM]\nhKey=3070\nWeb=0\n");
     ASSERT_TRUE(HotKeyTaken(MOD_CONTROL | MOD_ALT, 'F'));
-    PutRunValue(REG_DWORD, std::string("\x01\x00\x00\x00", 4));
-    F_Config->CheckBox2.SetChecked(true);
-    // The tray menu's handler shows the window; what escapes it goes to the error report.
-    toolkit::Guard([] { F_Config->Show(); });
-    ASSERT_EQ(Reports().size(), 1u);
-    // The quote ends the message, so the report adds no full stop.
-    EXPECT_EQ(Reports()[0], "Invalid data type for 'Orvalen Tarnwick'");
-    EXPECT_FALSE(F_Config->Visible());
-    EXPECT_EQ(recorder_.Only("messagebox")[0].Args.at(1), "Tarnwick");
-    // The later steps did not run: nothing loaded, the hot key still works.
-    EXPECT_TRUE(F_Config->CheckBox2.Checked());
-    EXPECT_EQ(F_Config->Edit1.Text(), "None");
-    EXPECT_TRUE(HotKeyTaken(MOD_CONTROL | MOD_ALT, 'F'));
-    EXPECT_EQ(ReadRunValue().Type, static_cast<DWORD>(REG_DWORD));
+    for (const bool tick : {false, true}) {
+        SCOPED_TRACE(tick);
+        PutRunValue(tick ? REG_BINARY : REG_DWORD, std::string("\x01\x00\x00\x00", 4));
+        F_Config->CheckBox2.SetChecked(true);
+        F_Config->CheckBox4.SetChecked(true);
+        // The tray menu's handler shows the window; what escapes it goes to the error report.
+        toolkit::Guard([] { F_Config->Show(); });
+        ASSERT_EQ(Reports().size(), tick ? 2u : 1u);
+        // The quote ends the message, so the report adds no full stop.
+        EXPECT_EQ(Reports().back(), "Invalid data type for 'Orvalen Tarnwick'");
+        EXPECT_EQ(recorder_.Only("messagebox")[0].Args.at(1), "Tarnwick");
+        // The window opened all the same, loaded, with the box unticked and the hot key suspended
+        // for capture.
+        EXPECT_TRUE(F_Config->Visible());
+        EXPECT_FALSE(F_Config->CheckBox4.Checked());
+        EXPECT_FALSE(F_Config->CheckBox2.Checked());
+        EXPECT_EQ(F_Config->Edit1.Text(), "Ctrl + Alt + F");
+        EXPECT_FALSE(HotKeyTaken(MOD_CONTROL | MOD_ALT, 'F'));
+        if (tick)
+            F_Config->CheckBox4.Click();
+        F_Config->Button1.Click();
+        EXPECT_FALSE(F_Config->Visible());
+        const auto value = ReadRunValue();
+        EXPECT_EQ(value.Present, tick) << "OK removes the value, or replaces it with text";
+        if (tick) {
+            EXPECT_EQ(value.Type, static_cast<DWORD>(REG_SZ));
+        }
+    }
 }
 
 // ---- Options and translucency ------------------------------------------------------------------

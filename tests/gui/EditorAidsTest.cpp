@@ -269,9 +269,9 @@ TEST_F(EditorAidsTest, RightClickSelectsTheEntryAndOffersLaunchFileLocationAndRu
     (void)SendMessageW(list, WM_RBUTTONUP, 0, at);
     EXPECT_EQ(form->ListBox1.ItemIndex(), 1);
     EXPECT_EQ(form->Edit1.Text(), "Tool");
-    EXPECT_EQ(shown.Items,
-              (std::vector<std::string>{"Launch", "Open file location", "Run as administrator"}));
-    EXPECT_EQ(shown.States, (std::vector<UINT>{0, 0, 0}));
+    EXPECT_EQ(shown.Items, (std::vector<std::string>{"Launch", "Open file location",
+                                                     "Run as administrator", "Hot key..."}));
+    EXPECT_EQ(shown.States, (std::vector<UINT>{0, 0, 0, 0}));
 
     choice = 3; // Run as administrator: marked at once, checked next time, shield drawn
     EXPECT_EQ(Painted(1).Mark, 0);
@@ -283,10 +283,10 @@ TEST_F(EditorAidsTest, RightClickSelectsTheEntryAndOffersLaunchFileLocationAndRu
     EXPECT_EQ(shown.States[2], static_cast<UINT>(MF_CHECKED));
     choice = 2; // Open file location: Explorer with the file selected
     form->ListBox1ContextPopup(-1, -1);
-    EXPECT_EQ(
-        recorder.Lines(),
-        (std::vector<std::string>{"beep 0", "execute runas|C:\\Tools\\tool.exe||C:\\Tools\\|1",
-                                  "execute open|explorer.exe|/select,\"C:\\Tools\\tool.exe\"||1"}));
+    EXPECT_EQ(recorder.Lines(),
+              (std::vector<std::string>{
+                  "tryexecute runas|C:\\Tools\\tool.exe||C:\\Tools\\|1", "beep 0",
+                  "execute open|C:\\Windows\\explorer.exe|/select,\"C:\\Tools\\tool.exe\"||1"}));
 
     // An address has no file location; below the last entry there is no menu at all.
     choice = 0;
@@ -320,6 +320,35 @@ TEST_F(EditorAidsTest, AFileDroppedOntoTheEditorStartsANewEntryFromIt) {
     form->Button2.Click(); // Cancel
     EXPECT_EQ(form->Entries.Count(), 1);
     EXPECT_NE(GetWindowLongPtrW(form->Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES, 0);
+}
+
+// What the replaced activation calls saw, and whether Windows refuses the front.
+std::vector<HWND> gFlashed;
+std::vector<DWORD> gFlashFlags;
+bool gRefuseFront = false;
+
+TEST_F(EditorAidsTest, ADroppedFileFlashesTheEditorWhereWindowsRefusesItTheFront) {
+    Open();
+    gFlashed.clear();
+    gFlashFlags.clear();
+    gRefuseFront = false;
+    form->FlashCall = [](FLASHWINFO* info) -> BOOL {
+        gFlashed.push_back(info->hwnd);
+        gFlashFlags.push_back(info->dwFlags);
+        return TRUE;
+    };
+    form->ForegroundCall = [](HWND) -> BOOL { return gRefuseFront ? FALSE : TRUE; };
+    std::vector<HWND>& flashed = gFlashed;
+    std::vector<DWORD>& flags = gFlashFlags;
+    bool& refuse = gRefuseFront;
+    form->AddDroppedFile("C:\\a.exe");
+    EXPECT_TRUE(flashed.empty()) << "brought to the front: nothing to show";
+    form->Button2.Click();
+    refuse = true; // the drag's source holds the input, as on Windows
+    form->AddDroppedFile("C:\\b.exe");
+    EXPECT_EQ(flashed, (std::vector<HWND>{form->Handle()}));
+    EXPECT_EQ(flags, (std::vector<DWORD>{FLASHW_ALL | FLASHW_TIMERNOFG}));
+    EXPECT_EQ(form->Edit2.Text(), "C:\\b.exe");
 }
 
 TEST(DropOntoTheCommandWindow, OpensTheEditorAddingAnEntryFromTheFolder) {

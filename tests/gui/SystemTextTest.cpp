@@ -91,6 +91,18 @@ TEST(SystemText, UpperCasingRaisesEveryScriptAndLeavesAsciiAsItWas) {
               "\xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80");
 }
 
+TEST(SystemText, ALetterTypedWithACombiningMarkMatchesTheComposedLetter) {
+    Win32System sys;
+    // "e" + U+0301 as a dead key types it, "é" as a keyword holds it; Vietnamese stacks two marks.
+    EXPECT_EQ(sys.UpperCase("caf"
+                            "e\xCC\x81"),
+              sys.UpperCase("caf\xC3\xA9"));
+    EXPECT_EQ(sys.UpperCase("caf\xC3\xA9"), "CAF\xC3\x89");
+    EXPECT_EQ(sys.UpperCase("Vi\xC3\xAA\xCC\xA3t"), sys.UpperCase("Vi\xE1\xBB\x87t"));
+    // A mark with no composed form keeps its place.
+    EXPECT_EQ(sys.UpperCase("q\xCC\x81"), "Q\xCC\x81");
+}
+
 TEST(SystemText, TheShellGetsEveryTextOfALaunchWhole) {
     Win32System sys;
     std::vector<std::wstring> seen;

@@ -5,6 +5,7 @@
 // Windows documents.
 #include "support/Recorder.h"
 #include "support/TempFiles.h"
+#include "app/KeyEntry.h"
 #include "data/Settings.h"
 #include "toolkit/Application.h"
 #include "toolkit/Controls.h"
@@ -17,6 +18,7 @@
 #include <cderr.h>
 #include <objbase.h>
 
+#include <cctype>
 #include <chrono>
 #include <cstring>
 #include <cstdio>
@@ -302,6 +304,88 @@ TEST(CheckedLaunch, AskingWithoutTheShellsErrorBoxesAndTellingARefusedConsentFro
     Win32System real;
     EXPECT_EQ(real.TryExecute(nullptr, "open", "tarnwick-no-such-program", "", "", 1),
               ExecuteOutcome::Failed);
+}
+
+TEST(CheckedLaunch, ATypeWithoutTheVerbIsToldFromAFailure) {
+    Win32System system;
+    std::vector<std::function<BOOL(SHELLEXECUTEINFOW*)>> answers = {
+        [](SHELLEXECUTEINFOW*) {
+            SetLastError(ERROR_NO_ASSOCIATION);
+            return FALSE;
+        },
+        [](SHELLEXECUTEINFOW* info) { // the old-style code only
+            info->hInstApp = reinterpret_cast<HINSTANCE>(SE_ERR_NOASSOC);
+            SetLastError(ERROR_SUCCESS);
+            return FALSE;
+        },
+        [](SHELLEXECUTEINFOW* info) {
+            info->hInstApp = reinterpret_cast<HINSTANCE>(SE_ERR_ACCESSDENIED);
+            SetLastError(ERROR_ACCESS_DENIED);
+            return FALSE;
+        }};
+    std::size_t next = 0;
+    system.ShellExecuteExCall = [&](SHELLEXECUTEINFOW* info) { return answers[next++](info); };
+    EXPECT_EQ(system.TryExecute(nullptr, "runas", "C:\\a.txt", "", "", 1), ExecuteOutcome::NoVerb);
+    EXPECT_EQ(system.TryExecute(nullptr, "runas", "C:\\", "", "", 1), ExecuteOutcome::NoVerb);
+    EXPECT_EQ(system.TryExecute(nullptr, "runas", "C:\\x.exe", "", "", 1), ExecuteOutcome::Failed);
+}
+
+// Records the launches instead of starting them; finds programs as the program does.
+class FindingOnly : public Win32System {
+public:
+    ExecuteOutcome TryExecute(WindowHandle, const std::string& verb, const std::string& file,
+                              const std::string&, const std::string&, int) override {
+        Tried.push_back(verb + " " + file);
+        return ExecuteOutcome::Started;
+    }
+    void Beep(unsigned) override {}
+    std::vector<std::string> Tried;
+};
+
+std::string Upper(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+TEST(BareNames, AreFoundWithoutTheCurrentFolderWhereAPortableCopyLies) {
+    TempDir dir{"tarnwick-bare-"};
+    for (const char* planted : {"CMD.BAT", "cmd.COM", "cmd.lnk", "tarnwick-only-here.bat"})
+        std::fclose(std::fopen(dir.Path(planted).c_str(), "w"));
+    const std::string registered = dir.Path("sub\\Probe Tool.exe");
+    std::filesystem::create_directories(dir.Path("sub"));
+    std::fclose(std::fopen(registered.c_str(), "w"));
+    HKEY key = nullptr;
+    const wchar_t* appPath =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\tarnwick-probe.exe";
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, appPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                              &key, nullptr),
+              ERROR_SUCCESS);
+    const std::wstring quoted = L"\"" + Widen(registered) + L"\"";
+    (void)RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(quoted.c_str()),
+                         static_cast<DWORD>((quoted.size() + 1) * sizeof(wchar_t)));
+    (void)RegCloseKey(key);
+    wchar_t before[MAX_PATH] = {}, path[4096] = {};
+    (void)GetCurrentDirectoryW(MAX_PATH, before);
+    (void)GetEnvironmentVariableW(L"PATH", path, 4096);
+    ASSERT_TRUE(SetCurrentDirectoryW(Widen(dir.Dir().string()).c_str()));
+    // A PATH that names the current folder, as some installers leave it.
+    (void)SetEnvironmentVariableW(L"PATH", (L".;" + std::wstring(path)).c_str());
+
+    FindingOnly system;
+    TCommandOptions options;
+    options.Elevate = true;
+    (void)RunTypedCommand("cmd /k", options, system, nullptr);
+    EXPECT_EQ(FindProgram("tarnwick-probe", system), registered);
+    EXPECT_EQ(FindProgram("tarnwick-only-here", system), "");
+    (void)SetEnvironmentVariableW(L"PATH", path);
+    (void)SetCurrentDirectoryW(before);
+    (void)RegDeleteKeyW(HKEY_CURRENT_USER, appPath);
+
+    ASSERT_EQ(system.Tried.size(), 1u);
+    EXPECT_EQ(Upper(system.Tried[0]), Upper("runas " + system.SystemFolder() + "\\cmd.exe"));
+    EXPECT_FALSE(system.SystemFolder().empty());
+    EXPECT_NE(Upper(system.WindowsFolder()), Upper(system.SystemFolder()));
 }
 
 TEST(Clipboard, ItsUnicodeTextIsReadThoughAnotherProgramHoldsItForAMoment) {

@@ -26,6 +26,11 @@ bool Recorder::PathExists(const std::string& path) {
     return std::find(ExistingPaths.begin(), ExistingPaths.end(), path) != ExistingPaths.end();
 }
 
+std::string Recorder::RegisteredProgram(const std::string& name) {
+    const auto found = RegisteredPrograms.find(name);
+    return found == RegisteredPrograms.end() ? std::string() : found->second;
+}
+
 std::string Recorder::ClipboardText() {
     Calls.push_back({"clipboard", nullptr, {}, 0});
     return Clipboard;

@@ -39,6 +39,10 @@ public:
     // Answers from `ExistingPaths`; not among the calls.
     bool PathExists(const std::string& path) override;
     std::string ClipboardText() override;
+    // Answer from the fields below; not among the calls.
+    std::string RegisteredProgram(const std::string& name) override;
+    std::string SystemFolder() override { return SystemFolderPath; }
+    std::string WindowsFolder() override { return WindowsFolderPath; }
 
     // The calls so far, one line each, e.g. "beep 0" or "execute open|FILE|PARAMS|DIR|1".
     std::vector<std::string> Lines() const;
@@ -59,6 +63,9 @@ public:
     std::deque<toolkit::ExecuteOutcome> TryExecuteAnswers; // default: Started
     std::vector<std::string> ExistingPaths;
     std::string Clipboard;
+    std::map<std::string, std::string> RegisteredPrograms; // App Paths: name as asked -> path
+    std::string SystemFolderPath = "C:\\Windows\\System32";
+    std::string WindowsFolderPath = "C:\\Windows";
 };
 
 } // namespace testing_support

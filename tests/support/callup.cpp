@@ -3,6 +3,8 @@
 //   callup database [INDEX [apply|menu]]  "Database" from the tray menu, with entry INDEX
 //                    selected (and applied, or right-clicked: the rectangle then takes in the
 //                    balloon that may answer the Apply, or the menu)
+//   callup hotkey INDEX  the editor with entry INDEX selected, and "Hot key..." chosen from the
+//                    list's right-click menu
 //   callup config     "Cofiguration" from the tray menu
 //   callup traymenu   the tray menu, left open
 //   callup hide       closes whichever of the three is shown
@@ -114,6 +116,22 @@ int main(int argc, char** argv) {
         HWND line = FindWindowExA(command, nullptr, "Edit", nullptr);
         for (const char* c = argc > 2 ? argv[2] : ""; ok && *c; ++c)
             (void)PostMessageA(line, WM_CHAR, static_cast<unsigned char>(*c), 1);
+    } else if (std::strcmp(what, "hotkey") == 0 && argc == 3) {
+        ok = ChooseFromTrayMenu(tray, 2) && WaitFor([&] { return Shown(database); });
+        HWND list = FindWindowExA(database, nullptr, "ListBox", nullptr);
+        (void)SendMessageA(list, LB_SETCURSEL, std::atoi(argv[2]), 0);
+        (void)SendMessageA(database, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_SELCHANGE),
+                           reinterpret_cast<LPARAM>(list));
+        // The menu key on the selected entry; "Hot key..." is its last item.
+        (void)PostMessageA(database, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list),
+                           MAKELPARAM(-1, -1));
+        HWND menu = nullptr;
+        ok = ok && WaitFor([&] { return (menu = OpenMenu(ProcessOf(database))) != nullptr; }, 5000);
+        if (ok) {
+            (void)PostMessageA(menu, WM_KEYDOWN, VK_UP, 0);
+            (void)PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+        }
+        ok = ok && WaitFor([&] { return Shown(shown = FindWindowA("TF_HotKey", nullptr)); });
     } else if (std::strcmp(what, "database") == 0) {
         ok = ChooseFromTrayMenu(tray, 2) && WaitFor([&] { return Shown(database); });
         shown = database;
@@ -152,6 +170,11 @@ int main(int argc, char** argv) {
         if (HWND menu = OpenMenu(ProcessOf(tray))) {
             (void)PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
             WaitFor([&] { return OpenMenu(ProcessOf(tray)) == nullptr; }, 5000);
+        }
+        // The hot key window goes by Cancel before the editor it holds.
+        if (HWND hotKey = FindWindowA("TF_HotKey", nullptr); Shown(hotKey)) {
+            (void)PostMessageA(FindWindowExA(hotKey, nullptr, "Button", "Cancel"), BM_CLICK, 0, 0);
+            WaitFor([&] { return !Shown(hotKey); }, 5000);
         }
         if (Shown(command))
             (void)PostMessageA(FindWindowExA(command, nullptr, "Edit", nullptr), WM_CHAR, VK_ESCAPE,

@@ -82,9 +82,9 @@ TEST_F(KeyEntry, AnEntryMarkedToRunAsAdministratorAsksForItWhicheverKeyLaunchedI
     EXPECT_TRUE(Type('e'));
     line = "NOTE";
     EXPECT_TRUE(Type(kKeyEnter));
-    EXPECT_EQ(system.Lines(), (std::vector<std::string>{"beep 0", "execute runas|note.exe|||1",
+    EXPECT_EQ(system.Lines(), (std::vector<std::string>{"tryexecute runas|note.exe|||1", "beep 0",
                                                         "beep 0", "execute open|plain.exe|||1",
-                                                        "beep 0", "execute runas|note.exe|||1",
+                                                        "tryexecute runas|note.exe|||1", "beep 0",
                                                         "beep 0", "execute open|plain.exe|||1"}));
 }
 
@@ -490,12 +490,14 @@ TEST_F(KeyEntry, ElevatedEnterAsksForAdministratorForEverythingEnterLaunches) {
     line = "www.x.example";
     EXPECT_TRUE(Type(kKeyEnter));
     options.RunTyped = true;
+    system.ExistingPaths = {"C:\\Windows\\System32\\cmd.EXE"};
     line = "cmd /k";
     EXPECT_TRUE(Type(kKeyEnter));
     EXPECT_EQ(system.Lines(),
-              (std::vector<std::string>{"beep 0", "execute runas|note.exe|||1", "beep 0",
-                                        "execute runas|http://WWW.X.EXAMPLE|||1",
-                                        "tryexecute runas|cmd|/k||1", "beep 0"}));
+              (std::vector<std::string>{"tryexecute runas|note.exe|||1", "beep 0", "beep 0",
+                                        "execute open|http://WWW.X.EXAMPLE|||1",
+                                        "tryexecute runas|C:\\Windows\\System32\\cmd.EXE|/k||1",
+                                        "beep 0"}));
 }
 
 TEST_F(KeyEntry, ALineThatLaunchedNothingRunsAsACommandOnlyWhenAskedAndOnlyOnEnter) {
@@ -507,7 +509,8 @@ TEST_F(KeyEntry, ALineThatLaunchedNothingRunsAsACommandOnlyWhenAskedAndOnlyOnEnt
 
     options.RunTyped = true;
     system.Environment = {{"DOCS", "C:\\My Docs"}};
-    system.ExistingPaths = {"C:\\Program Files\\Tool", "C:\\My Docs\\a b.txt"};
+    system.ExistingPaths = {"C:\\Program Files\\Tool", "C:\\My Docs\\a b.txt",
+                            "C:\\Windows\\System32\\NOTEPAD.EXE", "C:\\Windows\\System32\\CMD.EXE"};
     std::string launched = "before";
     const auto enter = [&](const std::string& typed) {
         std::string key(1, kKeyEnter);
@@ -522,26 +525,29 @@ TEST_F(KeyEntry, ALineThatLaunchedNothingRunsAsACommandOnlyWhenAskedAndOnlyOnEnt
     EXPECT_TRUE(enter("\"%DOCS%\\x.exe"));                // a quote left open
     EXPECT_TRUE(enter("note"));                           // an entry: no command
     EXPECT_EQ(system.Lines(),
-              (std::vector<std::string>{"tryexecute open|NOTEPAD|C:\\A B.TXT||1", "beep 0",
-                                        "tryexecute open|C:\\Program Files\\Tool|||1", "beep 0",
-                                        "tryexecute open|C:\\My Docs\\a b.txt|||1", "beep 0",
-                                        "tryexecute open|C:\\Program Files\\x.exe|-q||1", "beep 0",
-                                        "tryexecute open|C:\\My Docs\\x.exe|||1", "beep 0",
-                                        "beep 0", "execute open|note.exe|||1"}));
+              (std::vector<std::string>{
+                  "tryexecute open|C:\\Windows\\System32\\NOTEPAD.EXE|C:\\A B.TXT||1", "beep 0",
+                  "tryexecute open|C:\\Program Files\\Tool|||1", "beep 0",
+                  "tryexecute open|C:\\My Docs\\a b.txt|||1", "beep 0",
+                  "tryexecute open|C:\\Program Files\\x.exe|-q||1", "beep 0",
+                  "tryexecute open|C:\\My Docs\\x.exe|||1", "beep 0", "beep 0",
+                  "execute open|note.exe|||1"}));
 
     // Nothing could be started: the error sound, and the window stays. A refused consent prompt:
     // nothing at all. Neither is a line that launched.
     system.Calls.clear();
     launched = "before";
     system.TryExecuteAnswers = {toolkit::ExecuteOutcome::Failed, toolkit::ExecuteOutcome::Declined};
-    EXPECT_FALSE(enter("NOSUCHPROGRAM"));
+    EXPECT_FALSE(enter("C:\\NOSUCHPROGRAM"));
     EXPECT_FALSE(enter("CMD"));
     EXPECT_FALSE(enter("   ")) << "a line of blanks runs nothing";
     EXPECT_FALSE(enter("\"\" X"));
+    EXPECT_FALSE(enter("NOSUCHPROGRAM")) << "a bare name found nowhere goes nowhere";
     EXPECT_EQ(launched, "before");
     EXPECT_EQ(system.Lines(),
-              (std::vector<std::string>{"tryexecute open|NOSUCHPROGRAM|||1", "beep 16",
-                                        "tryexecute open|CMD|||1", "beep 16"}));
+              (std::vector<std::string>{"tryexecute open|C:\\NOSUCHPROGRAM|||1", "beep 16",
+                                        "tryexecute open|C:\\Windows\\System32\\CMD.EXE|||1",
+                                        "beep 16", "beep 16"}));
 }
 
 TEST_F(KeyEntry, TheClipboardGoesInAtLaunchWhereAnEntryAsksForIt) {
@@ -570,6 +576,126 @@ TEST_F(KeyEntry, TheClipboardGoesInAtLaunchWhereAnEntryAsksForIt) {
     line = "C";
     EXPECT_TRUE(Type('p'));
     EXPECT_EQ(ExecuteArgs(system)[0][1], "") << "nothing usable: empty";
+}
+
+// The exe's folder is the current one, and a portable copy leaves it writable: whatever lies there
+// must not answer a bare name.
+TEST_F(KeyEntry, ATypedBareNameIsFoundWithoutTheCurrentFolder) {
+    options.NoEnter = false;
+    options.RunTyped = true;
+    options.Elevate = true;
+    options.ExeFolder = "C:\\Tools\\";
+    system.ExistingPaths = {"C:\\Tools\\CMD.BAT", "C:\\Tools\\cmd.COM", "C:\\Tools\\cmd.lnk",
+                            "C:\\Windows\\System32\\cmd.EXE"};
+    line = "cmd";
+    EXPECT_TRUE(Type(kKeyEnter));
+    EXPECT_EQ(system.Only("tryexecute")[0].Args,
+              (std::vector<std::string>{"runas", "C:\\Windows\\System32\\cmd.EXE", "", ""}));
+
+    // App Paths first, then the system and Windows folders, then the whole folders of PATH with
+    // PATHEXT; a relative PATH folder brings the current folder back, so it does not count.
+    options.Elevate = false;
+    system.Calls.clear();
+    system.RegisteredPrograms = {{"word", "C:\\Office\\WINWORD.EXE"},
+                                 {"gone", "C:\\Old\\gone.exe"}};
+    system.Environment = {{"PATH", ".;\"C:\\Bin\\\";relative\\bin;C:\\Py"},
+                          {"PATHEXT", ".PY;.CMD"}};
+    system.ExistingPaths = {
+        "C:\\Office\\WINWORD.EXE", ".\\tool.CMD",      "relative\\bin\\tool.CMD",
+        "C:\\Bin\\tool.CMD",       "C:\\Py\\tool.PY",  "C:\\Windows\\hh.PY",
+        "C:\\Py\\notes.txt",       "C:\\Py\\gone.CMD", "tool.bat",
+        "C:\\Tools\\run me.bat"};
+    for (const char* typed : {"word x", "tool", "hh", "notes.txt", "gone", ".\\tool -a", "tool.bat",
+                              "C:\\Tools\\run me.bat", "ghost", ".."}) {
+        std::string key(1, kKeyEnter);
+        (void)CommandKeyPress(key, typed, options, entries, system, kWindow);
+    }
+    EXPECT_EQ(system.Lines(),
+              (std::vector<std::string>{
+                  "tryexecute open|C:\\Office\\WINWORD.EXE|x||1", "beep 0",
+                  "tryexecute open|C:\\Bin\\tool.CMD|||1", "beep 0",
+                  "tryexecute open|C:\\Windows\\hh.PY|||1", "beep 0",
+                  "tryexecute open|C:\\Py\\notes.txt|||1", "beep 0",
+                  "tryexecute open|C:\\Py\\gone.CMD|||1", "beep 0", "tryexecute open|.\\tool|-a||1",
+                  "beep 0",  // the current folder, as typed
+                  "beep 16", // tool.bat: a relative whole line is no path, and no PATH has it
+                  "tryexecute open|C:\\Tools\\run me.bat|||1", "beep 0", "beep 16",
+                  "tryexecute open|..|||1", "beep 0"}));
+    EXPECT_TRUE(IsBareName("cmd.exe"));
+    EXPECT_FALSE(IsBareName("C:cmd"));
+    EXPECT_FALSE(IsBareName("sub/cmd"));
+    EXPECT_TRUE(IsAbsolutePath("\\\\srv\\share\\x"));
+    EXPECT_FALSE(IsAbsolutePath("\\x"));
+    EXPECT_FALSE(IsAbsolutePath("1:\\x"));
+}
+
+TEST_F(KeyEntry, AClipboardLineWithAQuoteNeverLeavesTheEntrysQuotes) {
+    Add("c", "cmd.exe", "/c tool \"$C$\"");
+    Add("w", "https://s.example/?q=$C$");
+    Add("p", "https://s.example/", "$c$");
+    Add("t", "cmd.exe", "/c tool \"$W$\"");
+    options.NoEnter = true;
+    system.Clipboard = "a\" & calc \"";
+    std::string launched = "before";
+    for (const char* typed : {"C", "P"}) {
+        std::string key(1, kKeyEnter);
+        EXPECT_FALSE(CommandKeyPress(key, typed, options, entries, system, kWindow, &launched))
+            << typed;
+    }
+    EXPECT_EQ(launched, "before");
+    EXPECT_EQ(system.Lines(),
+              (std::vector<std::string>{"clipboard", "beep 16", "clipboard", "beep 16"}));
+
+    // Encoded into a web address it is harmless; typed text is the user's own.
+    system.Calls.clear();
+    line = "W";
+    EXPECT_TRUE(Type(kKeyEnter));
+    line = "T a\" & b";
+    EXPECT_TRUE(Type(kKeyEnter));
+    EXPECT_EQ(Launched(), (std::vector<std::string>{"https://s.example/?q=a%22%20%26%20calc%20%22",
+                                                    "cmd.exe"}));
+    EXPECT_EQ(system.Only("execute")[1].Args[2], "/c tool \"a\" & b\"");
+    EXPECT_TRUE(ClipboardFits("plain text", "x.exe", "\"$C$\""));
+}
+
+TEST_F(KeyEntry, AsAdministratorOnlyWhereWindowsCanAndAFailedStartIsNoLaunch) {
+    using toolkit::ExecuteOutcome;
+    Add("doc", "C:\\Docs\\a.txt");
+    Add("web", "https://x.example/");
+    Add("adm", "tool.exe");
+    entries.At(2).RunAs = true;
+    options.NoEnter = false;
+    options.Elevate = true;
+    std::string launched = "before";
+    const auto enter = [&](const std::string& typed) {
+        std::string key(1, kKeyEnter);
+        return CommandKeyPress(key, typed, options, entries, system, kWindow, &launched);
+    };
+    // A document has no "runas": it opens as the user. Addresses never ask.
+    system.TryExecuteAnswers = {ExecuteOutcome::NoVerb};
+    EXPECT_TRUE(enter("doc"));
+    EXPECT_TRUE(enter("web"));
+    EXPECT_TRUE(enter("ftp://f.example"));
+    EXPECT_EQ(system.Lines(),
+              (std::vector<std::string>{"tryexecute runas|C:\\Docs\\a.txt|||1",
+                                        "tryexecute open|C:\\Docs\\a.txt|||1", "beep 0", "beep 0",
+                                        "execute open|https://x.example/|||1", "beep 0",
+                                        "execute open|FTP://F.EXAMPLE|||1"}));
+
+    // Nothing started, or the consent refused: no launch, whichever way it was asked.
+    system.Calls.clear();
+    launched = "before";
+    options.Elevate = false;
+    system.TryExecuteAnswers = {ExecuteOutcome::Failed, ExecuteOutcome::Declined,
+                                ExecuteOutcome::NoVerb, ExecuteOutcome::Failed};
+    EXPECT_FALSE(enter("adm"));
+    EXPECT_FALSE(enter("adm"));
+    EXPECT_FALSE(enter("adm")) << "runas missing, then open failing";
+    EXPECT_EQ(launched, "before");
+    EXPECT_EQ(system.Lines(),
+              (std::vector<std::string>{
+                  "tryexecute runas|tool.exe|||1", "beep 16", "tryexecute runas|tool.exe|||1",
+                  "tryexecute runas|tool.exe|||1", "tryexecute open|tool.exe|||1", "beep 16"}));
 }
 
 } // namespace

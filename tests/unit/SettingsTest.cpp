@@ -211,6 +211,69 @@ TEST(WriteDatabase, TheAdministratorMarkIsStoredOnlyWhereItIsOrWas) {
     EXPECT_FALSE(back.At(1).RunAs);
 }
 
+TEST(WriteDatabase, EntryHotKeysFollowTheirEntriesAndLeaveOtherFilesAsTheyAre) {
+    ExeFolder exe;
+    // A file without entry hot keys, written again unchanged, stays byte for byte.
+    WriteDatabase(exe.ini, Database(3));
+    const std::string plain = ReadAll(exe.ini);
+    TEntries entries;
+    TSettings s;
+    Load(exe.ini, entries, s);
+    WriteDatabase(exe.ini, entries);
+    EXPECT_EQ(ReadAll(exe.ini), plain);
+    EXPECT_EQ(plain.find("HotKey"), std::string::npos);
+
+    entries.At(1).HotKey = 3000 + 'F'; // Ctrl + Alt + F
+    entries.At(2).HotKey = 1000 + 112; // Ctrl + F1
+    WriteDatabase(exe.ini, entries);
+    std::string file = ReadAll(exe.ini);
+    EXPECT_NE(file.find("HotKey1=3070\r\n"), std::string::npos) << file;
+    EXPECT_EQ(file.find("HotKey0"), std::string::npos) << file;
+    TEntries back;
+    Load(exe.ini, back, s);
+    EXPECT_EQ(back.At(0).HotKey, 0);
+    EXPECT_EQ(back.At(1).HotKey, 3070);
+    EXPECT_EQ(back.At(2).HotKey, 1112);
+
+    // Deleted, its index taken by the next entry: the hot key goes with it, not to the index.
+    entries.Delete(1);
+    WriteDatabase(exe.ini, entries);
+    Load(exe.ini, back, s);
+    EXPECT_EQ(back.At(1).HotKey, 1112);
+    EXPECT_EQ(back.At(1).Keyword, "K2");
+    entries.At(1).HotKey = 0; // given up: cleared where it was stored
+    WriteDatabase(exe.ini, entries);
+    Load(exe.ini, back, s);
+    EXPECT_EQ(back.At(1).HotKey, 0);
+}
+
+TEST(WriteDatabase, HandEditedHotKeysThatNameNoKeyAreKept) {
+    ExeFolder exe;
+    // Modifiers only, a text, the clearing key, no key code: none names a key, none is lost.
+    const std::string file = "[DBSYSTEM]\r\nCount=4\r\n[DATABASE]\r\nName0=A\r\nHotKey0=3000\r\n"
+                             "Name1=B\r\nHotKey1=ctrl+q\r\nName2=C\r\nHotKey2=1008\r\n"
+                             "Name3=D\r\nHotKey3=1999\r\n";
+    WriteAll(exe.ini, file);
+    TEntries entries;
+    TSettings s;
+    Load(exe.ini, entries, s);
+    WriteDatabase(exe.ini, entries);
+    const std::string after = ReadAll(exe.ini);
+    for (const char* kept : {"HotKey0=3000", "HotKey1=ctrl+q", "HotKey2=1008", "HotKey3=1999"})
+        EXPECT_NE(after.find(kept), std::string::npos) << kept << "\n" << after;
+}
+
+TEST(ReadSettings, FollowMonitorIsOffUnlessSwitchedOn) {
+    ExeFolder exe;
+    TEntries entries;
+    TSettings s;
+    Load(exe.ini, entries, s);
+    EXPECT_FALSE(s.FollowMonitor);
+    WriteAll(exe.ini, "[SYSTEM]\r\nFollowMonitor=1\r\n");
+    Load(exe.ini, entries, s);
+    EXPECT_TRUE(s.FollowMonitor);
+}
+
 TEST(WriteSettings, PositionAndOptionsWriteTheirKeysInOrderAndKeepTheRest) {
     ExeFolder exe;
     WritePosition(exe.ini, 100, 70);
