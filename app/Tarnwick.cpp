@@ -11,6 +11,7 @@
 #include "toolkit/Application.h"
 #include "toolkit/DropFiles.h"
 #include "toolkit/Text.h"
+#include "toolkit/Theme.h"
 
 #include <memory>
 #include <utility>
@@ -172,6 +173,12 @@ void TTarnwick::ApplySettings(const TSettings& settings) {
     }
     History = settings.History;
     RunTyped = settings.RunTyped;
+    // A look chosen or dropped by hand shows at once, as a change of Windows' mode would.
+    // This window first: while it is being made it is not among the application's forms yet.
+    if (toolkit::SetThemeChoice(settings.Theme)) {
+        ApplyLook();
+        toolkit::App->SendToForms(WM_SYSCOLORCHANGE);
+    }
     // The history as the file holds it, unless lines launched since are not saved yet: they
     // are kept, to be written at the end. As the line shows them: a line edited by hand in the
     // file is recalled as it would be typed.

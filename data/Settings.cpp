@@ -43,6 +43,9 @@ bool ReadSettings(const std::string& iniPath, TEntries& entries, TSettings& sett
     settings.hKey = ini.ReadInteger(System, "hKey", 0);
     settings.History = ini.ReadBool(System, "History", true);
     settings.RunTyped = ini.ReadBool(System, "RunTyped", false);
+    settings.Theme = ini.ReadInteger(System, "Theme", 0);
+    if (settings.Theme != 1 && settings.Theme != 2)
+        settings.Theme = 0;
     settings.FollowMonitor = ini.ReadBool(System, "FollowMonitor", false);
     settings.HistoryLines.clear();
     if (settings.History) {

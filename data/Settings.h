@@ -17,6 +17,9 @@ struct TSettings {
     int32_t hKey = 0;
     // "SYSTEM" "History" (on when missing) and "RunTyped" (off when missing).
     bool History = true, RunTyped = false;
+    // "SYSTEM" "Theme": 0 (or missing, or anything else) follows Windows' app mode, 1 is always
+    // light, 2 always dark. Only read: a hand edit sets it.
+    int32_t Theme = 0;
     // "SYSTEM" "FollowMonitor" (off when missing): the line comes up on the monitor that holds
     // the mouse pointer.
     bool FollowMonitor = false;

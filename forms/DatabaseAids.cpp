@@ -257,7 +257,7 @@ void TF_Database::ListBox1DrawItem(const DRAWITEMSTRUCT& d) {
     const int k = static_cast<int>(d.itemID);
     const bool selected = (d.itemState & ODS_SELECTED) != 0;
     const bool missing = TargetMissing(k);
-    (void)FillRect(dc, &rc, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    (void)FillRect(dc, &rc, toolkit::ThemeBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
     const int ink = (d.itemState & ODS_DISABLED) ? COLOR_GRAYTEXT
                     : selected                   ? COLOR_HIGHLIGHTTEXT
                     : missing                    ? COLOR_GRAYTEXT
@@ -281,7 +281,7 @@ void TF_Database::ListBox1DrawItem(const DRAWITEMSTRUCT& d) {
     }
     if (missing) {
         right -= mark;
-        DrawMissingMark(dc, right, top, mark, GetSysColor(ink), Scale(1));
+        DrawMissingMark(dc, right, top, mark, toolkit::ThemeColor(ink), Scale(1));
         right -= gap;
     }
 
@@ -289,7 +289,7 @@ void TF_Database::ListBox1DrawItem(const DRAWITEMSTRUCT& d) {
     // The list's own font: not every system hands it over selected.
     const HGDIOBJ oldFont =
         SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
-    (void)SetTextColor(dc, GetSysColor(ink));
+    (void)SetTextColor(dc, toolkit::ThemeColor(ink));
     (void)SetBkMode(dc, TRANSPARENT);
     if (k < Entries.Count())
         right = DrawHotKey(dc, k, RECT{rc.left, top, right, top + mark}, gap);

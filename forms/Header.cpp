@@ -9,6 +9,7 @@ using namespace toolkit;
 
 namespace {
 constexpr int kWidth = 317;
+constexpr TColor kVersionColor = RGB(255, 206, 206);
 } // namespace
 
 TFormLayout THeader::DialogLayout(std::string className, std::string caption, int clientHeight,
@@ -45,7 +46,7 @@ TFormLayout THeader::DialogLayout(std::string className, std::string caption, in
     TControlLayout version =
         ControlAt(TControlKind::Label, "Label2", id++, 92, 68, 46, 13, "ver 1.0");
     version.Parent = "Panel1";
-    version.Font = TFont{"Verdana", -11, true, RGB(255, 206, 206)};
+    version.Font = TFont{"Verdana", -11, true, kVersionColor};
     version.Transparent = true;
     c.push_back(version);
     TControlLayout freeware =
@@ -92,6 +93,7 @@ void THeader::MakeBackdrops(const TForm& form) {
 
 void THeader::MakeBackdrop(Backdrop& backdrop) const {
     backdrop.Made = true;
+    backdrop.Look = CurrentLook();
     const RECT at = Label(backdrop.Label).Bounds();
     backdrop.At = at;
     backdrop.FromPictures = ShownPictures();
@@ -115,7 +117,7 @@ void THeader::MakeBackdrop(Backdrop& backdrop) const {
     }
     const HGDIOBJ oldTarget = SelectObject(dc, bitmap);
     RECT all{0, 0, width, height};
-    HBRUSH white = CreateSolidBrush(ToColorRef(kColorWhite));
+    HBRUSH white = CreateSolidBrush(LookColor(kColorWhite, false));
     (void)FillRect(dc, &all, white);
     (void)DeleteObject(white);
     for (HWND control : pictures_) {
@@ -159,11 +161,15 @@ void THeader::MakeBackdrop(Backdrop& backdrop) const {
 }
 
 void THeader::PaintBackdrop(TMessage& m) {
+    // Under high contrast the texts stand on the window colour alone, as the form answered.
+    if (CurrentLook() == TLook::HighContrast)
+        return;
     for (Backdrop& b : backdrops_) {
         if (reinterpret_cast<HWND>(m.LParam) != b.Label)
             continue;
         const RECT at = Label(b.Label).Bounds();
-        if (b.Made && (!EqualRect(&at, &b.At) || ShownPictures() != b.FromPictures))
+        if (b.Made && (!EqualRect(&at, &b.At) || ShownPictures() != b.FromPictures ||
+                       b.Look != CurrentLook()))
             FreeBackdrop(b);
         if (!b.Made)
             MakeBackdrop(b);
@@ -171,6 +177,9 @@ void THeader::PaintBackdrop(TMessage& m) {
             return; // the panel's plain white stays
         const auto dc = reinterpret_cast<HDC>(m.WParam);
         (void)SetBkMode(dc, TRANSPARENT);
+        // The badge behind the version turns light in the dark look: its text turns dark.
+        if (b.Label == backdrops_.front().Label && CurrentLook() == TLook::Dark)
+            (void)SetTextColor(dc, DarkCounterpart(kVersionColor));
         (void)SetBrushOrgEx(dc, 0, 0, nullptr); // the copy starts at the label's corner
         m.Result = reinterpret_cast<LRESULT>(b.Brush);
         return;

@@ -41,8 +41,9 @@ private:
         bool Made = false;
         HBITMAP Bitmap = nullptr;
         HBRUSH Brush = nullptr;
-        RECT At{};                         // the label's place when it was made
-        std::vector<HBITMAP> FromPictures; // the pictures it was copied from
+        RECT At{};                                   // the label's place when it was made
+        toolkit::TLook Look = toolkit::TLook::Light; // the look it was made in
+        std::vector<HBITMAP> FromPictures;           // the pictures it was copied from
     };
     void MakeBackdrop(Backdrop& backdrop) const;
     // The pictures as the controls show them now.

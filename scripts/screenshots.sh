@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Screenshots of the command window, the database editor (as opened, with a balloon after an
-# Apply, and with the list's right-click menu), an entry's hot key window and the configuration
-# window at the given display scales (pixels per inch; default 96 144 192), for looking at by eye:
+# Apply, and with the list's right-click menu), an entry's hot key window, the configuration
+# window and the tray menu at the given display scales (pixels per inch; default 96 144 192), for
+# looking at by eye:
 #   scripts/screenshots.sh [DPI...]
+# With LOOK=dark, Windows' app mode is dark in the prefix and the pictures are named
+# <window>-dark-<dpi>.png.
 # Builds Tarnwick (windows preset), runs it in a Wine prefix of its own on an Xvfb of its own with
 # Wine's LogPixels set to each DPI, calls each window up in turn and writes
 # build/screenshots/<window>-<dpi>.png (the whole screen) and <window>-<dpi>-window.png (the
@@ -81,6 +84,13 @@ scripts/wine-setup.sh "$state" >/dev/null
 # The sample's files, but for the old tool's: only that entry shows as missing.
 mkdir -p "$WINEPREFIX/drive_c/Έγγραφα" "$WINEPREFIX/drive_c/ユーザー"
 touch "$WINEPREFIX/drive_c/Έγγραφα/σημειώσεις.txt" "$WINEPREFIX/drive_c/ユーザー/メモ 帳.txt"
+look=${LOOK:-light}
+suffix=""
+if [ "$look" = dark ]; then
+  suffix=-dark
+  "$WINE" reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize' \
+    /v AppsUseLightTheme /t REG_DWORD /d 0 /f >/dev/null
+fi
 "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "${width}x${height}" /f \
   >/dev/null
 # Windows links the forms' face to fonts with the scripts it lacks, CJK among them. Wine links
@@ -107,7 +117,7 @@ for dpi in "${dpis[@]}"; do
   "$WINESERVER" -k >/dev/null 2>&1 || true
   "$WINESERVER" -w 2>/dev/null || true
   (cd "$run" && setsid "$WINE" Tarnwick.exe </dev/null >/dev/null 2>&1 &)
-  for shot in command database database-tips database-menu hotkey config; do
+  for shot in command database database-tips database-menu hotkey config traymenu; do
     window=${shot%-*}
     text=()
     # Text that is no keyword of the sample's, so that typing it launches nothing.
@@ -117,9 +127,9 @@ for dpi in "${dpis[@]}"; do
     [ "$shot" = database-menu ] && text=(1 menu)
     [ "$shot" = hotkey ] && text=(0)
     geometry=$(callup "$window" "${text[@]}")
-    shoot "$shot-$dpi" "$geometry"
+    shoot "$shot$suffix-$dpi" "$geometry"
     callup hide >/dev/null
   done
   callup exit >/dev/null
-  echo "screenshots: $dpi dpi: $out/{command,database,database-tips,database-menu,hotkey,config}-$dpi.png"
+  echo "screenshots: $dpi dpi: $out/{command,database,database-tips,database-menu,hotkey,config,traymenu}$suffix-$dpi.png"
 done

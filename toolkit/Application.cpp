@@ -127,6 +127,14 @@ bool Application::IsFormWindow(HWND hwnd) const {
                        [hwnd](const auto& e) { return e.second == hwnd; });
 }
 
+void Application::SendToForms(UINT msg, WPARAM wParam, LPARAM lParam) const {
+    // A copy: a form's answer may create or destroy forms.
+    const auto windows = formWindows_;
+    for (const auto& [form, hwnd] : windows)
+        if (IsWindow(hwnd))
+            (void)SendMessageW(hwnd, msg, wParam, lParam);
+}
+
 bool Application::IsDialogKeyMessage(MSG& msg) {
     if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST)
         return false;

@@ -58,6 +58,9 @@ public:
     TComponent* MainForm() const { return mainForm_; }
     // Whether hwnd is the window of one of our forms.
     bool IsFormWindow(HWND hwnd) const;
+    // Sends the message to the window of every form that has one, as the system broadcasts its
+    // changes to top-level windows.
+    void SendToForms(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const;
 
     // Run shows the main form (ShowWindow SW_SHOW) first when this is true.
     bool ShowMainForm = true;

@@ -2,6 +2,7 @@
 
 #include "toolkit/Accessible.h"
 #include "toolkit/Text.h"
+#include "toolkit/Theme.h"
 
 #include <commctrl.h>
 
@@ -48,12 +49,14 @@ void TBalloonTip::Show(HWND control, const std::string& title, const std::string
         if (!tip_)
             return; // a hint the system cannot show is no error of the user's
         (void)SetPropW(tip_, kOwnerProp, this);
+        dark_ = false;
         TTTOOLINFOW info = ToolInfo(tip_);
         info.uFlags = TTF_TRACK | TTF_ABSOLUTE;
         info.lpszText = const_cast<wchar_t*>(L"");
         (void)SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
     }
     Hide();
+    FollowLook();
     const std::wstring wideTitle = Widen(title);
     std::wstring wideText = Widen(text);
     (void)SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, maxWidth);
@@ -76,6 +79,19 @@ void TBalloonTip::Show(HWND control, const std::string& title, const std::string
     control_ = control;
     // Nothing takes the focus to it, so the reader is told that it came.
     Announce(tip_);
+}
+
+void TBalloonTip::FollowLook() {
+    // Asked at each showing: the look may have changed since the balloon was made. The colours
+    // are for a tooltip without the system's theme (Wine's, Windows 7's classic look); the dark
+    // theme gives a themed one its own.
+    const bool dark = CurrentLook() == TLook::Dark;
+    if (dark == dark_)
+        return;
+    dark_ = dark;
+    SetDarkControlTheme(tip_, dark, TThemedControl::Other);
+    (void)SendMessageW(tip_, TTM_SETTIPBKCOLOR, ThemeColor(COLOR_INFOBK), 0);
+    (void)SendMessageW(tip_, TTM_SETTIPTEXTCOLOR, ThemeColor(COLOR_INFOTEXT), 0);
 }
 
 void TBalloonTip::Hide() {

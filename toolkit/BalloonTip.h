@@ -31,7 +31,10 @@ public:
 
 private:
     static void CALLBACK TimerProc(HWND hwnd, UINT, UINT_PTR, DWORD);
+    // The tooltip in the program's current look.
+    void FollowLook();
     HWND tip_ = nullptr;
+    bool dark_ = false; // the tooltip was made dark
     HWND control_ = nullptr;
 };
 

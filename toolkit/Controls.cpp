@@ -4,6 +4,7 @@
 #include "toolkit/Application.h"
 #include "toolkit/Ole.h"
 #include "toolkit/SystemDll.h"
+#include "toolkit/Theme.h"
 
 #include <commctrl.h>
 #include <ocidl.h>
@@ -213,6 +214,21 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
+} // namespace
+
+void SetPanelColor(HWND panel, COLORREF color) {
+    HBRUSH brush = CreateSolidBrush(color);
+    if (!brush)
+        return;
+    const auto old =
+        reinterpret_cast<HBRUSH>(SetWindowLongPtrW(panel, 0, reinterpret_cast<LONG_PTR>(brush)));
+    if (old)
+        (void)DeleteObject(old);
+    (void)InvalidateRect(panel, nullptr, TRUE);
+}
+
+namespace {
+
 // ---- SpeedButton: flat, raised while the mouse is over it, sunk while pressed, never focused.
 
 struct SpeedButtonState {
@@ -233,7 +249,7 @@ void NotifyClick(HWND hwnd) {
 void PaintSpeedButton(HWND hwnd, HDC dc, const SpeedButtonState& st) {
     RECT rc;
     (void)GetClientRect(hwnd, &rc);
-    (void)FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
+    (void)FillRect(dc, &rc, ThemeBrush(COLOR_BTNFACE));
     const bool enabled = IsWindowEnabled(hwnd) != FALSE;
     if (enabled && st.Pressed && st.Hover)
         (void)DrawEdge(dc, &rc, BDR_SUNKENOUTER, BF_RECT);
@@ -249,12 +265,12 @@ void PaintSpeedButton(HWND hwnd, HDC dc, const SpeedButtonState& st) {
         (void)OffsetRect(&textRect, 1, 1);
     if (!enabled) {
         (void)OffsetRect(&textRect, 1, 1);
-        (void)SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
+        (void)SetTextColor(dc, ThemeColor(COLOR_BTNHIGHLIGHT));
         (void)DrawTextW(dc, text, -1, &textRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
         (void)OffsetRect(&textRect, -1, -1);
-        (void)SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+        (void)SetTextColor(dc, ThemeColor(COLOR_GRAYTEXT));
     } else {
-        (void)SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+        (void)SetTextColor(dc, ThemeColor(COLOR_BTNTEXT));
     }
     (void)DrawTextW(dc, text, -1, &textRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     (void)SelectObject(dc, old);

@@ -219,6 +219,8 @@ public:
 
 // Window classes of our own controls, registered on first use.
 extern const char* const kPanelClass;
+// A panel's ground in another colour (a change of look); the old brush is freed.
+void SetPanelColor(HWND panel, COLORREF color);
 extern const char* const kSpeedButtonClass;
 void RegisterControlClasses();
 

@@ -21,6 +21,18 @@ COLORREF ToColorRef(TColor color) {
     return static_cast<COLORREF>(color & 0xFFFFFF);
 }
 
+COLORREF LookColor(TColor color, bool text) {
+    const TLook look = CurrentLook();
+    if (look == TLook::Light)
+        return ToColorRef(color);
+    if (color & 0x80000000u)
+        return ThemeColor(static_cast<int>(color & 0xFF));
+    if (look == TLook::HighContrast)
+        return GetSysColor(text ? COLOR_WINDOWTEXT : COLOR_WINDOW);
+    const auto rgb = static_cast<COLORREF>(color & 0xFFFFFF);
+    return text ? rgb : DarkCounterpart(rgb);
+}
+
 TControlLayout ControlAt(TControlKind kind, std::string name, int id, int left, int top, int width,
                          int height, std::string caption, int tabOrder) {
     TControlLayout s;
@@ -282,6 +294,7 @@ TForm::TForm(TComponent* owner, TFormLayout layout)
     alphaBlend_ = layout_.AlphaBlend;
     alphaValue_ = layout_.AlphaBlendValue;
     ApplyAlpha();
+    ApplyLook();
 }
 
 TForm::~TForm() {
@@ -342,7 +355,7 @@ void TForm::ChangeScale(int dpi, const RECT& suggested) {
         const auto shown = pictures_.find(control);
         if (shown == pictures_.end())
             continue;
-        if (HBITMAP picture = LoadScaledPicture(s.Picture, size.cx, size.cy)) {
+        if (HBITMAP picture = LoadPictureInLook(s.Picture, size.cx, size.cy)) {
             const HBITMAP previous = Image(control).SetPicture(picture);
             if (previous && previous != shown->second)
                 (void)DeleteObject(previous); // the control's own copy of the old one
@@ -529,7 +542,7 @@ void TForm::LoadPicture(HWND control) {
     // Drawn at the control's size, which the layout scaled to the display.
     RECT box{};
     (void)GetClientRect(control, &box);
-    if (HBITMAP picture = LoadScaledPicture(resource, box.right - box.left, box.bottom - box.top)) {
+    if (HBITMAP picture = LoadPictureInLook(resource, box.right - box.left, box.bottom - box.top)) {
         pictures_[control] = picture;
         Image(control).SetPicture(picture);
     }
@@ -580,6 +593,106 @@ LRESULT TForm::ControlColor(HDC dc, HWND control, LRESULT systemBrush) {
         return reinterpret_cast<LRESULT>(BrushFor(ToColorRef(look.Back)));
     }
     return systemBrush;
+}
+
+LRESULT TForm::LookedControlColor(HDC dc, HWND control, bool field) {
+    const ControlLook& look = looks_.find(control)->second; // the caller found it
+    const HWND parent = GetParent(control);
+    wchar_t cls[32] = L"";
+    (void)GetClassNameW(parent, cls, static_cast<int>(std::size(cls)));
+    const bool onPanel = parent != handle_ && Narrow(cls) == kPanelClass;
+    COLORREF back = 0, text = 0;
+    if (field) {
+        back = ThemeColor(COLOR_WINDOW);
+        text = ThemeColor(COLOR_WINDOWTEXT);
+    } else {
+        TColor ground = layout_.Color;
+        if (onPanel) {
+            const auto panel = looks_.find(parent);
+            if (panel != looks_.end() && panel->second.Back != kColorDefault)
+                ground = panel->second.Back;
+        }
+        if (!look.Transparent && look.Back != kColorDefault)
+            ground = look.Back;
+        back = LookColor(ground, false);
+        // Under high contrast, the text of the system's pair; in the dark look a colour of the
+        // layout's own stays (the header's are light enough).
+        const TColor wanted = look.TextColor;
+        if (look_ == TLook::HighContrast || wanted == kColorDefault || (wanted & 0x80000000u))
+            text = ThemeColor(onPanel ? COLOR_WINDOWTEXT : COLOR_BTNTEXT);
+        else
+            text = LookColor(wanted, true);
+    }
+    (void)SetTextColor(dc, text);
+    (void)SetBkColor(dc, back);
+    if (look.Transparent) {
+        (void)SetBkMode(dc, TRANSPARENT);
+        if (onPanel)
+            return GetWindowLongPtrW(parent, 0); // the panel's own brush
+    }
+    return reinterpret_cast<LRESULT>(BrushFor(back));
+}
+
+HBITMAP TForm::LoadPictureInLook(const std::string& resource, int width, int height) const {
+    HBITMAP picture = LoadScaledPicture(resource, width, height);
+    if (picture && look_ == TLook::Dark)
+        MakeDarkCounterpart(picture);
+    return picture;
+}
+
+void TForm::ApplyLook() {
+    const TLook look = CurrentLook();
+    if (look == look_ || !handle_)
+        return;
+    const bool dark = look == TLook::Dark;
+    const bool wasDark = look_ == TLook::Dark;
+    look_ = look;
+    // The system's dark themes are asked for only in the dark look, and given back after it.
+    if (dark || wasDark) {
+        if (layout_.Border == TBorderStyle::Dialog)
+            SetDarkTitleBar(handle_, dark);
+        for (const TControlLayout& s : layout_.Controls) {
+            const HWND control = Control(s.Name);
+            switch (s.Kind) {
+            case TControlKind::Edit:
+                SetDarkControlTheme(control, dark, TThemedControl::Field);
+                break;
+            case TControlKind::CheckBox:
+                SetDarkControlTheme(control, dark, TThemedControl::CheckBox);
+                break;
+            case TControlKind::ListBox:
+            case TControlKind::Button:
+                SetDarkControlTheme(control, dark, TThemedControl::Other);
+                break;
+            default:
+                break;
+            }
+        }
+    }
+    for (const TControlLayout& s : layout_.Controls) {
+        const HWND control = Control(s.Name);
+        if (s.Kind == TControlKind::Panel) {
+            const TColor back = s.Color == kColorDefault ? layout_.Color : s.Color;
+            SetPanelColor(control, LookColor(back, false));
+        } else if (s.Kind == TControlKind::Image) {
+            // No picture stands behind text under high contrast.
+            (void)ShowWindow(control, look == TLook::HighContrast ? SW_HIDE : SW_SHOWNA);
+            const auto shown = pictures_.find(control);
+            if (shown == pictures_.end())
+                continue; // made in the look of its first showing
+            RECT box{};
+            (void)GetClientRect(control, &box);
+            if (HBITMAP picture = LoadPictureInLook(s.Picture, box.right, box.bottom)) {
+                const HBITMAP previous = Image(control).SetPicture(picture);
+                if (previous && previous != shown->second)
+                    (void)DeleteObject(previous);
+                (void)DeleteObject(shown->second);
+                shown->second = picture;
+            }
+        }
+    }
+    (void)RedrawWindow(handle_, nullptr, nullptr,
+                       RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
 LRESULT CALLBACK TForm::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -634,6 +747,12 @@ void TForm::Dispatch(TMessage& m) {
     case WM_CTLCOLORBTN:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX: {
+        if (look_ != TLook::Light && looks_.count(reinterpret_cast<HWND>(m.LParam))) {
+            m.Result = LookedControlColor(reinterpret_cast<HDC>(m.WParam),
+                                          reinterpret_cast<HWND>(m.LParam),
+                                          m.Msg == WM_CTLCOLOREDIT || m.Msg == WM_CTLCOLORLISTBOX);
+            return;
+        }
         // The system's colours first, then the layout's on top of them.
         const LRESULT system = DefWindowProcW(handle_, m.Msg, m.WParam, m.LParam);
         m.Result =
@@ -655,13 +774,23 @@ void TForm::Dispatch(TMessage& m) {
     case WM_ERASEBKGND: {
         RECT rc;
         (void)GetClientRect(handle_, &rc);
-        (void)FillRect(reinterpret_cast<HDC>(m.WParam), &rc, BrushFor(ToColorRef(layout_.Color)));
+        (void)FillRect(reinterpret_cast<HDC>(m.WParam), &rc,
+                       BrushFor(LookColor(layout_.Color, false)));
         m.Result = 1;
         return;
     }
     case WM_CLOSE:
         Close();
         return;
+    case WM_SETTINGCHANGE:
+        // Windows' colour mode or high contrast changed, or the settings' choice did.
+        if (!IsColourSetChange(m.Msg, m.LParam) && m.WParam != SPI_SETHIGHCONTRAST)
+            break;
+        [[fallthrough]];
+    case WM_SYSCOLORCHANGE:
+        (void)RefreshLook();
+        ApplyLook();
+        break;
     case WM_DPICHANGED:
         // Both halves of wParam hold the new scale; lParam the rectangle suggested for it.
         ChangeScale(HIWORD(m.WParam), *reinterpret_cast<const RECT*>(m.LParam));

@@ -6,6 +6,7 @@
 
 #include "toolkit/Component.h"
 #include "toolkit/Controls.h"
+#include "toolkit/Theme.h"
 
 #include <windows.h>
 
@@ -31,6 +32,10 @@ constexpr TColor kColorWindowText = SystemColor(COLOR_WINDOWTEXT);
 constexpr TColor kColorWhite = RGB(255, 255, 255);
 constexpr TColor kColorSilver = RGB(192, 192, 192);
 COLORREF ToColorRef(TColor color);
+// A layout colour as the current look shows it: as it is in the light look; a system colour's
+// dark counterpart, a background's dark counterpart and a text colour as it is in the dark look;
+// the system's window colours under high contrast.
+COLORREF LookColor(TColor color, bool text);
 
 struct TFont {
     // The TrueType face drawn to the old bitmap face's metrics: the same at 96 pixels per inch,
@@ -196,6 +201,10 @@ public:
     // form's own handling. Derived forms route single messages and pass the rest on.
     virtual void Dispatch(TMessage& message);
 
+    // Takes up the program's current look (toolkit/Theme.h), when it is not the one shown.
+    void ApplyLook();
+    TLook Look() const { return look_; }
+
 protected:
     // Builds the window and the controls of `layout`, hidden. The derived constructor then binds
     // its handlers and its components and calls FinishCreate.
@@ -241,6 +250,11 @@ private:
     HFONT FontFor(const TFont& font);
     HBRUSH BrushFor(COLORREF color);
     LRESULT ControlColor(HDC dc, HWND control, LRESULT systemBrush);
+    // The colours of a control in the dark look or under high contrast: `field` for edit boxes
+    // and lists.
+    LRESULT LookedControlColor(HDC dc, HWND control, bool field);
+    // A picture at its control's size in the current look.
+    HBITMAP LoadPictureInLook(const std::string& resource, int width, int height) const;
     void RunBinding(int id, UINT notification);
     void ApplyAlpha();
     void FocusFirstControl();
@@ -253,6 +267,7 @@ private:
 
     TFormLayout layout_;
     HWND handle_ = nullptr;
+    TLook look_ = TLook::Light;
     int dpi_ = 96;
     SIZE designClient_{}; // the client size at 96 pixels per inch
     bool alphaBlend_ = false;

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace testing_support {
@@ -46,6 +48,53 @@ inline void FillWithStaticBrush(HWND control, HDC dc, const RECT& rc) {
                                                              reinterpret_cast<WPARAM>(dc),
                                                              reinterpret_cast<LPARAM>(control)));
     (void)FillRect(dc, &rc, brush);
+}
+
+// A shown top-level window as the screen shows it, frame, children and all, row by row (Wine's
+// PrintWindow leaves the children out).
+inline std::vector<COLORREF> CaptureWindow(HWND window) {
+    (void)RedrawWindow(window, nullptr, nullptr,
+                       RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    GdiFlush();
+    RECT rc{};
+    (void)GetWindowRect(window, &rc);
+    const int width = rc.right - rc.left, height = rc.bottom - rc.top;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    const HGDIOBJ old = SelectObject(dc, bitmap);
+    (void)BitBlt(dc, 0, 0, width, height, screen, rc.left, rc.top, SRCCOPY);
+    (void)SelectObject(dc, old);
+    (void)ReleaseDC(nullptr, screen);
+    std::vector<COLORREF> pixels = PixelsOf(bitmap, width, height);
+    (void)DeleteObject(bitmap);
+    (void)DeleteDC(dc);
+    return pixels;
+}
+
+// The contrast ratio of two colours, 1 to 21, as the accessibility guidelines compute it.
+inline double ContrastRatio(COLORREF a, COLORREF b) {
+    const auto luminance = [](COLORREF c) {
+        const auto linear = [](int channel) {
+            const double v = channel / 255.0;
+            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(GetRValue(c)) + 0.7152 * linear(GetGValue(c)) +
+               0.0722 * linear(GetBValue(c));
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// A 64-bit FNV-1a digest of pixels: a look kept as one number.
+inline unsigned long long DigestOf(const std::vector<COLORREF>& pixels) {
+    unsigned long long hash = 14695981039346656037ull;
+    for (COLORREF p : pixels)
+        for (int shift = 0; shift < 24; shift += 8) {
+            hash ^= (p >> shift) & 0xFF;
+            hash *= 1099511628211ull;
+        }
+    return hash;
 }
 
 } // namespace testing_support

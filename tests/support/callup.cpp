@@ -6,6 +6,7 @@
 //   callup hotkey INDEX  the editor with entry INDEX selected, and "Hot key..." chosen from the
 //                    list's right-click menu
 //   callup config     "Cofiguration" from the tray menu
+//   callup traymenu   the tray menu, left open
 //   callup hide       closes whichever of the three is shown
 //   callup exit       "Exit" from the tray menu
 // Prints the shown window's screen rectangle as WIDTHxHEIGHT+LEFT+TOP (an image tool's crop
@@ -159,6 +160,9 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(what, "config") == 0) {
         ok = ChooseFromTrayMenu(tray, 3) && WaitFor([&] { return Shown(config); });
         shown = config;
+    } else if (std::strcmp(what, "traymenu") == 0) {
+        (void)PostMessageA(tray, kTrayCallback, 0, WM_RBUTTONUP);
+        ok = WaitFor([&] { return (shown = OpenMenu(ProcessOf(tray))) != nullptr; }, 5000);
     } else if (std::strcmp(what, "hide") == 0) {
         // Escape hides the command window; the editor goes by its OK button, the configuration
         // window by Cancel (a close request to the editor, the main window, would end the run).

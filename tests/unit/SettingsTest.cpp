@@ -492,3 +492,31 @@ TEST(History, IsReadFromADamagedSectionAndWrittenOnlyIntoAFileThatExists) {
 }
 
 } // namespace
+
+TEST(Theme, FollowsWindowsUnlessOneOrTwoIsStoredAndIsNeverWritten) {
+    ExeFolder exe;
+    TEntries entries;
+    const struct {
+        const char* Line;
+        int Expected;
+    } cases[] = {{"", 0},
+                 {"Theme=1\r\n", 1},
+                 {"Theme=2\r\n", 2},
+                 {"Theme=0\r\n", 0},
+                 {"Theme=3\r\n", 0},
+                 {"Theme=-1\r\n", 0},
+                 {"Theme=dark\r\n", 0},
+                 {"Theme=\r\n", 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Line);
+        const std::string file = std::string("[SYSTEM]\r\n") + c.Line;
+        WriteAll(exe.ini, file);
+        TSettings s;
+        s.Theme = 7;
+        Load(exe.ini, entries, s);
+        EXPECT_EQ(s.Theme, c.Expected);
+        // The configuration window's OK keeps a hand-set choice as it stands.
+        WriteOptions(exe.ini, 255, true, true, true, 0);
+        EXPECT_NE(ReadAll(exe.ini).find(file), std::string::npos);
+    }
+}
