@@ -270,7 +270,9 @@ void TSettingsKeeper::Look() {
         return;
     if (!looker_) {
         // One thread for every look, made at the first: a call-up starts no thread of its own.
-        auto looker = std::make_shared<TLooker>();
+        // Not make_shared: without run-time type records it brings the library's thread-safe
+        // static guards, and with them its thread library, into the exe.
+        auto looker = std::shared_ptr<TLooker>(new TLooker());
         if (looker->Wake == nullptr)
             return;
         auto handed = std::make_unique<std::shared_ptr<TLooker>>(looker);

@@ -4,10 +4,10 @@
 #include "toolkit/Errors.h"
 #include "toolkit/FileReplace.h"
 
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 
 namespace toolkit {
 
@@ -175,9 +175,10 @@ std::string TempNameBeside(const std::string& fileName) {
     // The name need only seldom be taken: the file is made only where none of that name is, and
     // another name is tried then. The wall clock and where this program was loaded start the
     // sequence (two copies started at once differ in the second), and each step mixes it anew.
+    // The C library's clock, not std::chrono's: that one brings a thread library's clock into
+    // the exe.
     static std::uint64_t state =
-        static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()) ^
-        reinterpret_cast<std::uintptr_t>(&state);
+        static_cast<std::uint64_t>(std::time(nullptr)) ^ reinterpret_cast<std::uintptr_t>(&state);
     state += 0x9E3779B97F4A7C15u;
     std::uint64_t z = state;
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;

@@ -11,6 +11,13 @@
 #include <new>
 #include <typeinfo>
 
+namespace {
+// One place that throws: each helper below is then a jump to it.
+[[noreturn]] __attribute__((noinline)) void Raise(const char* what) {
+    throw toolkit::Exception(what);
+}
+} // namespace
+
 namespace std {
 void __throw_bad_alloc() {
     throw bad_alloc();
@@ -28,34 +35,34 @@ void __throw_bad_exception() {
     throw bad_exception();
 }
 void __throw_logic_error(const char* what) {
-    throw toolkit::Exception(what);
+    Raise(what);
 }
 void __throw_domain_error(const char* what) {
-    throw toolkit::Exception(what);
+    Raise(what);
 }
 void __throw_invalid_argument(const char* what) {
-    throw toolkit::Exception(what);
+    Raise(what);
 }
 void __throw_length_error(const char* what) {
-    throw toolkit::Exception(what);
+    Raise(what);
 }
 void __throw_out_of_range(const char* what) {
-    throw toolkit::Exception(what);
+    Raise(what);
 }
 // The library passes a printf format with the index and size; its text is enough here.
 void __throw_out_of_range_fmt(const char* what, ...) {
-    throw toolkit::Exception(what);
+    Raise(what);
 }
 void __throw_runtime_error(const char* what) {
-    throw toolkit::Exception(what);
+    Raise(what);
 }
 void __throw_range_error(const char* what) {
-    throw toolkit::Exception(what);
+    Raise(what);
 }
 void __throw_overflow_error(const char* what) {
-    throw toolkit::Exception(what);
+    Raise(what);
 }
 void __throw_underflow_error(const char* what) {
-    throw toolkit::Exception(what);
+    Raise(what);
 }
 } // namespace std
