@@ -89,8 +89,9 @@ TEST_F(AccessibilityTest, EveryBoxTheListAndTheSliderAreReadWithTheirLabels) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Label);
         EXPECT_EQ(TextOf(GetWindow(c.Control, GW_HWNDPREV)), c.Label);
-        if (c.Edit)
+        if (c.Edit) {
             EXPECT_EQ(AccessibleText(c.Control, 0, TAccText::Name), c.Label);
+        }
     }
     // Now above its box, a label must not cover any of it, at any scale: the windows look as
     // they did. (The hot key box, reached by no Tab, was below its label from the start.)

@@ -4,6 +4,7 @@
 // mode) are watched through the replaceable table.
 #include <gtest/gtest.h>
 
+#include "app/SettingsKeeper.h"
 #include "app/Tarnwick.h"
 #include "forms/Config.h"
 #include "forms/Database.h"
@@ -334,7 +335,7 @@ TEST_F(ThemeTest, SettingsChoiceOfDarkWinsOverLightWindowsAndIsTakenUpFromAHandE
     EXPECT_EQ(F_Database->Look(), toolkit::TLook::Light);
     std::this_thread::sleep_for(std::chrono::milliseconds(1100)); // a new file time
     std::ofstream(ini_, std::ios::app) << "Theme=2\r\n";
-    ASSERT_TRUE(Tarnwick->TakeUpHandEdits());
+    ASSERT_TRUE(SettingsKeeper->ReadNow());
     for (toolkit::TForm* form : Forms())
         EXPECT_EQ(form->Look(), toolkit::TLook::Dark) << form->ClassName();
     EXPECT_EQ(calls.AppModes, std::vector<int>{2});
