@@ -40,7 +40,8 @@ configure_file(${_templates}/winget/installer.yaml.in ${_out}/winget/${WINGET_ID
 configure_file(${_templates}/winget/locale.yaml.in
                ${_out}/winget/${WINGET_ID}.locale.en-US.yaml @ONLY)
 configure_file(${_templates}/scoop/tarnwick.json.in ${_out}/scoop/tarnwick.json @ONLY)
-configure_file(${_templates}/chocolatey/tarnwick.portable.nuspec.in
+# The package's manifest (NuGet's .nuspec form).
+configure_file(${_templates}/chocolatey/package-manifest.xml.in
                ${_out}/chocolatey/tarnwick.portable.nuspec @ONLY)
 configure_file(${_templates}/chocolatey/chocolateyInstall.ps1.in
                ${_out}/chocolatey/tools/chocolateyInstall.ps1 @ONLY NEWLINE_STYLE CRLF)
