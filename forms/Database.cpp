@@ -248,9 +248,14 @@ void TF_Database::FormShow() {
 }
 
 void TF_Database::ShowEntries(int k) {
+    // Drawn once when all are in, not after each: with thousands of entries the list would
+    // otherwise paint itself thousands of times.
+    (void)SendMessageW(ListBox1.Handle(), WM_SETREDRAW, FALSE, 0);
     ListBox1.Clear();
     for (std::int32_t i = 0; i < Entries.Count(); ++i)
         ListBox1.Add(Entries.At(i).Name);
+    (void)SendMessageW(ListBox1.Handle(), WM_SETREDRAW, TRUE, 0);
+    (void)InvalidateRect(ListBox1.Handle(), nullptr, TRUE);
     if (k >= 0 && k < ListBox1.Count())
         ListBox1.SetItemIndex(k);
     ListBox1Click();
