@@ -88,19 +88,7 @@ void TTarnwick::CreateComponents() {
     const SIZE small = toolkit::SmallIconSize();
     ImageList1 = new toolkit::TImageList(this, small.cx, small.cy);
     ImageList1->SetName("ImageList1");
-    // The program's own picture; a program without it (a test) shows the application icon.
-    if (auto icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), L"MAINICON",
-                                                  IMAGE_ICON, small.cx, small.cy, 0))) {
-        try {
-            (void)ImageList1->AddIcon(icon);
-        } catch (...) {
-            (void)DestroyIcon(icon);
-            throw;
-        }
-        (void)DestroyIcon(icon);
-    } else {
-        (void)ImageList1->AddIcon(toolkit::App->Icon());
-    }
+    (void)PutTrayPicture(small);
 
     PopupMenu1 = new toolkit::TPopupMenu(this);
     PopupMenu1->SetName("PopupMenu1");

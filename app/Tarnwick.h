@@ -93,6 +93,9 @@ public:
     // Makes the tray icon's picture at the size the notification area draws it now, when that
     // is not its size already: on a change of display scale, and when Explorer comes back.
     void FitTrayIcon();
+    // Puts the program's picture at `size` into ImageList1 (the application icon where the exe
+    // has none, as in a test), sized so; false when no picture could be made.
+    bool PutTrayPicture(SIZE size);
 
 private:
     // A drag crossing to a monitor of another scale: GrabX and GrabY in the new scale's pixels.

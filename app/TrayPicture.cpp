@@ -15,13 +15,18 @@ void TTarnwick::FitTrayIcon() {
     const SIZE size = toolkit::SmallIconSize(dpi);
     if (size.cx == ImageList1->Width() && size.cy == ImageList1->Height())
         return;
+    if (PutTrayPicture(size))
+        TrayIcon1->SetIconIndex(0);
+}
+
+bool TTarnwick::PutTrayPicture(SIZE size) {
     auto icon = static_cast<HICON>(
         LoadImageW(GetModuleHandleW(nullptr), L"MAINICON", IMAGE_ICON, size.cx, size.cy, 0));
-    // The picture is made first: when it cannot be, the icon keeps the one it has.
+    // The picture is made first: when it cannot be, the list keeps the one it has.
     if (icon == nullptr)
         icon = CopyIcon(toolkit::App->Icon());
     if (icon == nullptr)
-        return;
+        return false;
     try {
         ImageList1->SetSize(size.cx, size.cy);
         (void)ImageList1->AddIcon(icon);
@@ -30,7 +35,7 @@ void TTarnwick::FitTrayIcon() {
         throw;
     }
     (void)DestroyIcon(icon);
-    TrayIcon1->SetIconIndex(0);
+    return true;
 }
 
 void TTarnwick::KeepGrabPointAtScale(int oldDpi, int newDpi) {
