@@ -4,6 +4,7 @@
 #include "forms/Config.h"
 #include "gen/Gen_func.h"
 #include "toolkit/Application.h"
+#include "toolkit/StartupTrace.h"
 #include "toolkit/SystemDll.h"
 #include "toolkit/Text.h"
 #include "toolkit/Win32System.h"
@@ -39,6 +40,7 @@ void __verbose_terminate_handler() {
 #endif
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    TARNWICK_STARTUP_MARK("WinMain (the loader, the imported DLLs, the C++ run-time)");
     toolkit::RestrictDllSearch();
     toolkit::Win32System system;
     EnterOwnFolder(system);
@@ -46,9 +48,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     try {
         application.Initialize();
         application.SetTitle("Tarnwick");
+        TARNWICK_STARTUP_MARK("application window");
         application.CreateForm<TTarnwick>();
         application.CreateForm<TF_Config>();
+        TARNWICK_STARTUP_MARK("configuration window");
         application.ShowMainForm = false;
+        TARNWICK_STARTUP_WRITE();
         application.Run();
         // However the loop ended: the history of this run outlives it.
         toolkit::Guard([] {

@@ -10,6 +10,7 @@
 #include "toolkit/Accessible.h"
 #include "toolkit/Application.h"
 #include "toolkit/DropFiles.h"
+#include "toolkit/StartupTrace.h"
 #include "toolkit/Text.h"
 #include "toolkit/Theme.h"
 
@@ -54,6 +55,7 @@ toolkit::TFormLayout TTarnwick::Layout() {
 }
 
 TTarnwick::TTarnwick() : TForm(nullptr, Layout()) {
+    TARNWICK_STARTUP_MARK("command window and its input line");
     Tarnwick = this;
     Edit1 = toolkit::Edit(Control("Edit1"));
     toolkit::TControlEvents& events = Events(Edit1.Handle());
@@ -70,6 +72,7 @@ TTarnwick::TTarnwick() : TForm(nullptr, Layout()) {
     OnCreate = [this] { FormCreate(); };
     OnShow = [this] { FormShow(); };
     CreateComponents();
+    TARNWICK_STARTUP_MARK("tray icon");
     FinishCreate();
 }
 
@@ -127,6 +130,7 @@ void TTarnwick::FormCreate() {
     keeper->OnOptions = [this](const TSettings& settings) { ApplySettings(settings); };
 
     toolkit::App->CreateForm<TF_Database>();
+    TARNWICK_STARTUP_MARK("database editor");
     F_Database->CommandOptions = [this] { return TCommandOptions{Web, NoEnter, Sound, ExeFolder}; };
     toolkit::AcceptDroppedFiles(Handle());
 
@@ -135,6 +139,7 @@ void TTarnwick::FormCreate() {
     // the defaults; one that cannot be read is tried again at each look.
     if (!keeper->ReadNow(true))
         ApplySettings(TSettings());
+    TARNWICK_STARTUP_MARK("settings file");
 }
 
 void TTarnwick::ApplySettings(const TSettings& settings) {

@@ -1,15 +1,19 @@
 // Prints how long the real Tarnwick.exe takes from process creation until its tray icon is there
 // and its message loop answers, with 0, 100 and 1,000 stored entries (and 1,000 of which 20 have
-// hot keys of their own), beside a trivial program
-// (one hidden window and a message loop) measured the same way, so that the share of Wine's own
-// process start is plain. Then the program's private memory after start and after 1,000 call-ups
-// (hot key, two letters typed, Escape). Last the call-up latency: from a posted WM_HOTKEY until
-// the command window is visible, is the foreground window and its input line has the keyboard
-// focus, beside a trivial program that shows a hidden window with one edit box on WM_HOTKEY.
+// hot keys of their own), and its private memory then, beside the yardstick: a minimal tray
+// program (a window, an edit box, a hot key and a tray icon) measured the same way. A bare
+// window and a message loop shows the share of Wine's own process start. With an earlier build
+// named, its 1,000-entry cases run in the same rounds. Then the program's private memory after
+// start and after 1,000 call-ups (hot key, two letters typed, Escape). Last the call-up latency:
+// from a posted WM_HOTKEY until the command window is visible, is the foreground window and its
+// input line has the keyboard focus, beside a trivial program that shows a hidden window with one
+// edit box on WM_HOTKEY.
 //   StartupBench [runs, default 11]
-// TARNWICK_EXE names Tarnwick.exe, TARNWICK_TRIVIAL_EXE the trivial program (the test harness's
-// wine_keepalive.exe) and TARNWICK_TRIVIAL_HOTKEY_EXE the trivial call-up program
-// (bench_hotkey_window.exe); Unix or Windows paths.
+// TARNWICK_EXE names Tarnwick.exe, TARNWICK_TRAY_EXE the minimal tray program
+// (bench_tray_program.exe), TARNWICK_TRIVIAL_EXE the bare window (the test harness's
+// wine_keepalive.exe), TARNWICK_TRIVIAL_HOTKEY_EXE the trivial call-up program
+// (bench_hotkey_window.exe) and TARNWICK_BEFORE_EXE, when set, an earlier build's Tarnwick.exe;
+// Unix or Windows paths.
 // Private memory is GetProcessMemoryInfo's PrivateUsage; Wine leaves that at 0 and fills
 // PagefileUsage, which Windows defines as the same commit charge; that is taken then.
 #include "bench/BenchEntries.h"
@@ -28,6 +32,7 @@ namespace {
 
 constexpr const char* kTrivialClass = "TarnwickTestKeepAlive"; // tests/support/keepalive.cpp
 constexpr const char* kTrivialHotKeyClass = "TarnwickBenchHotKeyWindow"; // bench/trivial/
+constexpr const char* kTrayClass = "TarnwickBenchTrayProgram";           // bench/trivial/
 constexpr int kCallUps = 100;
 constexpr UINT kTrayCallback = WM_USER + 1; // the tray icon's callback message
 
@@ -102,14 +107,23 @@ public:
     HWND Window() const { return window_; }
     bool Running() const { return WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
 
-    // Ends Tarnwick the user's way ("Exit" in its tray menu, so that its icon goes), the trivial
-    // program (which has no way out) and a Tarnwick that does not end the hard way.
+    // Ends Tarnwick the user's way ("Exit" in its tray menu, so that its icon goes), the tray
+    // program by ending its loop (it takes its icon away), the bare window (which has no way out)
+    // and a program that does not end the hard way.
     void Stop(bool tarnwick) {
         if (!pi_.hProcess)
             return;
-        HWND tray = tarnwick ? WindowOf(pi_.dwProcessId, "TTrayIcon") : nullptr;
+        const bool tray = !tarnwick && window_ && WindowOf(pi_.dwProcessId, kTrayClass);
         if (tray) {
-            PostMessageA(tray, kTrayCallback, 0, WM_RBUTTONUP);
+            PostMessageA(window_, WM_QUIT, 0, 0);
+            if (WaitForSingleObject(pi_.hProcess, 5000) == WAIT_OBJECT_0) {
+                Close();
+                return;
+            }
+        }
+        HWND trayWindow = tarnwick ? WindowOf(pi_.dwProcessId, "TTrayIcon") : nullptr;
+        if (trayWindow) {
+            PostMessageA(trayWindow, kTrayCallback, 0, WM_RBUTTONUP);
             HWND menu = nullptr;
             for (int i = 0; i < 250 && !(menu = WindowOf(pi_.dwProcessId, "#32768")); ++i)
                 Sleep(20);
@@ -121,30 +135,35 @@ public:
                 PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
             }
         }
-        if (WaitForSingleObject(pi_.hProcess, tray ? 10000 : 0) != WAIT_OBJECT_0) {
-            if (tray)
-                std::fprintf(stderr, "Tarnwick.exe did not end; terminated\n");
+        if (WaitForSingleObject(pi_.hProcess, trayWindow ? 10000 : 0) != WAIT_OBJECT_0) {
+            if (trayWindow || tray)
+                std::fprintf(stderr, "a tray program did not end; terminated\n");
             TerminateProcess(pi_.hProcess, 1);
             WaitForSingleObject(pi_.hProcess, 5000);
         }
+        Close();
+    }
+
+private:
+    void Close() {
         CloseHandle(pi_.hThread);
         CloseHandle(pi_.hProcess);
         pi_ = {};
     }
 
-private:
     PROCESS_INFORMATION pi_{};
     HWND window_ = nullptr;
 };
 
-// A folder holding a copy of Tarnwick.exe and a settings file with `n` entries (none for 0),
-// `hotKeys` of them with a hot key of their own.
-std::string PrepareFolder(const std::string& exe, int n, int hotKeys = 0) {
+// A folder holding a copy of Tarnwick.exe (of the build `build` names) and a settings file with
+// `n` entries (none for 0), `hotKeys` of them with a hot key of their own.
+std::string PrepareFolder(const std::string& exe, const std::string& build, int n, int hotKeys) {
     char temp[MAX_PATH] = "";
     GetTempPathA(MAX_PATH, temp);
     const std::string folder = std::string(temp) + "tarnwick-startup-" +
-                               std::to_string(GetCurrentProcessId()) + "-" + std::to_string(n) +
-                               "-" + std::to_string(hotKeys) + "\\";
+                               std::to_string(GetCurrentProcessId()) + "-" +
+                               (build == "Tarnwick.exe" ? "this" : "before") + "-" +
+                               std::to_string(n) + "-" + std::to_string(hotKeys) + "\\";
     (void)CreateDirectoryA(folder.c_str(), nullptr);
     (void)DeleteFileA((folder + "Tarnwick.ini").c_str());
     if (!CopyFileA(exe.c_str(), (folder + "Tarnwick.exe").c_str(), FALSE))
@@ -164,6 +183,7 @@ struct Case {
     std::string Label;
     std::string Exe;
     bool Tarnwick;
+    const char* Class; // the window that tells it is up
     std::vector<double> Seconds;
     std::vector<double> PrivateKb;
 };
@@ -247,54 +267,120 @@ Percentiles Spread(std::vector<double> v) {
     return {v[v.size() / 2], v[std::min(v.size() - 1, v.size() * 9 / 10)]};
 }
 
+// The start-up's steps as an instrumented Tarnwick.exe marked them (toolkit/StartupTrace.h):
+// lines of "exe, step, ms since process creation, private KB" in `traceFile`. For each of
+// Tarnwick's cases, the median time and memory each step added.
+void PrintSteps(const std::string& traceFile, const std::vector<Case>& cases) {
+    std::FILE* file = std::fopen(traceFile.c_str(), "r");
+    if (!file) {
+        std::printf("\nNo start-up steps in %s: is TARNWICK_EXE an instrumented build?\n",
+                    traceFile.c_str());
+        return;
+    }
+    struct Step {
+        std::string Name;
+        std::vector<double> Ms, Kb;
+    };
+    std::vector<std::pair<std::string, std::vector<Step>>> byExe; // in the order first seen
+    char line[1024];
+    std::string lastExe;
+    double lastMs = 0, lastKb = 0;
+    while (std::fgets(line, sizeof line, file)) {
+        char* fields[4] = {line};
+        int n = 1;
+        for (char* c = line; *c && n < 4; ++c)
+            if (*c == '\t') {
+                *c = '\0';
+                fields[n++] = c + 1;
+            }
+        if (n < 4)
+            continue;
+        const std::string exe = fields[0], name = fields[1];
+        const double ms = std::atof(fields[2]), kb = std::atof(fields[3]);
+        auto run = std::find_if(byExe.begin(), byExe.end(),
+                                [&](const auto& e) { return e.first == exe; });
+        if (run == byExe.end())
+            run = byExe.insert(byExe.end(), {exe, {}});
+        auto step = std::find_if(run->second.begin(), run->second.end(),
+                                 [&](const Step& s) { return s.Name == name; });
+        if (step == run->second.end())
+            step = run->second.insert(run->second.end(), Step{name, {}, {}});
+        // A process's first mark counts from its creation; the others from the mark before.
+        const bool startsRun = exe != lastExe || step == run->second.begin();
+        step->Ms.push_back(startsRun ? ms : ms - lastMs);
+        step->Kb.push_back(startsRun ? kb : kb - lastKb);
+        lastExe = exe;
+        lastMs = ms;
+        lastKb = kb;
+    }
+    std::fclose(file);
+    for (const auto& [exe, steps] : byExe) {
+        std::string label = exe;
+        for (const Case& c : cases)
+            if (_stricmp(WindowsPath(c.Exe).c_str(), exe.c_str()) == 0)
+                label = c.Label;
+        std::printf("\nStart-up steps of %s (medians of %zu starts): ms, private KB added\n",
+                    label.c_str(), steps.empty() ? 0 : steps[0].Ms.size());
+        for (const Step& s : steps)
+            std::printf("  %-62s %8.1f %8.0f\n", s.Name.c_str(), Median(s.Ms), Median(s.Kb));
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 11;
     const char* exeEnv = std::getenv("TARNWICK_EXE");
+    const char* trayEnv = std::getenv("TARNWICK_TRAY_EXE");
     const char* trivialEnv = std::getenv("TARNWICK_TRIVIAL_EXE");
-    if (!exeEnv || !*exeEnv || !trivialEnv || !*trivialEnv) {
-        std::fprintf(stderr, "TARNWICK_EXE and TARNWICK_TRIVIAL_EXE must name the programs\n");
+    const char* beforeEnv = std::getenv("TARNWICK_BEFORE_EXE");
+    if (!exeEnv || !*exeEnv || !trayEnv || !*trayEnv || !trivialEnv || !*trivialEnv) {
+        std::fprintf(stderr, "TARNWICK_EXE, TARNWICK_TRAY_EXE and TARNWICK_TRIVIAL_EXE must name "
+                             "the programs\n");
         return 2;
     }
     const std::string exe = WindowsPath(exeEnv);
 
+    // The yardstick first: every ratio is to it.
     std::vector<Case> cases;
-    cases.push_back({"trivial program", WindowsPath(trivialEnv), false, {}, {}});
+    cases.push_back({"minimal tray program", WindowsPath(trayEnv), false, kTrayClass, {}, {}});
+    cases.push_back({"bare window", WindowsPath(trivialEnv), false, kTrivialClass, {}, {}});
     std::vector<std::string> folders;
-    for (const int n : {0, 100, 1000}) {
-        const std::string folder = PrepareFolder(exe, n);
+    // Tarnwick.exe with n entries, `hotKeys` of them with a hot key; `build` names the exe.
+    const auto addCase = [&](const std::string& build, const std::string& from, int n,
+                             int hotKeys) {
+        const std::string folder = PrepareFolder(from, build, n, hotKeys);
         if (folder.empty()) {
-            std::fprintf(stderr, "cannot copy %s\n", exe.c_str());
-            return 2;
+            std::fprintf(stderr, "cannot copy %s\n", from.c_str());
+            std::exit(2);
         }
         folders.push_back(folder);
-        cases.push_back({"Tarnwick.exe, " + std::to_string(n) + " entries",
-                         folder + "Tarnwick.exe",
-                         true,
-                         {},
-                         {}});
+        std::string label = build + ", " + std::to_string(n) + " entries";
+        if (hotKeys > 0)
+            label += ", " + std::to_string(hotKeys) + " hot keys";
+        cases.push_back({label, folder + "Tarnwick.exe", true, "TTrayIcon", {}, {}});
+    };
+    for (const int n : {0, 100, 1000})
+        addCase("Tarnwick.exe", exe, n, 0);
+    addCase("Tarnwick.exe", exe, 1000, 20);
+    if (beforeEnv && *beforeEnv) {
+        addCase("build before", WindowsPath(beforeEnv), 1000, 0);
+        addCase("build before", WindowsPath(beforeEnv), 1000, 20);
     }
+    const Case& hundred = cases[3];
 
-    // Entry hot keys registered at start: 20 of the 1,000 entries have one. Last, so that the
-    // cases above keep their places.
-    {
-        const std::string folder = PrepareFolder(exe, 1000, 20);
-        if (folder.empty()) {
-            std::fprintf(stderr, "cannot copy %s\n", exe.c_str());
-            return 2;
-        }
-        folders.push_back(folder);
-        cases.push_back(
-            {"Tarnwick.exe, 1000 entries, 20 hot keys", folder + "Tarnwick.exe", true, {}, {}});
-    }
+    // An instrumented build notes its steps in this file (toolkit/StartupTrace.h).
+    const char* traceEnv = std::getenv("TARNWICK_STARTUP_TRACE_FILE");
+    const std::string traceFile = traceEnv && *traceEnv ? WindowsPath(traceEnv) : std::string();
 
     // One round unmeasured (it fills the file cache), then the cases in turn, so that a slow
     // moment of the machine spreads over all of them.
     for (int round = 0; round <= runs; ++round) {
+        if (round == 1 && !traceFile.empty())
+            (void)DeleteFileA(traceFile.c_str());
         for (Case& c : cases) {
             Process p;
-            const double t = p.Start(c.Exe, c.Tarnwick ? "TTrayIcon" : kTrivialClass);
+            const double t = p.Start(c.Exe, c.Class);
             if (t < 0) {
                 std::fprintf(stderr, "%s did not come up\n", c.Label.c_str());
                 p.Stop(c.Tarnwick);
@@ -309,21 +395,29 @@ int main(int argc, char** argv) {
     }
 
     std::printf("Start-up until the tray icon is there and the message loop answers, ms "
-                "(median of %d runs)\n",
+                "(median of %d runs); private memory then, KB, and above the minimal tray "
+                "program's\n",
                 runs);
-    std::printf("%-34s %8s %8s %8s %8s %12s\n", "program", "median", "min", "max", "ratio",
-                "private KB");
-    const double trivial = Median(cases[0].Seconds);
+    std::printf("%-40s %8s %8s %8s %8s %12s %8s\n", "program", "median", "min", "max", "ratio",
+                "private KB", "above");
+    const double yardstick = Median(cases[0].Seconds);
+    const double yardstickKb = Median(cases[0].PrivateKb);
     for (const Case& c : cases) {
         const auto [lo, hi] = std::minmax_element(c.Seconds.begin(), c.Seconds.end());
-        std::printf("%-34s %8.1f %8.1f %8.1f %8.2f %12.0f\n", c.Label.c_str(),
-                    Median(c.Seconds) * 1000, *lo * 1000, *hi * 1000, Median(c.Seconds) / trivial,
-                    Median(c.PrivateKb));
+        std::printf("%-40s %8.1f %8.1f %8.1f %8.2f %12.0f %8.0f\n", c.Label.c_str(),
+                    Median(c.Seconds) * 1000, *lo * 1000, *hi * 1000,
+                    Median(c.Seconds) / yardstick, Median(c.PrivateKb),
+                    Median(c.PrivateKb) - yardstickKb);
+    }
+    if (!traceFile.empty()) {
+        // An instrumented build: its steps are what is asked; its call-ups would be slowed.
+        PrintSteps(traceFile, cases);
+        return 0;
     }
 
     // Memory over call-ups, with the 100-entry database.
     Process p;
-    if (p.Start(cases[2].Exe, "TTrayIcon") < 0) {
+    if (p.Start(hundred.Exe, "TTrayIcon") < 0) {
         std::fprintf(stderr, "Tarnwick.exe did not come up\n");
         return 1;
     }
@@ -352,7 +446,7 @@ int main(int argc, char** argv) {
     if (hotKeyEnv && *hotKeyEnv) {
         Process trivial, tarnwick;
         if (trivial.Start(WindowsPath(hotKeyEnv), kTrivialHotKeyClass) < 0 ||
-            tarnwick.Start(cases[2].Exe, "TTrayIcon") < 0) {
+            tarnwick.Start(hundred.Exe, "TTrayIcon") < 0) {
             std::fprintf(stderr, "the call-up programs did not come up\n");
             trivial.Stop(false);
             tarnwick.Stop(true);
