@@ -12,7 +12,8 @@ get_target_property(_portable tarnwick_portable SOURCES)
 foreach(_src IN LISTS _portable)
   list(REMOVE_ITEM WIN_SOURCES ${CMAKE_SOURCE_DIR}/${_src})
 endforeach()
-list(REMOVE_ITEM WIN_SOURCES ${CMAKE_SOURCE_DIR}/app/Main.cpp)
+list(REMOVE_ITEM WIN_SOURCES ${CMAKE_SOURCE_DIR}/app/Main.cpp
+     ${CMAKE_SOURCE_DIR}/app/ThreadSupport.cpp)
 
 add_library(tarnwick_win STATIC ${WIN_SOURCES})
 target_link_libraries(tarnwick_win PUBLIC tarnwick_portable ${TARNWICK_WIN_LIBS})
@@ -38,7 +39,8 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/app/Main.cpp)
   list(APPEND RC_INPUTS ${CMAKE_BINARY_DIR}/generated/TarnwickVersion.h)
   set_source_files_properties(${RC_SOURCES} PROPERTIES OBJECT_DEPENDS "${RC_INPUTS}"
                               INCLUDE_DIRECTORIES ${CMAKE_BINARY_DIR}/generated)
-  add_executable(Tarnwick WIN32 app/Main.cpp ${RC_SOURCES})
+  # ThreadSupport.cpp: the run-time's few thread calls, so that the thread library stays out.
+  add_executable(Tarnwick WIN32 app/Main.cpp app/ThreadSupport.cpp ${RC_SOURCES})
   target_link_libraries(Tarnwick PRIVATE tarnwick_win)
   include(cmake/Package.cmake)
 endif()
@@ -112,6 +114,11 @@ function(tarnwick_wine_test name target)
     set_tests_properties(${name} PROPERTIES RESOURCE_LOCK desktop)
   endif()
 endfunction()
+
+# The shipped exe's answers to the run-time's thread calls, in place of the thread library's:
+# a program of its own, without GoogleTest (whose threads would bring the library back).
+add_executable(runtime_ThreadSupportTest tests/runtime/ThreadSupportTest.cpp app/ThreadSupport.cpp)
+tarnwick_wine_test(runtime.ThreadSupportTest runtime_ThreadSupportTest)
 
 # unit: the portable tests, here as Windows code.
 file(GLOB UNIT_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)

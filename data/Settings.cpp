@@ -16,9 +16,7 @@ bool NamesHotKey(std::int32_t stored) {
     const std::uint16_t key = DecodeHotKey(static_cast<std::uint16_t>(stored & 0xFFFF)).Key;
     return key != 0 && key <= 0xFE;
 }
-} // namespace
-
-bool ReadSettings(const std::string& iniPath, TEntries& entries, TSettings& settings) {
+bool ReadFile(const std::string& iniPath, TEntries& entries, TSettings& settings) {
     toolkit::TIniFile ini(iniPath);
     const std::int32_t count =
         std::clamp(ini.ReadInteger(DbSystem, "Count", 0), 0, MaxStoredEntries);
@@ -59,6 +57,17 @@ bool ReadSettings(const std::string& iniPath, TEntries& entries, TSettings& sett
     }
     const bool loaded = ini.Loaded();
     ini.Close();
+    return loaded;
+}
+} // namespace
+
+bool ReadSettings(const std::string& iniPath, TEntries& entries, TSettings& settings) {
+    TEntries read;
+    const bool loaded = ReadFile(iniPath, read, settings);
+    // The parse's storage is free again. A copy goes into the room it left, low in the heap, and
+    // the entries as read go from the top, which the heap gives back to the system; moved, they
+    // would keep the parse's room committed below them for as long as the program runs.
+    entries = TEntries(read);
     return loaded;
 }
 

@@ -212,6 +212,13 @@ TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {
     }
     exists_ = true;
     std::string content;
+    // Read into storage of the file's size, not grown (and outgrown) chunk by chunk.
+    if (std::fseek(f, 0, SEEK_END) == 0) {
+        const long size = std::ftell(f);
+        if (size > 0)
+            content.reserve(static_cast<std::size_t>(size));
+        std::rewind(f);
+    }
     char buffer[65536];
     std::size_t n;
     while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
