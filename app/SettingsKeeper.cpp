@@ -212,7 +212,7 @@ bool TSettingsKeeper::ReadNow(bool dropHeldDatabase) {
     return true;
 }
 
-void TSettingsKeeper::TakeUp(const TSettingsFileState& now, const TEntries* entries,
+void TSettingsKeeper::TakeUp(const TSettingsFileState& now, TEntries* entries,
                              const TSettings* settings, bool dropHeldDatabase) {
     if (!now.Known || !now.Stamp.Exists)
         return;
@@ -221,8 +221,10 @@ void TSettingsKeeper::TakeUp(const TSettingsFileState& now, const TEntries* entr
         (dropHeldDatabase || (Differs(database_, now) && !(DatabaseHeld && DatabaseHeld())));
     if (database) {
         database_ = now;
+        // Handed on, not copied: a copy would lie above the list as read, which then leaves a
+        // hole below it that the heap keeps.
         if (OnDatabase)
-            OnDatabase(*entries);
+            OnDatabase(std::move(*entries));
     } else if (SameContents(database_, now)) {
         database_.Stamp = now.Stamp;
     }

@@ -110,8 +110,8 @@ private:
     void Answered(LPARAM answer);
     // Runs a writer and moves what the keeper knows on to its save.
     void Record(const std::function<void(const std::string&)>& write, bool wholeDatabase);
-    // Takes up what a read found, by the states it was read under.
-    void TakeUp(const TSettingsFileState& now, const TEntries* entries, const TSettings* settings,
+    // Takes up what a read found, by the states it was read under; the entries are handed on.
+    void TakeUp(const TSettingsFileState& now, TEntries* entries, const TSettings* settings,
                 bool dropHeldDatabase);
 
     std::string path_;
