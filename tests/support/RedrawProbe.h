@@ -1,6 +1,6 @@
 // A small shown window of the test's own that tells whether something had every window on the
 // desktop redrawn, as InvalidateRect or RedrawWindow does when handed a null window (a control
-// that does not exist yet): it holds no update region until something invalidates it.
+// that does not exist yet): from its making on, it counts the painting that reaches it.
 #pragma once
 
 #include <windows.h>
@@ -11,7 +11,7 @@ class RedrawProbe {
 public:
     RedrawProbe() {
         WNDCLASSW wc{};
-        wc.lpfnWndProc = DefWindowProcW;
+        wc.lpfnWndProc = Proc;
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = L"TarnwickRedrawProbe";
         (void)RegisterClassW(&wc);
@@ -20,15 +20,26 @@ public:
                                   wc.hInstance, nullptr);
         (void)UpdateWindow(window_);
         (void)ValidateRect(window_, nullptr);
+        Paints() = 0;
     }
     ~RedrawProbe() { (void)DestroyWindow(window_); }
     RedrawProbe(const RedrawProbe&) = delete;
     RedrawProbe& operator=(const RedrawProbe&) = delete;
 
-    bool Redrawn() const { return GetUpdateRect(window_, nullptr, FALSE) != FALSE; }
-    HWND Handle() const { return window_; }
+    // Painted since, or waiting to be.
+    bool Redrawn() const { return Paints() != 0 || GetUpdateRect(window_, nullptr, FALSE); }
 
 private:
+    static int& Paints() {
+        static int paints = 0;
+        return paints;
+    }
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+        if (msg == WM_PAINT || msg == WM_NCPAINT || msg == WM_ERASEBKGND)
+            ++Paints();
+        return DefWindowProcW(hwnd, msg, wp, lp);
+    }
+
     HWND window_ = nullptr;
 };
 
