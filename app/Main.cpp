@@ -1,5 +1,6 @@
 // The program's entry: the application object, the command window (which makes the database
-// editor) and the configuration window, all hidden; then the message loop.
+// editor) and the configuration window, all hidden; then the message loop. The editor and the
+// configuration window make their controls only when they are first shown.
 #include "app/Tarnwick.h"
 #include "forms/Config.h"
 #include "gen/Gen_func.h"

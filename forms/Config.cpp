@@ -124,8 +124,17 @@ bool LayeredWindowsAvailable(const TVersionRecord& version) {
     return version.PlatformId == VER_PLATFORM_WIN32_NT && version.MajorVersion >= 5;
 }
 
-TF_Config::TF_Config() : TForm(nullptr, Layout()) {
+TF_Config::TF_Config() : TForm(nullptr, Layout(), true) {
     F_Config = this;
+    Bind(idButton1, BN_CLICKED, [this] { Button1Click(); });
+    Bind(idButton2, BN_CLICKED, [this] { Button2Click(); });
+    OnShow = [this] { FormShow(); };
+    FinishCreate();
+    if (SettingsKeeper != nullptr)
+        SettingsKeeper->AfterOptions = [this] { OptionsTakenUp(); };
+}
+
+void TF_Config::ControlsCreated() {
     Panel1 = Panel(Control("Panel1"));
     Image1 = Image(Control("Image1"));
     Image2 = Image(Control("Image2"));
@@ -158,12 +167,6 @@ TF_Config::TF_Config() : TForm(nullptr, Layout()) {
     keys.OnKeyDown = [this](WORD& key, TShiftState shift) { Edit1KeyDown(key, shift); };
     keys.OnKeyUp = [this](WORD& key, TShiftState shift) { Edit1KeyUp(key, shift); };
     keys.OnKeyPress = [this](std::string& key) { Edit1KeyPress(key); };
-    Bind(idButton1, BN_CLICKED, [this] { Button1Click(); });
-    Bind(idButton2, BN_CLICKED, [this] { Button2Click(); });
-    OnShow = [this] { FormShow(); };
-    FinishCreate();
-    if (SettingsKeeper != nullptr)
-        SettingsKeeper->AfterOptions = [this] { OptionsTakenUp(); };
 }
 
 TF_Config::~TF_Config() {
@@ -199,7 +202,8 @@ void TF_Config::Dispatch(TMessage& m) {
         return;
     case WM_DPICHANGED:
         TForm::Dispatch(m);
-        SetUpSlider(); // its thumb at the new scale
+        if (ControlsMade())
+            SetUpSlider(); // its thumb at the new scale
         return;
     default:
         break;

@@ -63,6 +63,9 @@ public:
 
 private:
     static toolkit::TFormLayout Layout();
+    // The components, the slider, the header's backdrops and the hot key box's events, once the
+    // controls are made (when the window is first shown).
+    void ControlsCreated() override;
     void SetUpSlider() const;
     // Registers the stored, unchanged hot key again after FormShow suspended it.
     void ResumeHotKey() const;

@@ -108,9 +108,29 @@ toolkit::TFormLayout TF_Database::Layout() {
     return layout;
 }
 
-TF_Database::TF_Database() : TForm(nullptr, Layout()) {
-    using namespace toolkit;
+TF_Database::TF_Database() : TForm(nullptr, Layout(), true) {
     F_Database = this;
+    OpenDialog1.Title = "Select file";
+    OpenDialog1.Options =
+        OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_ENABLESIZING | OFN_EXPLORER;
+
+    Bind(kListBox1, LBN_SELCHANGE, [this] { ListBox1Click(); });
+    Bind(kButton1, BN_CLICKED, [this] { Button1Click(); });
+    Bind(kButton2, BN_CLICKED, [this] { Button2Click(); });
+    Bind(kButton3, BN_CLICKED, [this] { Button3Click(); });
+    Bind(kButton4, BN_CLICKED, [this] { Button4Click(); });
+    Bind(kSpeedButton1, BN_CLICKED, [this] { SpeedButton1Click(); });
+    Bind(kSpeedButton2, BN_CLICKED, [this] { SpeedButton2Click(); });
+    OnShow = [this] { FormShow(); };
+    FinishCreate();
+    if (SettingsKeeper != nullptr) {
+        SettingsKeeper->OnDatabase = [this](TEntries entries) { TakeUp(std::move(entries)); };
+        SettingsKeeper->DatabaseHeld = [this] { return HoldsChanges(); };
+    }
+}
+
+void TF_Database::ControlsCreated() {
+    using namespace toolkit;
     Panel1 = Panel(Control("Panel1"));
     Image1 = Image(Control("Image1"));
     Image2 = Image(Control("Image2"));
@@ -137,27 +157,8 @@ TF_Database::TF_Database() : TForm(nullptr, Layout()) {
     Edit5 = Edit(Control("Edit5"));
     SpeedButton1 = SpeedButton(Control("SpeedButton1"));
     SpeedButton2 = SpeedButton(Control("SpeedButton2"));
-
-    OpenDialog1.Title = "Select file";
-    OpenDialog1.Options =
-        OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_ENABLESIZING | OFN_EXPLORER;
-
     header_.MakeBackdrops(*this);
-
-    Bind(kListBox1, LBN_SELCHANGE, [this] { ListBox1Click(); });
-    Bind(kButton1, BN_CLICKED, [this] { Button1Click(); });
-    Bind(kButton2, BN_CLICKED, [this] { Button2Click(); });
-    Bind(kButton3, BN_CLICKED, [this] { Button3Click(); });
-    Bind(kButton4, BN_CLICKED, [this] { Button4Click(); });
-    Bind(kSpeedButton1, BN_CLICKED, [this] { SpeedButton1Click(); });
-    Bind(kSpeedButton2, BN_CLICKED, [this] { SpeedButton2Click(); });
-    OnShow = [this] { FormShow(); };
     CreateAids();
-    FinishCreate();
-    if (SettingsKeeper != nullptr) {
-        SettingsKeeper->OnDatabase = [this](TEntries entries) { TakeUp(std::move(entries)); };
-        SettingsKeeper->DatabaseHeld = [this] { return HoldsChanges(); };
-    }
 }
 
 TF_Database::~TF_Database() {
@@ -255,7 +256,7 @@ void TF_Database::ShowEntries(int k) {
     for (std::int32_t i = 0; i < Entries.Count(); ++i)
         ListBox1.Add(Entries.At(i).Name);
     (void)SendMessageW(ListBox1.Handle(), WM_SETREDRAW, TRUE, 0);
-    (void)InvalidateRect(ListBox1.Handle(), nullptr, TRUE);
+    RepaintList();
     if (k >= 0 && k < ListBox1.Count())
         ListBox1.SetItemIndex(k);
     ListBox1Click();

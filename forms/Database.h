@@ -115,8 +115,13 @@ public:
 
 private:
     static toolkit::TFormLayout Layout();
-    // Browsing mode: Apply enabled. Adding mode: Apply disabled.
-    bool Browsing() const { return Button3.Enabled(); }
+    // Browsing mode: Apply enabled, or an editor never shown. Adding mode: Apply disabled.
+    bool Browsing() const { return !ControlsMade() || Button3.Enabled(); }
+    // The components, the header's backdrops and the aids, once the controls are made (when the
+    // editor is first shown: most runs never show it).
+    void ControlsCreated() override;
+    // The list redrawn, marks and all; nothing while there is no list yet.
+    void RepaintList() const;
     void ClearBoxes() const;
     // The entry the five boxes show.
     TDBItem BoxesItem() const;

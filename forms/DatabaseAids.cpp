@@ -100,6 +100,12 @@ bool TF_Database::DispatchAids(toolkit::TMessage& m) {
     }
 }
 
+void TF_Database::RepaintList() const {
+    // Not before the list is made: a null window would have every window on the desktop redrawn.
+    if (ListBox1.Handle())
+        (void)InvalidateRect(ListBox1.Handle(), nullptr, TRUE);
+}
+
 TCommandOptions TF_Database::Options() const {
     return CommandOptions ? CommandOptions() : TCommandOptions{};
 }
@@ -172,7 +178,7 @@ void TF_Database::Runasadministrator1Click() {
     // In Entries at once, as Apply would be; OK saves it.
     Entries.At(k).RunAs = !Entries.At(k).RunAs;
     Modified = true; // a change of the editor's own: a reload must not drop it
-    (void)InvalidateRect(ListBox1.Handle(), nullptr, TRUE);
+    RepaintList();
     DescribeMarks();
 }
 
@@ -203,7 +209,7 @@ bool TF_Database::HotKeyRefused(int k) const {
 void TF_Database::HotKeysChanged() {
     if (Tarnwick != nullptr)
         Tarnwick->UpdateEntryHotKeys();
-    (void)InvalidateRect(ListBox1.Handle(), nullptr, TRUE);
+    RepaintList();
     DescribeMarks();
     // The selected entry's balloon as it stands now (held back, the answers are the last ones).
     HotKeyTip.Hide();
@@ -360,7 +366,7 @@ void TF_Database::CheckTargets() {
     absent_ = std::move(absent);
     answers_ = toolkit::CheckPathsAsync(Handle(), kTargetsChecked, ++lookGeneration_, queries_,
                                         TargetProbe);
-    (void)InvalidateRect(ListBox1.Handle(), nullptr, TRUE);
+    RepaintList();
     DescribeMarks();
 }
 
@@ -378,7 +384,7 @@ void TF_Database::TargetChecked(WPARAM generation) {
     }
     if (!changed)
         return;
-    (void)InvalidateRect(ListBox1.Handle(), nullptr, TRUE);
+    RepaintList();
     DescribeMarks();
     if (!selectedWasMissing && TargetMissing(selected) && Browsing())
         ShowTargetTip(selected);

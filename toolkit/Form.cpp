@@ -255,7 +255,7 @@ std::string FontKey(const TFont& f) {
 
 } // namespace
 
-TForm::TForm(TComponent* owner, TFormLayout layout)
+TForm::TForm(TComponent* owner, TFormLayout layout, bool deferControls)
     : TComponent(owner), layout_(std::move(layout)) {
     dpi_ = ScreenPixelsPerInch();
     designClient_ = {layout_.ClientWidth, layout_.ClientHeight};
@@ -290,7 +290,8 @@ TForm::TForm(TComponent* owner, TFormLayout layout)
         (void)SetWindowPos(handle_, nullptr, 0, 0, fitted.cx, fitted.cy,
                            SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    CreateControls();
+    if (!deferControls)
+        MakeControls();
     alphaBlend_ = layout_.AlphaBlend;
     alphaValue_ = layout_.AlphaBlendValue;
     ApplyAlpha();
@@ -340,6 +341,8 @@ void TForm::ChangeScale(int dpi, const RECT& suggested) {
     (void)SetWindowPos(handle_, nullptr, suggested.left, suggested.top,
                        suggested.right - suggested.left, suggested.bottom - suggested.top,
                        SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!controlsMade_)
+        return; // they will be made at this scale
     // The old fonts are freed only once no control uses them any more.
     std::vector<std::pair<std::string, HFONT>> oldFonts;
     oldFonts.swap(fonts_);
@@ -387,6 +390,16 @@ void TForm::RegisterWindowClass() const {
     wc.lpszClassName = className.c_str();
     if (!RegisterClassExW(&wc))
         throw EOutOfResources("Error registering window class " + layout_.ClassName);
+}
+
+void TForm::MakeControls() {
+    if (controlsMade_ || !handle_)
+        return;
+    controlsMade_ = true;
+    CreateControls();
+    if (look_ != TLook::Light)
+        LookControls(false);
+    ControlsCreated();
 }
 
 void TForm::CreateControls() {
@@ -644,42 +657,48 @@ void TForm::ApplyLook() {
     const TLook look = CurrentLook();
     if (look == look_ || !handle_)
         return;
-    const bool dark = look == TLook::Dark;
     const bool wasDark = look_ == TLook::Dark;
     look_ = look;
     // The system's dark themes are asked for only in the dark look, and given back after it.
-    if (dark || wasDark) {
-        if (layout_.Border == TBorderStyle::Dialog)
-            SetDarkTitleBar(handle_, dark);
-        for (const TControlLayout& s : layout_.Controls) {
-            const HWND control = Control(s.Name);
-            switch (s.Kind) {
-            case TControlKind::Edit:
-                SetDarkControlTheme(control, dark, TThemedControl::Field);
-                break;
-            case TControlKind::CheckBox:
-                SetDarkControlTheme(control, dark, TThemedControl::CheckBox);
-                break;
-            case TControlKind::ListBox:
-            case TControlKind::Button:
-                SetDarkControlTheme(control, dark, TThemedControl::Other);
-                break;
-            default:
-                break;
-            }
-        }
-    }
+    if (layout_.Border == TBorderStyle::Dialog && (look == TLook::Dark || wasDark))
+        SetDarkTitleBar(handle_, look == TLook::Dark);
+    LookControls(wasDark);
+    (void)RedrawWindow(handle_, nullptr, nullptr,
+                       RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+void TForm::LookControls(bool wasDark) {
+    if (!controlsMade_)
+        return; // made in the look of their time
+    const bool dark = look_ == TLook::Dark;
+    const bool themes = dark || wasDark;
     for (const TControlLayout& s : layout_.Controls) {
         const HWND control = Control(s.Name);
-        if (s.Kind == TControlKind::Panel) {
+        switch (s.Kind) {
+        case TControlKind::Edit:
+            if (themes)
+                SetDarkControlTheme(control, dark, TThemedControl::Field);
+            break;
+        case TControlKind::CheckBox:
+            if (themes)
+                SetDarkControlTheme(control, dark, TThemedControl::CheckBox);
+            break;
+        case TControlKind::ListBox:
+        case TControlKind::Button:
+            if (themes)
+                SetDarkControlTheme(control, dark, TThemedControl::Other);
+            break;
+        case TControlKind::Panel: {
             const TColor back = s.Color == kColorDefault ? layout_.Color : s.Color;
             SetPanelColor(control, LookColor(back, false));
-        } else if (s.Kind == TControlKind::Image) {
+            break;
+        }
+        case TControlKind::Image: {
             // No picture stands behind text under high contrast.
-            (void)ShowWindow(control, look == TLook::HighContrast ? SW_HIDE : SW_SHOWNA);
+            (void)ShowWindow(control, look_ == TLook::HighContrast ? SW_HIDE : SW_SHOWNA);
             const auto shown = pictures_.find(control);
             if (shown == pictures_.end())
-                continue; // made in the look of its first showing
+                break; // made in the look of its first showing
             RECT box{};
             (void)GetClientRect(control, &box);
             if (HBITMAP picture = LoadPictureInLook(s.Picture, box.right, box.bottom)) {
@@ -689,10 +708,12 @@ void TForm::ApplyLook() {
                 (void)DeleteObject(shown->second);
                 shown->second = picture;
             }
+            break;
+        }
+        default:
+            break;
         }
     }
-    (void)RedrawWindow(handle_, nullptr, nullptr,
-                       RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
 LRESULT CALLBACK TForm::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -779,6 +800,12 @@ void TForm::Dispatch(TMessage& m) {
         m.Result = 1;
         return;
     }
+    case WM_WINDOWPOSCHANGING:
+        // About to show, by Show or straight by ShowWindow or SetWindowPos: never without its
+        // controls.
+        if (reinterpret_cast<const WINDOWPOS*>(m.LParam)->flags & SWP_SHOWWINDOW)
+            MakeControls();
+        break;
     case WM_CLOSE:
         Close();
         return;
@@ -868,6 +895,7 @@ HWND TForm::ControlById(int id) const {
 
 void TForm::Show() {
     if (!Visible()) {
+        MakeControls();
         if (OnShow)
             OnShow();
         (void)ShowWindow(handle_, SW_SHOW);

@@ -1,7 +1,9 @@
 // Forms: top-level windows built from a layout table. A form's window class is registered under
 // the form's own class name, its controls are made from the table at 96 pixels per inch and scaled
 // to the window's, and its handlers are bound per (control id, notification). Moved to a monitor
-// of another scale (WM_DPICHANGED), a form lays itself out again at that scale.
+// of another scale (WM_DPICHANGED), a form lays itself out again at that scale. A form that most
+// runs never show may leave its controls until it is first shown (or asked for them): they are
+// then made at the scale and in the look of that moment.
 #pragma once
 
 #include "toolkit/Component.h"
@@ -151,7 +153,7 @@ public:
     const std::string& ClassName() const { return layout_.ClassName; }
 
     // Show: visible and on top of the program's windows. OnShow runs first, and only when the
-    // form was hidden.
+    // form was hidden; the controls are made before it.
     void Show();
     void Hide();
     bool Visible() const;
@@ -190,7 +192,12 @@ public:
     int PixelsPerInch() const { return dpi_; }
     const TFormLayout& DesignLayout() const { return layout_; }
 
-    // The window of the layout's control `name`; nullptr when there is none.
+    // The layout's controls, made now unless they are made already. A form whose controls wait
+    // makes them too when its window is about to show, however that is shown.
+    void MakeControls();
+    bool ControlsMade() const { return controlsMade_; }
+
+    // The window of the layout's control `name`; nullptr when there is none (or none made yet).
     HWND Control(const std::string& name) const;
     HWND ControlById(int id) const;
 
@@ -206,9 +213,14 @@ public:
     TLook Look() const { return look_; }
 
 protected:
-    // Builds the window and the controls of `layout`, hidden. The derived constructor then binds
-    // its handlers and its components and calls FinishCreate.
-    TForm(TComponent* owner, TFormLayout layout);
+    // Builds the window and the controls of `layout`, hidden; `deferControls`: the window only,
+    // its controls waiting for MakeControls. The derived constructor then binds its handlers (and
+    // its components, where the controls are made) and calls FinishCreate.
+    TForm(TComponent* owner, TFormLayout layout, bool deferControls = false);
+
+    // Runs once, just after a form whose controls waited has made them: the derived form takes
+    // up its components and their events here.
+    virtual void ControlsCreated() {}
 
     // Runs OnCreate and tells the application that this form is complete.
     void FinishCreate();
@@ -255,6 +267,10 @@ private:
     LRESULT LookedControlColor(HDC dc, HWND control, bool field);
     // A picture at its control's size in the current look.
     HBITMAP LoadPictureInLook(const std::string& resource, int width, int height) const;
+    // The current look on the controls: the system's dark themes asked for in the dark look and
+    // given back after it (`wasDark`), the panels' colours, the pictures hidden under high
+    // contrast.
+    void LookControls(bool wasDark);
     void RunBinding(int id, UINT notification);
     void ApplyAlpha();
     void FocusFirstControl();
@@ -268,6 +284,7 @@ private:
     TFormLayout layout_;
     HWND handle_ = nullptr;
     TLook look_ = TLook::Light;
+    bool controlsMade_ = false;
     int dpi_ = 96;
     SIZE designClient_{}; // the client size at 96 pixels per inch
     bool alphaBlend_ = false;

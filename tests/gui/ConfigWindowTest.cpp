@@ -7,6 +7,7 @@
 #include "forms/Config.h"
 #include "support/E2e.h"
 #include "support/HotKeyInput.h"
+#include "support/LauncherWindows.h"
 #include "support/Recorder.h"
 #include "toolkit/Application.h"
 
@@ -181,8 +182,7 @@ protected:
         app_ = std::make_unique<toolkit::Application>(recorder_);
         app_->Initialize();
         app_->SetTitle("Tarnwick");
-        app_->CreateForm<TTarnwick>();
-        app_->CreateForm<TF_Config>();
+        testing_support::CreateLauncherWindows(*app_, true);
         ASSERT_NE(Tarnwick, nullptr);
         ASSERT_NE(F_Config, nullptr);
         ASSERT_EQ(Tarnwick->ExeFolder, folder_ + "\\\\");

@@ -6,6 +6,7 @@
 #include "app/Tarnwick.h"
 #include "forms/Database.h"
 #include "support/Capture.h"
+#include "support/LauncherWindows.h"
 #include "support/Recorder.h"
 #include "toolkit/Application.h"
 
@@ -76,6 +77,7 @@ protected:
         app->Initialize();
         app->SetTitle("Tarnwick");
         form = app->CreateForm<TF_Database>();
+        testing_support::MakeHiddenWindowsControls();
     }
     void TearDown() override {
         app.reset();

@@ -89,7 +89,8 @@ TFormLayout DialogLayout(const char* className) {
 
 class ProbeForm : public TForm {
 public:
-    explicit ProbeForm(TFormLayout layout) : TForm(nullptr, std::move(layout)) {
+    explicit ProbeForm(TFormLayout layout, bool deferControls = false)
+        : TForm(nullptr, std::move(layout), deferControls) {
         OnShow = [this] { ++Shows; };
         OnCreate = [this] { Created = true; };
         FinishCreate();
@@ -98,6 +99,10 @@ public:
     using TForm::Events;
     int Shows = 0;
     bool Created = false;
+    int ControlsTakenUp = 0; // of a form whose controls waited
+
+protected:
+    void ControlsCreated() override { ++ControlsTakenUp; }
 };
 
 class FormTest : public ::testing::Test {
@@ -280,6 +285,58 @@ TEST_F(FormTest, OnShowRunsOnlyWhenAHiddenFormIsShown) {
     form->Hide();
     form->Show();
     EXPECT_FALSE(visibleDuringShow);
+}
+
+TEST_F(FormTest, ControlsThatWaitAreMadeOnceWhenTheFormFirstShowsAtTheScaleOfThatMoment) {
+    ProbeForm* form = app->CreateForm<ProbeForm>(DialogLayout("TProbeDialog"), true);
+    const HWND hwnd = form->Handle();
+    EXPECT_TRUE(form->Created);
+    EXPECT_FALSE(form->ControlsMade());
+    EXPECT_EQ(GetWindow(hwnd, GW_CHILD), nullptr);
+    EXPECT_EQ(form->Control("Edit1"), nullptr);
+    EXPECT_EQ(form->ControlById(kOk), nullptr);
+    std::vector<std::string> log;
+    form->Bind(kOk, BN_CLICKED, [&] { log.push_back("ok"); });
+
+    // Moved to a monitor at 150 % meanwhile: the window takes its size there, nothing else.
+    SIZE size{};
+    ASSERT_TRUE(
+        SendMessageW(hwnd, 0x02E4 /* WM_GETDPISCALEDSIZE */, 144, reinterpret_cast<LPARAM>(&size)));
+    RECT suggested{0, 0, size.cx, size.cy};
+    (void)SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(144, 144),
+                       reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(form->ClientWidth(), ScaleToDpi(317, 144));
+    EXPECT_EQ(GetWindow(hwnd, GW_CHILD), nullptr);
+
+    // Shown straight by the system's call, without Show: made all the same, once, at 150 %.
+    (void)ShowWindow(hwnd, SW_SHOWNA);
+    ASSERT_TRUE(form->ControlsMade());
+    EXPECT_EQ(form->ControlsTakenUp, 1);
+    const RECT edit = Edit(form->Control("Edit1")).Bounds();
+    EXPECT_EQ(edit.left, ScaleToDpi(80, 144));
+    EXPECT_EQ(edit.right - edit.left, ScaleToDpi(129, 144));
+    EXPECT_EQ(ListBox(form->Control("List")).ItemHeight(), ScaleToDpi(13, 144));
+    EXPECT_EQ(form->ControlById(kOk), form->Control("Ok"));
+    EXPECT_EQ(SendMessageA(hwnd, DM_GETDEFID, 0, 0), MAKELRESULT(kOk, DC_HASDEFID));
+    Button(form->Control("Ok")).Click();
+    EXPECT_EQ(log, std::vector<std::string>{"ok"});
+    form->Hide();
+    form->Show();
+    form->MakeControls();
+    EXPECT_EQ(form->ControlsTakenUp, 1);
+    EXPECT_EQ(form->Shows, 1);
+
+    // Shown by Show, OnShow finds them there; shown by SetWindowPos, they are there too.
+    ProbeForm* shown = app->CreateForm<ProbeForm>(DialogLayout("TProbeDialog"), true);
+    HWND seen = nullptr;
+    shown->OnShow = [&] { seen = shown->Control("Edit1"); };
+    shown->Show();
+    EXPECT_NE(seen, nullptr);
+    ProbeForm* placed = app->CreateForm<ProbeForm>(DialogLayout("TProbeDialog"), true);
+    (void)SetWindowPos(placed->Handle(), nullptr, 0, 0, 0, 0,
+                       SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_NE(placed->Control("Edit1"), nullptr);
+    EXPECT_EQ(placed->ControlsTakenUp, 1);
 }
 
 TEST_F(FormTest, CloseHidesAFormButEndsTheProgramForTheMainForm) {

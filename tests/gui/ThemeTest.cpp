@@ -9,6 +9,8 @@
 #include "forms/Config.h"
 #include "forms/Database.h"
 #include "support/Capture.h"
+#include "support/LauncherWindows.h"
+#include "support/RedrawProbe.h"
 #include "support/Recorder.h"
 #include "toolkit/Application.h"
 #include "toolkit/Theme.h"
@@ -359,6 +361,26 @@ TEST_F(ThemeTest, ChangeOfWindowsModeSwitchesWhileRunningAndTheLightLookComesBac
     EXPECT_EQ(calls.DarkThemes, calls.LightThemes);
     ASSERT_EQ(calls.TitleBars.size(), 4u);
     EXPECT_EQ(calls.TitleBars.back(), (std::pair<DWORD, BOOL>{20, FALSE}));
+}
+
+TEST_F(ThemeTest, AWindowFirstShownAfterTheLookChangedMakesItsControlsInThatLook) {
+    Start();
+    const testing_support::RedrawProbe probe;
+    SetAppsUseLightTheme(0);
+    BroadcastColourSetChange();
+    // The editor and the configuration window have no controls yet: their title bars turn dark,
+    // the input line's theme too, and nothing else is asked for or drawn.
+    for (const toolkit::TForm* form : Forms())
+        EXPECT_EQ(form->Look(), toolkit::TLook::Dark) << form->ClassName();
+    EXPECT_FALSE(testing_support::HasChildWindows(F_Database->Handle()));
+    EXPECT_FALSE(testing_support::HasChildWindows(F_Config->Handle()));
+    EXPECT_EQ(calls.TitleBars.size(), 2u);
+    EXPECT_EQ(calls.DarkThemes, 1) << "the input line's alone";
+    EXPECT_FALSE(probe.Redrawn());
+    // Shown, they are made dark: fields, lists, buttons and check boxes, the header's panel.
+    ExpectDarkAndLegible();
+    EXPECT_GE(calls.DarkThemes, 15);
+    EXPECT_EQ(calls.LightThemes, 0);
 }
 
 TEST_F(ThemeTest, HighContrastWinsOverDarkAndShowsTheHeaderTextsOnTheWindowColour) {

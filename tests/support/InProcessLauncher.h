@@ -1,11 +1,10 @@
 // The launcher as the entry sequence builds it (the command window, which makes the database
 // editor, then the configuration window), in-process, without a settings file, in a folder of
-// its own; the recorder stands in for the system. Gone again with everything it held.
+// its own; the recorder stands in for the system. Gone again with everything it held. The hidden
+// windows' controls are made at once unless `makeControls` is false.
 #pragma once
 
-#include "app/Tarnwick.h"
-#include "forms/Config.h"
-#include "forms/Database.h"
+#include "support/LauncherWindows.h"
 #include "support/Recorder.h"
 #include "toolkit/Application.h"
 
@@ -18,7 +17,7 @@ namespace testing_support {
 
 class InProcessLauncher {
 public:
-    explicit InProcessLauncher(const std::string& tag) {
+    explicit InProcessLauncher(const std::string& tag, bool makeControls = true) {
         char temp[MAX_PATH] = "";
         (void)GetTempPathA(MAX_PATH, temp);
         folder_ = std::string(temp) + tag + std::to_string(GetCurrentProcessId());
@@ -27,8 +26,7 @@ public:
         app_ = std::make_unique<toolkit::Application>(recorder_);
         app_->Initialize();
         app_->SetTitle("Tarnwick");
-        app_->CreateForm<TTarnwick>();
-        app_->CreateForm<TF_Config>();
+        CreateLauncherWindows(*app_, makeControls);
     }
     ~InProcessLauncher() {
         app_.reset();

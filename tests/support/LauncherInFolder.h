@@ -3,10 +3,8 @@
 // entries' hot keys go to a stand-in for the system's registration that tests can make refuse.
 #pragma once
 
-#include "app/Tarnwick.h"
-#include "forms/Config.h"
-#include "forms/Database.h"
 #include "support/E2e.h"
+#include "support/LauncherWindows.h"
 #include "support/Recorder.h"
 #include "toolkit/Application.h"
 
@@ -83,10 +81,10 @@ protected:
 
     std::string Ini() const { return folder + "Tarnwick.ini"; }
     void Settings(const std::string& text) const { e2e::WriteFile(Ini(), text); }
-    // The command window (which makes the editor), then the configuration window.
+    // The command window (which makes the editor), then the configuration window; the editor's
+    // and the configuration window's controls wait for their first showing, as in the program.
     void Start() {
-        app->CreateForm<TTarnwick>();
-        app->CreateForm<TF_Config>();
+        CreateLauncherWindows(*app, false);
         app->ShowMainForm = false;
         ASSERT_NE(Tarnwick, nullptr);
         ASSERT_NE(F_Database, nullptr);
