@@ -42,8 +42,8 @@ toolkit::TFormLayout TTarnwick::Layout() {
     layout.ClientHeight = 49;
 
     // Never shown: it gives the line its name for screen readers, which read a box with the
-    // label before it. Sized, so that start-up does not measure a text nobody sees.
-    TControlLayout name = ControlAt(TControlKind::Label, "Label1", kLabel1, 0, 0, 1, 1, kLineName);
+    // label before it.
+    TControlLayout name = ControlAt(TControlKind::Label, "Label1", kLabel1, 0, 0, 0, 0, kLineName);
     name.Visible = false;
     layout.Controls.push_back(name);
     TControlLayout edit = ControlAt(TControlKind::Edit, "Edit1", kEdit1, 0, 0, 129, 18, "TEXT", 0);

@@ -17,6 +17,11 @@ list(REMOVE_ITEM WIN_SOURCES ${CMAKE_SOURCE_DIR}/app/Main.cpp
 
 add_library(tarnwick_win STATIC ${WIN_SOURCES})
 target_link_libraries(tarnwick_win PUBLIC tarnwick_portable ${TARNWICK_WIN_LIBS})
+# The program's static locals are touched by its interface thread alone (see CMakeLists.txt), in
+# every build: then no build of Tarnwick.exe needs the thread library's lock code, and the one
+# the tests run is the one that ships in this as well.
+target_compile_options(tarnwick_portable PRIVATE -fno-threadsafe-statics)
+target_compile_options(tarnwick_win PRIVATE -fno-threadsafe-statics)
 target_compile_definitions(tarnwick_portable PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX
                            _WIN32_WINNT=0x0601 WINVER=0x0601)
 
@@ -42,6 +47,7 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/app/Main.cpp)
   # ThreadSupport.cpp: the run-time's few thread calls, so that the thread library stays out.
   add_executable(Tarnwick WIN32 app/Main.cpp app/ThreadSupport.cpp ${RC_SOURCES})
   target_link_libraries(Tarnwick PRIVATE tarnwick_win)
+  target_compile_options(Tarnwick PRIVATE -fno-threadsafe-statics)
   include(cmake/Package.cmake)
 endif()
 
