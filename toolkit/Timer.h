@@ -23,6 +23,7 @@ public:
 
     // Whether a platform timer is running now.
     bool Running() const { return running_; }
+    // The window its ticks arrive through; none until the timer first runs.
     HWND Handle() const { return handle_; }
 
 private:

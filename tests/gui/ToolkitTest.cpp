@@ -97,6 +97,7 @@ TEST_F(ToolkitTest, TimerTicksOnlyWhenEnabledWithAPeriodAndAHandler) {
     EXPECT_TRUE(timer.Enabled());
     EXPECT_EQ(timer.Interval(), 1000u);
     EXPECT_FALSE(timer.Running()); // no handler yet
+    EXPECT_EQ(timer.Handle(), nullptr) << "no window before a tick is wanted";
     int ticks = 0;
     TComponent* sender = nullptr;
     timer.SetInterval(10);
