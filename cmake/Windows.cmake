@@ -67,9 +67,15 @@ target_link_libraries(wine_keepalive PRIVATE user32)
 add_executable(bench_hotkey_window WIN32 EXCLUDE_FROM_ALL bench/trivial/HotKeyWindow.cpp)
 target_link_libraries(bench_hotkey_window PRIVATE user32)
 
-# The start-up benchmark's yardstick: a minimal tray program (window, edit box, hot key, icon).
-add_executable(bench_tray_program WIN32 EXCLUDE_FROM_ALL bench/trivial/TrayProgram.cpp)
+# The start-up benchmark's yardstick: a minimal tray program (window, edit box, hot key, icon),
+# built as Tarnwick.exe is, its manifest included; and the same program without the manifest.
+add_executable(bench_tray_program WIN32 EXCLUDE_FROM_ALL bench/trivial/TrayProgram.cpp
+               bench/trivial/TrayProgram.rc)
 target_link_libraries(bench_tray_program PRIVATE user32 shell32)
+set_source_files_properties(bench/trivial/TrayProgram.rc PROPERTIES OBJECT_DEPENDS
+                            ${CMAKE_SOURCE_DIR}/resources/Tarnwick.manifest)
+add_executable(bench_tray_program_plain WIN32 EXCLUDE_FROM_ALL bench/trivial/TrayProgram.cpp)
+target_link_libraries(bench_tray_program_plain PRIVATE user32 shell32)
 
 # Benchmarks: one program per bench/*.cpp, named after its file. scripts/bench.sh builds and runs
 # them under Wine; they print figures and are not tests.

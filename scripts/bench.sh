@@ -27,7 +27,7 @@ done
 [ ${#targets[@]} -gt 0 ] || { echo "no benchmarks in bench/"; exit 0; }
 echo "Building..." >&2
 cmake --build "$build" -j "$(nproc)" --target Tarnwick wine_keepalive bench_hotkey_window \
-  bench_tray_program \
+  bench_tray_program bench_tray_program_plain \
   "${targets[@]}" >/dev/null
 build=$(cd "$build" && pwd)
 exe=$build/Tarnwick.exe
@@ -45,6 +45,7 @@ for t in "${targets[@]}"; do
   TARNWICK_WINE_STATE="$state" TARNWICK_EXE="$exe" \
     TARNWICK_TRIVIAL_EXE="$build/wine_keepalive.exe" \
     TARNWICK_TRAY_EXE="$build/bench_tray_program.exe" \
+    TARNWICK_TRAY_PLAIN_EXE="$build/bench_tray_program_plain.exe" \
     TARNWICK_BEFORE_EXE="${TARNWICK_BENCH_BEFORE:-}" \
     TARNWICK_TRIVIAL_HOTKEY_EXE="$build/bench_hotkey_window.exe" \
     scripts/wine-run.sh "$build/$t.exe" </dev/null >"$results/$t.raw" 2>&1 ||

@@ -12,6 +12,7 @@ cmake -S . -B "$build" --toolchain cmake/mingw-w64-posix.cmake -DCMAKE_BUILD_TYP
   -DTARNWICK_TESTS=OFF -DTARNWICK_STARTUP_TRACE=ON >/dev/null
 echo "Building..." >&2
 cmake --build "$build" -j "$(nproc)" --target Tarnwick wine_keepalive bench_tray_program \
+  bench_tray_program_plain \
   StartupBench >/dev/null
 build=$(cd "$build" && pwd)
 state=$build/bench-wine
@@ -21,5 +22,6 @@ rm -f "$build/startup-steps.txt"
 TARNWICK_WINE_STATE="$state" TARNWICK_EXE="$build/Tarnwick.exe" \
   TARNWICK_TRIVIAL_EXE="$build/wine_keepalive.exe" \
   TARNWICK_TRAY_EXE="$build/bench_tray_program.exe" \
+  TARNWICK_TRAY_PLAIN_EXE="$build/bench_tray_program_plain.exe" \
   TARNWICK_STARTUP_TRACE_FILE="$build/startup-steps.txt" \
   scripts/wine-run.sh "$build/StartupBench.exe" "${1:-11}" </dev/null 2>&1 | tr -d "\r"
