@@ -215,14 +215,23 @@ bool SystemHighContrastOn() {
            (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
 }
 
+namespace {
+// DwmSetWindowAttribute, looked up when a title bar first turns dark: most runs never do, and
+// loading dwmapi.dll costs start-up time.
+HRESULT WINAPI DwmSetWindowAttributeOnFirstUse(HWND window, DWORD attribute, LPCVOID value,
+                                               DWORD size) {
+    static const auto set = OptionalSystemFunction<HRESULT WINAPI(HWND, DWORD, LPCVOID, DWORD)>(
+        "dwmapi.dll", "DwmSetWindowAttribute");
+    return set ? set(window, attribute, value, size) : E_NOTIMPL;
+}
+} // namespace
+
 TThemeCalls& ThemeCalls() {
     static TThemeCalls calls = [] {
         TThemeCalls c;
         c.SetWindowTheme = OptionalSystemFunction<HRESULT WINAPI(HWND, LPCWSTR, LPCWSTR)>(
             "uxtheme.dll", "SetWindowTheme");
-        c.DwmSetWindowAttribute =
-            OptionalSystemFunction<HRESULT WINAPI(HWND, DWORD, LPCVOID, DWORD)>(
-                "dwmapi.dll", "DwmSetWindowAttribute");
+        c.DwmSetWindowAttribute = &DwmSetWindowAttributeOnFirstUse;
         if (HasMenuModeOrdinals()) {
             c.SetPreferredAppMode =
                 OptionalSystemFunction<int WINAPI(int)>("uxtheme.dll", MAKEINTRESOURCEA(135));
