@@ -486,7 +486,11 @@ int main(int argc, char** argv) {
         trivial.Stop(false);
         tarnwick.Stop(true);
         if (!ok) {
-            std::fprintf(stderr, "a call-up did not come through\n");
+            std::fprintf(stderr, "a call-up did not come through (call-up %zu of %s)\n",
+                         tarnwickTimes.size() + 1,
+                         !trivialEdit || !tarnwickEdit ? "neither: no input line found"
+                         : trivialTimes.empty() || trivialTimes.back() >= 0 ? "Tarnwick.exe"
+                                                                              : "the trivial program");
             return 1;
         }
         const Percentiles t = Spread(trivialTimes);
