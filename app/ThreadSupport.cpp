@@ -36,8 +36,9 @@ constexpr PFLS_CALLBACK_FUNCTION kCallbacks[kKeys] = {RunDestructor<0>, RunDestr
 
 PSRWLOCK Lock(std::intptr_t* mutex) {
     // A mutex still at its static initial value becomes an unlocked lock, once.
-    (void)InterlockedCompareExchangePointer(reinterpret_cast<PVOID*>(mutex), nullptr,
-                                            reinterpret_cast<PVOID>(static_cast<std::intptr_t>(-1)));
+    (void)InterlockedCompareExchangePointer(
+        reinterpret_cast<PVOID*>(mutex), nullptr,
+        reinterpret_cast<PVOID>(static_cast<std::intptr_t>(-1)));
     return reinterpret_cast<PSRWLOCK>(mutex);
 }
 

@@ -13,8 +13,8 @@
 //   StartupBench [runs, default 11]
 // TARNWICK_EXE names Tarnwick.exe, TARNWICK_TRAY_EXE the minimal tray program
 // (bench_tray_program.exe), TARNWICK_TRAY_PLAIN_EXE the one without the manifest
-// (bench_tray_program_plain.exe, optional), TARNWICK_TRIVIAL_EXE the bare window (the test harness's
-// wine_keepalive.exe), TARNWICK_TRIVIAL_HOTKEY_EXE the trivial call-up program
+// (bench_tray_program_plain.exe, optional), TARNWICK_TRIVIAL_EXE the bare window (the test
+// harness's wine_keepalive.exe), TARNWICK_TRIVIAL_HOTKEY_EXE the trivial call-up program
 // (bench_hotkey_window.exe) and TARNWICK_BEFORE_EXE, when set, an earlier build's Tarnwick.exe;
 // Unix or Windows paths.
 // Private memory is GetProcessMemoryInfo's PrivateUsage; Wine leaves that at 0 and fills
@@ -300,8 +300,8 @@ void PrintSteps(const std::string& traceFile, const std::vector<Case>& cases) {
             continue;
         const std::string exe = fields[0], name = fields[1];
         const double ms = std::atof(fields[2]), kb = std::atof(fields[3]);
-        auto run = std::find_if(byExe.begin(), byExe.end(),
-                                [&](const auto& e) { return e.first == exe; });
+        auto run =
+            std::find_if(byExe.begin(), byExe.end(), [&](const auto& e) { return e.first == exe; });
         if (run == byExe.end())
             run = byExe.insert(byExe.end(), {exe, {}});
         auto step = std::find_if(run->second.begin(), run->second.end(),
@@ -417,9 +417,8 @@ int main(int argc, char** argv) {
     for (const Case& c : cases) {
         const auto [lo, hi] = std::minmax_element(c.Seconds.begin(), c.Seconds.end());
         std::printf("%-40s %8.1f %8.1f %8.1f %8.2f %12.0f %8.0f\n", c.Label.c_str(),
-                    Median(c.Seconds) * 1000, *lo * 1000, *hi * 1000,
-                    Median(c.Seconds) / yardstick, Median(c.PrivateKb),
-                    Median(c.PrivateKb) - yardstickKb);
+                    Median(c.Seconds) * 1000, *lo * 1000, *hi * 1000, Median(c.Seconds) / yardstick,
+                    Median(c.PrivateKb), Median(c.PrivateKb) - yardstickKb);
     }
     if (!traceFile.empty()) {
         // An instrumented build: its steps are what is asked; its call-ups would be slowed.
@@ -489,8 +488,9 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "a call-up did not come through (call-up %zu of %s)\n",
                          tarnwickTimes.size() + 1,
                          !trivialEdit || !tarnwickEdit ? "neither: no input line found"
-                         : trivialTimes.empty() || trivialTimes.back() >= 0 ? "Tarnwick.exe"
-                                                                              : "the trivial program");
+                         : trivialTimes.empty() || trivialTimes.back() >= 0
+                             ? "Tarnwick.exe"
+                             : "the trivial program");
             return 1;
         }
         const Percentiles t = Spread(trivialTimes);

@@ -34,8 +34,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = L"TarnwickBenchTrayProgram";
     (void)RegisterClassW(&wc);
-    HWND window = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"", WS_POPUP, 293, 236, 129,
-                                  18, nullptr, nullptr, instance, nullptr);
+    HWND window = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"", WS_POPUP, 293, 236, 129, 18,
+                                  nullptr, nullptr, instance, nullptr);
     edit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0, 0, 129, 18,
                            window, nullptr, instance, nullptr);
     // Ctrl+Alt+F12: a combination that nothing else in a benchmark run holds.
