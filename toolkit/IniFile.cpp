@@ -212,10 +212,12 @@ TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {
     }
     exists_ = true;
     std::string content;
-    // Read into storage of the file's size, not grown (and outgrown) chunk by chunk.
+    // Read into storage of the file's size, not grown (and outgrown) chunk by chunk. The size is
+    // only a hint, taken up to 16 MB: where a folder opens as a file (POSIX), its "size" may be
+    // anything, and the read below then fails on its own.
     if (std::fseek(f, 0, SEEK_END) == 0) {
         const long size = std::ftell(f);
-        if (size > 0)
+        if (size > 0 && size <= (16L << 20))
             content.reserve(static_cast<std::size_t>(size));
         std::rewind(f);
     }
