@@ -8,14 +8,13 @@
 // named, its 1,000-entry cases run in the same rounds. Then the program's private memory after
 // start and after 1,000 call-ups (hot key, two letters typed, Escape). Last the call-up latency:
 // from a posted WM_HOTKEY until the command window is visible, is the foreground window and its
-// input line has the keyboard focus, beside a trivial program that shows a hidden window with one
-// edit box on WM_HOTKEY.
+// input line has the keyboard focus, beside the minimal tray program without the manifest (as
+// the call-up yardstick always was), which shows its window and focuses its edit box on WM_HOTKEY.
 //   StartupBench [runs, default 11]
 // TARNWICK_EXE names Tarnwick.exe, TARNWICK_TRAY_EXE the minimal tray program
 // (bench_tray_program.exe), TARNWICK_TRAY_PLAIN_EXE the one without the manifest
 // (bench_tray_program_plain.exe, optional), TARNWICK_TRIVIAL_EXE the bare window (the test
-// harness's wine_keepalive.exe), TARNWICK_TRIVIAL_HOTKEY_EXE the trivial call-up program
-// (bench_hotkey_window.exe) and TARNWICK_BEFORE_EXE, when set, an earlier build's Tarnwick.exe;
+// harness's wine_keepalive.exe) and TARNWICK_BEFORE_EXE, when set, an earlier build's Tarnwick.exe;
 // Unix or Windows paths.
 // Private memory is GetProcessMemoryInfo's PrivateUsage; Wine leaves that at 0 and fills
 // PagefileUsage, which Windows defines as the same commit charge; that is taken then.
@@ -34,8 +33,7 @@
 namespace {
 
 constexpr const char* kTrivialClass = "TarnwickTestKeepAlive"; // tests/support/keepalive.cpp
-constexpr const char* kTrivialHotKeyClass = "TarnwickBenchHotKeyWindow"; // bench/trivial/
-constexpr const char* kTrayClass = "TarnwickBenchTrayProgram";           // bench/trivial/
+constexpr const char* kTrayClass = "TarnwickBenchTrayProgram"; // bench/trivial/
 constexpr int kCallUps = 100;
 constexpr UINT kTrayCallback = WM_USER + 1; // the tray icon's callback message
 
@@ -451,12 +449,12 @@ int main(int argc, char** argv) {
     std::printf("%-34s %12.0f   (%.1f ms per call-up)\n", "after 1,000 call-ups",
                 afterCallUps / 1024.0, spent * 1000.0 / 1000);
 
-    // Call-up latency: Tarnwick with 100 entries and the trivial call-up program, both running,
-    // called up in turn so that a slow moment of the machine falls on both.
-    const char* hotKeyEnv = std::getenv("TARNWICK_TRIVIAL_HOTKEY_EXE");
-    if (hotKeyEnv && *hotKeyEnv) {
+    // Call-up latency: Tarnwick with 100 entries and the tray program without the manifest, both
+    // running, called up in turn so that a slow moment of the machine falls on both.
+    const char* callUpEnv = plainEnv && *plainEnv ? plainEnv : trayEnv;
+    {
         Process trivial, tarnwick;
-        if (trivial.Start(WindowsPath(hotKeyEnv), kTrivialHotKeyClass) < 0 ||
+        if (trivial.Start(WindowsPath(callUpEnv), kTrayClass) < 0 ||
             tarnwick.Start(hundred.Exe, "TTrayIcon") < 0) {
             std::fprintf(stderr, "the call-up programs did not come up\n");
             trivial.Stop(false);

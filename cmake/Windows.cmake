@@ -63,12 +63,9 @@ endif()
 add_executable(wine_keepalive WIN32 ${_on_demand} tests/support/keepalive.cpp)
 target_link_libraries(wine_keepalive PRIVATE user32)
 
-# The start-up benchmark's yardstick for call-ups: a hidden window with one edit box.
-add_executable(bench_hotkey_window WIN32 EXCLUDE_FROM_ALL bench/trivial/HotKeyWindow.cpp)
-target_link_libraries(bench_hotkey_window PRIVATE user32)
-
 # The start-up benchmark's yardstick: a minimal tray program (window, edit box, hot key, icon),
-# built as Tarnwick.exe is, its manifest included; and the same program without the manifest.
+# built as Tarnwick.exe is, its manifest included; and the same program without the manifest,
+# which is also the call-up yardstick.
 add_executable(bench_tray_program WIN32 EXCLUDE_FROM_ALL bench/trivial/TrayProgram.cpp
                bench/trivial/TrayProgram.rc)
 target_link_libraries(bench_tray_program PRIVATE user32 shell32)

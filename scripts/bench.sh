@@ -26,7 +26,7 @@ for src in bench/*.cpp; do
 done
 [ ${#targets[@]} -gt 0 ] || { echo "no benchmarks in bench/"; exit 0; }
 echo "Building..." >&2
-cmake --build "$build" -j "$(nproc)" --target Tarnwick wine_keepalive bench_hotkey_window \
+cmake --build "$build" -j "$(nproc)" --target Tarnwick wine_keepalive \
   bench_tray_program bench_tray_program_plain \
   "${targets[@]}" >/dev/null
 build=$(cd "$build" && pwd)
@@ -47,7 +47,6 @@ for t in "${targets[@]}"; do
     TARNWICK_TRAY_EXE="$build/bench_tray_program.exe" \
     TARNWICK_TRAY_PLAIN_EXE="$build/bench_tray_program_plain.exe" \
     TARNWICK_BEFORE_EXE="${TARNWICK_BENCH_BEFORE:-}" \
-    TARNWICK_TRIVIAL_HOTKEY_EXE="$build/bench_hotkey_window.exe" \
     scripts/wine-run.sh "$build/$t.exe" </dev/null >"$results/$t.raw" 2>&1 ||
     echo "($t failed: see $results/$t.txt)" >>"$results/$t.raw"
   # Wine's console ends lines with CR LF.
